@@ -1,0 +1,15 @@
+# Host build: the portable logic and its unit tests, with sanitizers.
+set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+target_compile_options(vigilor_core PRIVATE ${SANITIZE})
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB_RECURSE UNIT_TEST_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+list(FILTER UNIT_TEST_SOURCES EXCLUDE REGEX "_win\\.cpp$")
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_compile_options(unit_tests PRIVATE ${SANITIZE})
+target_link_options(unit_tests PRIVATE ${SANITIZE})
+target_link_libraries(unit_tests PRIVATE vigilor_core GTest::gtest_main GTest::gmock)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,31 @@
+#pragma once
+// The settings key in the registry of the current user.
+#include <string>
+
+#include "config/key_value_store.h"
+#include "platform/handles_win.h"
+
+namespace vigilor {
+
+constexpr const char* kSettingsKeyPath = "SOFTWARE\\Vigilor1";
+
+// Opens the key for one operation (the object's life) and closes it after;
+// the key is created only when something is written.
+class RegistryStore : public KeyValueStore {
+public:
+    explicit RegistryStore(std::string subKey = kSettingsKeyPath, HKEY root = HKEY_CURRENT_USER);
+
+    std::optional<std::string> Read(const std::string& name) override;
+    void Write(const std::string& name, const std::string& value) override;
+    void Remove(const std::string& name) override;
+
+private:
+    HKEY KeyForWriting(const std::string& valueName);
+
+    std::string subKey_;
+    HKEY root_;
+    RegistryKey key_;
+    bool writable_ = false;
+};
+
+}  // namespace vigilor

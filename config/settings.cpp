@@ -1,0 +1,106 @@
+#include "config/settings.h"
+
+#include "platform/text.h"
+
+namespace vigilor {
+
+namespace {
+
+std::string Slot(const char* name, size_t n) { return name + std::to_string(n); }
+
+// The check of a stored HTML output path; switches the output off, in
+// memory and in the store, when its folder does not exist.
+void CheckHtmlOutput(SettingsStore& store, SettingsHost& host, ProgramSettings& settings) {
+    settings.htmlOutput = store.ReadString("HTMLOutput", "");
+    settings.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
+    if (settings.htmlOutputEnabled) {
+        const std::string directory = DirectoryPart(settings.htmlOutput);
+        if (directory.empty() || !host.DirectoryExists(directory)) {
+            host.ShowError("HTML output directory does not exist (" + directory + ")\r\n\r\nDisabling HTML output.");
+            settings.htmlOutput.clear();
+            store.WriteString("HTMLOutput", "");
+            store.WriteBool("HTMLOutputEnabled", false);
+        }
+    }
+    settings.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
+}
+
+int ReadScanInterval(SettingsStore& store) {
+    const int minutes = store.ReadInteger("ScanInterval", 1);
+    // Anything outside the offered range would stall or flood the timer.
+    return (minutes >= 1 && minutes <= 60) ? minutes : 1;
+}
+
+}  // namespace
+
+std::string DirectoryPart(const std::string& path) {
+    const size_t last = path.find_last_of("\\:");
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string ScramblePassword(const std::string& text) {
+    std::u16string chars = ToUtf16(text);
+    for (char16_t& c : chars)
+        if (c <= 0xFF) c = static_cast<char16_t>(0xFF - c);
+    return ToUtf8(chars);
+}
+
+void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list) {
+    list.Clear();
+    CheckHtmlOutput(store, host, settings);
+
+    settings.selectedComputer = store.ReadString("ComputerName", "\\\\" + host.LocalComputerName());
+    settings.hasComputer = true;
+    settings.scanInterval = ReadScanInterval(store);
+
+    for (size_t n = 0; n < kStoredRows; ++n) {
+        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
+                             store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
+        if (Trim(row.server).empty()) continue;
+        list.AppendUnsorted(row.ToRow());
+    }
+
+    for (size_t c = 0; c < settings.columnWidths.size(); ++c) {
+        const int width = store.ReadInteger(Slot("colWidth", c), kDefaultColumnWidths[c]);
+        settings.columnWidths[c] = (width >= 0 && width <= 4096) ? width : kDefaultColumnWidths[c];
+    }
+    list.Sort();
+
+    settings.notifyByMail = store.ReadBool("NotifybyMail", true);
+    settings.emailTo = Trim(store.ReadString("EMailTo", ""));
+    settings.launchAppActive = store.ReadBool("LaunchAppActive", false);
+    settings.execAndWait = store.ReadBool("ExecAndWait", true);
+    settings.launchApp = store.ReadString("LaunchApp", "");
+    settings.notifyLogin = store.ReadString("NotifyLogin", host.CurrentUserName());
+    settings.screenNotify = store.ReadBool("ScreenNotify", true);
+}
+
+void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list) {
+    store.WriteString("ComputerName", settings.selectedComputer);
+
+    // Rows first, then the slots above the last row: at no moment is the
+    // stored list erased.
+    const auto& rows = list.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto row = MonitoredService::FromRow(rows[i]);
+        store.WriteString(Slot("MacMonitor", i), row.server);
+        store.WriteString(Slot("SvcMonitor", i), row.service);
+        store.WriteString(Slot("Autorestart", i), row.autoRestart);
+        store.WriteString(Slot("EMail", i), row.email);
+    }
+    for (size_t n = rows.size(); n < kStoredRows; ++n) {
+        store.Remove(Slot("MacMonitor", n));
+        store.Remove(Slot("SvcMonitor", n));
+        store.Remove(Slot("Autorestart", n));
+        store.Remove(Slot("Email", n));
+    }
+
+    for (size_t c = 0; c < settings.columnWidths.size(); ++c)
+        store.WriteInteger(Slot("colWidth", c), settings.columnWidths[c]);
+    store.WriteBool("NotifybyMail", settings.notifyByMail);
+    store.WriteBool("ScreenNotify", settings.screenNotify);
+    store.WriteString("NotifyLogin", settings.notifyLogin);
+    store.WriteInteger("ScanInterval", settings.scanInterval);
+}
+
+}  // namespace vigilor

@@ -1,0 +1,50 @@
+#pragma once
+// The program-wide settings kept in memory, and their load and save.
+#include <array>
+#include <string>
+
+#include "config/settings_store.h"
+#include "monitor/monitored_list.h"
+
+namespace vigilor {
+
+constexpr int kStoredRows = 100;  // slots 0 to 99
+constexpr std::array<int, kMonitoredColumns> kDefaultColumnWidths{86, 152, 38, 38};
+
+struct ProgramSettings {
+    std::string selectedComputer;  // "\\" + name
+    bool hasComputer = false;
+    int scanInterval = 1;  // minutes, 1 to 60
+    std::array<int, kMonitoredColumns> columnWidths = kDefaultColumnWidths;
+    bool notifyByMail = true;
+    bool screenNotify = true;
+    std::string notifyLogin;
+    std::string emailTo;  // trimmed
+    std::string launchApp;
+    bool launchAppActive = false;
+    bool execAndWait = true;
+    std::string htmlOutput;
+    bool htmlOutputEnabled = false;
+};
+
+// What loading needs to ask of the system and of the user.
+class SettingsHost {
+public:
+    virtual ~SettingsHost() = default;
+    virtual std::string LocalComputerName() = 0;
+    virtual std::string CurrentUserName() = 0;
+    virtual bool DirectoryExists(const std::string& path) = 0;
+    virtual void ShowError(const std::string& text) = 0;
+};
+
+void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list);
+void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list);
+
+// Everything up to and including the last backslash or colon.
+std::string DirectoryPart(const std::string& path);
+
+// Each character code c (0-255) becomes 255 - c; applied twice it gives
+// back the original. Characters beyond code 255 are kept as they are.
+std::string ScramblePassword(const std::string& text);
+
+}  // namespace vigilor

@@ -1,0 +1,51 @@
+#pragma once
+// Owners for the kinds of handle the program holds.
+#include <windows.h>
+
+#include "platform/unique_handle.h"
+
+namespace vigilor {
+
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
+using IconHandle = UniqueHandle<IconTraits>;
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { DestroyMenu(h); }
+};
+using MenuHandle = UniqueHandle<MenuTraits>;
+
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CloseServiceHandle(h); }
+};
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
+
+}  // namespace vigilor

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the native unit
+# tests, then the Windows tests under Wine (GUI tests on virtual displays).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+status=0
+(cd build/native && ctest -j"$(nproc)" --output-on-failure --timeout 300) || status=1
+(cd build/windows && ctest -j"$(nproc)" --output-on-failure) || status=1
+exit $status

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "config/registry_store_win.h"
+#include "config/settings.h"
+#include "platform/system_info_win.h"
+#include "tests/support/test_registry_key_win.h"
+
+namespace vigilor {
+namespace {
+
+class RealHost : public SettingsHost {
+public:
+    std::string LocalComputerName() override { return vigilor::LocalComputerName(); }
+    std::string CurrentUserName() override { return vigilor::CurrentUserName(); }
+    bool DirectoryExists(const std::string& path) override { return vigilor::DirectoryExists(path); }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    std::vector<std::string> errors;
+};
+
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    test::TestRegistryKey key{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+
+    ProgramSettings Load(MonitoredList& list) {
+        RegistryStore raw(key.Path());
+        SettingsStore store(raw);
+        ProgramSettings settings;
+        LoadSettings(store, host, settings, list);
+        return settings;
+    }
+    RealHost host;
+};
+
+TEST_F(RegistryStoreTest, MissingKeyGivesDefaultsAndIsNotCreated) {
+    MonitoredList list;
+    const ProgramSettings s = Load(list);
+    EXPECT_EQ(s.selectedComputer, "\\\\" + LocalComputerName());
+    EXPECT_EQ(s.notifyLogin, CurrentUserName());
+    EXPECT_FALSE(s.notifyLogin.empty());
+    EXPECT_EQ(s.scanInterval, 1);
+    EXPECT_EQ(list.Count(), 0u);
+    EXPECT_FALSE(key.Exists()) << "reading must not create the key";
+}
+
+TEST_F(RegistryStoreTest, WriteAndReadBackWithFoldedNames) {
+    {
+        RegistryStore store(key.Path());
+        store.Write("EMail3", "Yes");
+        store.Write("EMailCc", "cc@example.com");
+        store.Write("Unicode", "Dienst \xC3\xBC\xE2\x82\xAC");
+    }
+    RegistryStore store(key.Path());
+    EXPECT_EQ(store.Read("Email3"), "Yes");
+    EXPECT_EQ(store.Read("EMailcc"), "cc@example.com");
+    EXPECT_EQ(store.Read("UNICODE"), "Dienst \xC3\xBC\xE2\x82\xAC");
+    EXPECT_EQ(store.Read("Nothing"), std::nullopt);
+    store.Remove("email3");
+    store.Remove("never-there");
+    EXPECT_EQ(store.Read("EMail3"), std::nullopt);
+}
+
+TEST_F(RegistryStoreTest, ValuesOfOtherTypesReadAsMissing) {
+    const DWORD number = 5;
+    key.SetRaw("ScanInterval", REG_DWORD, &number, sizeof number);
+    key.SetRaw("ComputerName", REG_BINARY, "\x01\x02", 2);
+    const wchar_t multi[] = L"a\0b\0";
+    key.SetRaw("MacMonitor0", REG_MULTI_SZ, multi, sizeof multi);
+    key.SetText("SvcMonitor0", "Orphan");
+    MonitoredList list;
+    const ProgramSettings s = Load(list);
+    EXPECT_EQ(s.scanInterval, 1);
+    EXPECT_EQ(s.selectedComputer, "\\\\" + LocalComputerName());
+    EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST_F(RegistryStoreTest, OddTextsNeverStopTheLoad) {
+    key.SetText("ScanInterval", "abc");
+    key.SetText("colWidth0", "");
+    key.SetText("colWidth1", std::string(100000, '9'));
+    key.SetText("MacMonitor0", std::string(300000, 'H'));
+    key.SetText("SvcMonitor0", "");
+    key.SetRaw("MacMonitor1", REG_SZ, L"\\\\NOEND", 14);  // no terminating NUL
+    key.SetRaw("SvcMonitor1", REG_SZ, L"Spooler\0junk", 26);
+    key.SetRaw("NotifybyMail", REG_SZ, nullptr, 0);
+    MonitoredList list;
+    const ProgramSettings s = Load(list);
+    EXPECT_EQ(s.scanInterval, 1);
+    EXPECT_EQ(s.columnWidths[0], 86);
+    EXPECT_EQ(s.columnWidths[1], 152);
+    EXPECT_TRUE(s.notifyByMail);
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list.At(0).server, "\\\\NOEND");
+    EXPECT_EQ(list.At(0).service, "Spooler");
+    EXPECT_EQ(list.At(1).server.size(), 300000u);
+}
+
+TEST_F(RegistryStoreTest, SaveThenLoadKeepsTheListAndSettings) {
+    MonitoredList list;
+    list.AppendUnsorted("\\\\B\tTwo\tYes\tNo");
+    list.AppendUnsorted("\\\\A\tOne\tNo\tYes");
+    ProgramSettings s;
+    s.selectedComputer = "\\\\B";
+    s.scanInterval = 7;
+    s.notifyLogin = "watcher";
+    {
+        RegistryStore raw(key.Path());
+        SettingsStore store(raw);
+        SaveSettings(store, s, list);
+    }
+    MonitoredList loaded;
+    const ProgramSettings back = Load(loaded);
+    EXPECT_EQ(back.selectedComputer, "\\\\B");
+    EXPECT_EQ(back.scanInterval, 7);
+    EXPECT_EQ(back.notifyLogin, "watcher");
+    ASSERT_EQ(loaded.Count(), 2u);
+    EXPECT_EQ(loaded.Rows()[0], "\\\\A\tOne\tNo\tYes");
+    EXPECT_EQ(loaded.Rows()[1], "\\\\B\tTwo\tYes\tNo");
+}
+
+TEST_F(RegistryStoreTest, HtmlFolderCheckUsesTheRealFileSystem) {
+    key.SetText("HTMLOutputEnabled", "1");
+    key.SetText("HTMLOutput", "C:\\windows\\status.html");
+    MonitoredList list;
+    EXPECT_TRUE(Load(list).htmlOutputEnabled);
+    EXPECT_TRUE(host.errors.empty());
+    key.SetText("HTMLOutput", "C:\\no such folder\\status.html");
+    EXPECT_FALSE(Load(list).htmlOutputEnabled);
+    ASSERT_EQ(host.errors.size(), 1u);
+    RegistryStore raw(key.Path());
+    EXPECT_EQ(raw.Read("HTMLOutputEnabled"), "0");
+    EXPECT_EQ(raw.Read("HTMLOutput"), "");
+}
+
+}  // namespace
+}  // namespace vigilor
