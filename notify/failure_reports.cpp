@@ -1,0 +1,37 @@
+#include "notify/failure_reports.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/app_error.h"
+
+namespace vigilor {
+
+void AppendFailureReport(FailureMemo& memo, const LocalTime& now, const std::string& message) {
+    if (memo.DisplayedLineCount() > 1) memo.AppendLine(kReportSeparator);
+    memo.AppendLine(ReportStamp(now) + " " + message);
+}
+
+std::string FailureReportFileText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw AppError("Cannot create file " + path);
+}
+
+void SaveFailureReports(FailureMemo& memo, SaveFileChooser& chooser) {
+    const std::vector<std::string> lines = memo.Lines();
+    if (lines.empty()) return;
+    const std::string path = chooser.ChooseSaveFile({"Text files (*.txt)|*.txt", "txt", true, true});
+    if (path.empty()) return;
+    WriteWholeFile(path, FailureReportFileText(lines));
+}
+
+}  // namespace vigilor

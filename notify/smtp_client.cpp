@@ -1,0 +1,197 @@
+#include "notify/smtp_client.h"
+
+#include "net/ipv4_address.h"
+#include "platform/app_error.h"
+
+namespace vigilor {
+
+namespace {
+
+// Marks the client busy for one operation; a nested call (from a handler
+// run while the socket waits) does nothing.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+    ~BusyScope() {
+        if (entered_) busy_ = false;
+    }
+    bool Entered() const { return entered_; }
+
+private:
+    bool& busy_;
+    bool entered_;
+};
+
+void Raise(const std::function<void()>& event) {
+    if (event) event();
+}
+
+bool RaiseHandled(const std::function<void(bool&)>& event) {
+    bool handled = false;
+    if (event) event(handled);
+    return handled;
+}
+
+std::string WithoutLineEnd(std::string line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+}  // namespace
+
+int ReplyNumberOf(const std::string& line) {
+    long long number = 0;
+    for (size_t i = 0; i < line.size() && i < 10 && line[i] >= '0' && line[i] <= '9'; ++i)
+        number = number * 10 + (line[i] - '0');
+    return number > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(number);
+}
+
+TNMSMTP::TNMSMTP(std::unique_ptr<SmtpSocket> socket) : socket_(std::move(socket)) {}
+
+std::string TNMSMTP::ResolveHost() {
+    if (ParseDottedIPv4(Host)) return Host;
+    for (bool firstFailure = true;; firstFailure = false) {
+        std::string address;
+        switch (socket_->LookupHost(Host, TimeOut, address)) {
+            case WaitOutcome::Done: return address;
+            case WaitOutcome::TimedOut: throw AppError("Host Lookup Timed Out");
+            case WaitOutcome::Canceled: throw AppError("Host Lookup Canceled");
+            case WaitOutcome::Failed: break;
+        }
+        if (!(RaiseHandled(OnInvalidHost) && firstFailure)) throw AppError("Null Remote Address");
+    }
+}
+
+void TNMSMTP::SmtpConnect() {
+    BusyScope busy(busy_);
+    if (!busy.Entered()) return;
+    if (socket_->IsOpen()) throw AppError("Already connected");
+    const std::string address = ResolveHost();
+    received_.clear();
+    switch (socket_->Connect(address, Port, TimeOut)) {
+        case WaitOutcome::Done: break;
+        case WaitOutcome::TimedOut: Raise(OnConnectionFailed); throw AppError("Connection Timed out");
+        case WaitOutcome::Canceled: Raise(OnConnectionFailed); throw AppError("Connection Canceled");
+        case WaitOutcome::Failed: Raise(OnConnectionFailed); throw AppError("Connection Failed");
+    }
+    try {
+        ReadReply(true);
+        if (replyNumber_ >= 400) {
+            const std::string greeting = replyLine_;
+            QuitQuietly();
+            throw AppError(greeting);
+        }
+        for (bool firstRefusal = true;; firstRefusal = false) {
+            Command("HELO " + UserID, true);
+            if (replyNumber_ < 300) return;
+            if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
+                QuitQuietly();
+                throw AppError("Authentication failed");
+            }
+        }
+    } catch (...) {
+        // A connect that does not complete leaves the client disconnected.
+        socket_->Close();
+        throw;
+    }
+}
+
+void TNMSMTP::SendPost() {
+    BusyScope busy(busy_);
+    if (!busy.Entered()) return;
+    const std::vector<std::string> header = HeaderLines(PostMessage);
+    const std::string body = BodyText(PostMessage.Body);
+    if (!socket_->IsOpen()) throw AppError("Not Connected");
+    if (PostMessage.FromAddress.empty() ||
+        (PostMessage.ToAddress.empty() && PostMessage.ToCarbonCopy.empty() && PostMessage.ToBlindCarbonCopy.empty()))
+        throw AppError("Incomplete Header");
+
+    Command("RSET", false);
+    RaiseIfAtLeast(400);
+    Command("MAIL FROM:<" + PostMessage.FromAddress + ">", false);
+    RaiseIfAtLeast(400);
+    for (const auto* list : {&PostMessage.ToAddress, &PostMessage.ToCarbonCopy, &PostMessage.ToBlindCarbonCopy}) {
+        for (const auto& entry : *list) {
+            const std::string address = ExtractAddress(entry);
+            if (address.empty()) continue;
+            Command("RCPT TO:<" + address + ">", false);
+            if (replyNumber_ > 300) Raise(OnRecipientNotFound);
+        }
+    }
+    Command("DATA", false);
+    RaiseIfAtLeast(400);
+
+    std::string data;
+    for (const auto& line : header) data += line + "\r\n";
+    data += "\r\n\r\n" + body;
+    if (!socket_->Send(data, TimeOut)) throw AppError("Connection Failed");
+    Command(".", false);
+    if (replyNumber_ >= 400) {
+        Raise(OnFailure);
+        throw AppError(replyLine_);
+    }
+    PostMessage.ToAddress.clear();
+    PostMessage.ToCarbonCopy.clear();
+    PostMessage.ToBlindCarbonCopy.clear();
+    PostMessage.Attachments.clear();
+    Raise(OnSuccess);
+}
+
+void TNMSMTP::SmtpQuit() {
+    if (!socket_->IsOpen()) return;
+    try {
+        Command("QUIT", false);
+    } catch (...) {
+        socket_->Close();
+        throw;
+    }
+    socket_->Close();
+    if (replyNumber_ > 339) throw AppError(replyLine_);
+}
+
+void TNMSMTP::QuitQuietly() {
+    try {
+        SmtpQuit();
+    } catch (const AppError&) {
+        // The error that made us quit is the one to report.
+    }
+}
+
+void TNMSMTP::Command(const std::string& text, bool multiLine) {
+    if (!socket_->Send(text + "\r\n", TimeOut)) throw AppError("Connection Failed");
+    ReadReply(multiLine);
+}
+
+void TNMSMTP::ReadReply(bool multiLine) {
+    replyLine_ = ReadLine();
+    replyNumber_ = ReplyNumberOf(replyLine_);
+    if (!multiLine) return;
+    auto continues = [](const std::string& line) {
+        return (!line.empty() && line[0] == ' ') || (line.size() >= 4 && line[3] == '-');
+    };
+    while (continues(replyLine_)) replyLine_ = ReadLine();
+}
+
+std::string TNMSMTP::ReadLine() {
+    for (;;) {
+        const size_t end = received_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = received_.substr(0, end + 1);
+            received_.erase(0, end + 1);
+            return WithoutLineEnd(line);
+        }
+        if (received_.size() > kMaxReplyLine) throw AppError("Invalid server reply: line too long");
+        switch (socket_->Receive(received_, TimeOut)) {
+            case WaitOutcome::Done: break;
+            case WaitOutcome::TimedOut: throw AppError("Server reply Timed out");
+            case WaitOutcome::Canceled:
+            case WaitOutcome::Failed: throw AppError("Connection closed by server");
+        }
+    }
+}
+
+void TNMSMTP::RaiseIfAtLeast(int limit) {
+    if (replyNumber_ >= limit) throw AppError(replyLine_);
+}
+
+}  // namespace vigilor

@@ -1,0 +1,79 @@
+#pragma once
+// TNMSMTP: one plain-text message at a time to one SMTP server, over a
+// socket given from outside. Every wait is bounded by TimeOut.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "notify/smtp_message.h"
+
+namespace vigilor {
+
+enum class WaitOutcome { Done, Failed, TimedOut, Canceled };
+
+// The network as the client uses it. The Windows adapter keeps the user
+// interface responsive while it waits.
+class SmtpSocket {
+public:
+    virtual ~SmtpSocket() = default;
+    // Host name to dotted IPv4 address (names only; the client handles
+    // dotted addresses itself).
+    virtual WaitOutcome LookupHost(const std::string& host, int timeoutMs, std::string& address) = 0;
+    virtual WaitOutcome Connect(const std::string& address, int port, int timeoutMs) = 0;
+    virtual bool IsOpen() const = 0;
+    // All of the bytes, or false when the connection fails or the time runs out.
+    virtual bool Send(const std::string& bytes, int timeoutMs) = 0;
+    // Appends what has arrived, waiting for at least one byte. Failed means
+    // the connection was closed or broken.
+    virtual WaitOutcome Receive(std::string& into, int timeoutMs) = 0;
+    virtual void Close() = 0;
+};
+
+class TNMSMTP {
+public:
+    static constexpr int kDefaultTimeOut = 30000;
+    static constexpr size_t kMaxReplyLine = 4096;
+
+    explicit TNMSMTP(std::unique_ptr<SmtpSocket> socket);
+
+    std::string Host;
+    int Port = 25;
+    std::string UserID;
+    // Milliseconds for the look-up, the connect and each reply.
+    int TimeOut = kDefaultTimeOut;
+    TPostMessage PostMessage;
+
+    std::function<void()> OnSuccess;
+    std::function<void()> OnFailure;
+    std::function<void()> OnConnectionFailed;
+    std::function<void(bool& handled)> OnInvalidHost;
+    std::function<void()> OnRecipientNotFound;
+    std::function<void(bool& handled)> OnAuthenticationFailed;
+
+    void SmtpConnect();
+    void SendPost();
+    void SmtpQuit();
+
+    bool Connected() const { return socket_->IsOpen(); }
+    const std::string& ReplyLine() const { return replyLine_; }
+    int ReplyNumber() const { return replyNumber_; }
+
+private:
+    std::string ResolveHost();
+    void Command(const std::string& text, bool multiLine);
+    void ReadReply(bool multiLine);
+    std::string ReadLine();
+    void RaiseIfAtLeast(int limit);
+    void QuitQuietly();
+
+    std::unique_ptr<SmtpSocket> socket_;
+    std::string received_;
+    std::string replyLine_;
+    int replyNumber_ = 0;
+    bool busy_ = false;
+};
+
+// The leading decimal digits of a reply line (at most ten); 0 without any.
+int ReplyNumberOf(const std::string& line);
+
+}  // namespace vigilor

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include "notify/smtp_client.h"
+#include "platform/app_error.h"
+#include "tests/support/scripted_smtp_socket.h"
+
+namespace vigilor {
+namespace {
+
+using test::ScriptedSocket;
+
+struct Events {
+    std::vector<std::string> seen;
+    bool retryHost = false;
+    bool retryHelo = false;
+    void Attach(TNMSMTP& c) {
+        c.OnSuccess = [this] { seen.push_back("Success"); };
+        c.OnFailure = [this] { seen.push_back("Failure"); };
+        c.OnConnectionFailed = [this] { seen.push_back("ConnectionFailed"); };
+        c.OnRecipientNotFound = [this] { seen.push_back("RecipientNotFound"); };
+        c.OnInvalidHost = [this](bool& h) {
+            seen.push_back("InvalidHost");
+            h = retryHost;
+        };
+        c.OnAuthenticationFailed = [this](bool& h) {
+            seen.push_back("AuthenticationFailed");
+            h = retryHelo;
+        };
+    }
+};
+
+class SmtpDialogue : public ::testing::Test {
+protected:
+    TNMSMTP& Client(std::string greeting, std::deque<std::string> replies) {
+        auto socket = std::make_unique<ScriptedSocket>(log, std::move(greeting), std::move(replies));
+        socket_ = socket.get();
+        client_ = std::make_unique<TNMSMTP>(std::move(socket));
+        client_->Host = "127.0.0.1";
+        client_->UserID = "monitor";
+        events.Attach(*client_);
+        TPostMessage& m = client_->PostMessage;
+        m.FromName = "Vigilor";
+        m.FromAddress = "vigilor@example.org";
+        m.ToAddress = {"Ops <ops@example.org>"};
+        m.Subject = "NT Service Failure Alert!";
+        m.Body = {"line one", ".", "..two"};
+        m.LocalProgram = "Vigilor v.1.0";
+        m.Date = "Tue, 08 Dec 2026 14:05:09";
+        return *client_;
+    }
+    std::string ErrorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const AppError& e) {
+            return e.what();
+        }
+        return "(no error)";
+    }
+
+    ScriptedSocket::Log log;
+    ScriptedSocket* socket_ = nullptr;
+    Events events;
+    std::unique_ptr<TNMSMTP> client_;
+};
+
+const std::deque<std::string> kAccepting = {"250 hello\r\n",  "250 reset\r\n", "250 sender ok\r\n",
+                                            "250 rcpt ok\r\n", "354 go on\r\n",  "250 queued\r\n",
+                                            "221 bye\r\n"};
+
+TEST_F(SmtpDialogue, FullDeliveryWritesTheCommandsHeaderAndStuffedBody) {
+    TNMSMTP& c = Client("220 mail ready\r\n", kAccepting);
+    c.SmtpConnect();
+    EXPECT_TRUE(c.Connected());
+    c.SendPost();
+    c.SmtpQuit();
+    EXPECT_EQ(log.sent,
+              "HELO monitor\r\n"
+              "RSET\r\n"
+              "MAIL FROM:<vigilor@example.org>\r\n"
+              "RCPT TO:<ops@example.org>\r\n"
+              "DATA\r\n"
+              "From: Vigilor<vigilor@example.org>\r\n"
+              "To: Ops <ops@example.org>\r\n"
+              "Subject: NT Service Failure Alert!\r\n"
+              "X-Mailer: Vigilor v.1.0\r\n"
+              "Date: Tue, 08 Dec 2026 14:05:09\r\n"
+              "Mime-Version: 1.0\r\n"
+              "Content-Type: text/plain; charset=us-ascii\r\n"
+              "\r\n\r\n"
+              "line one\r\n"
+              "..\r\n"
+              "...two\r\n"
+              ".\r\n"
+              "QUIT\r\n");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"Success"});
+    EXPECT_TRUE(c.PostMessage.ToAddress.empty());
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(log.connectedTo, "127.0.0.1:25");
+    EXPECT_TRUE(log.lookups.empty()) << "a dotted address is used without a look-up";
+}
+
+TEST_F(SmtpDialogue, MultiLineRepliesAreReadAfterGreetingAndHeloOnly) {
+    std::deque<std::string> replies = kAccepting;
+    replies[0] = "250-hello\r\n250-SIZE 1000\r\n 250 folded\r\n250 HELP\r\n";
+    TNMSMTP& c = Client("220-first\r\n220-second\r\n220 last\r\n", replies);
+    c.SmtpConnect();
+    EXPECT_EQ(c.ReplyNumber(), 250);
+    EXPECT_EQ(c.ReplyLine(), "250 HELP");
+    c.SendPost();
+    EXPECT_EQ(events.seen, std::vector<std::string>{"Success"});
+}
+
+TEST_F(SmtpDialogue, GreetingRefusalQuitsAndRaisesTheGreetingLine) {
+    TNMSMTP& c = Client("421 too busy\r\n", {"221 bye\r\n"});
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "421 too busy");
+    EXPECT_EQ(log.sent, "QUIT\r\n");
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(SmtpDialogue, HeloRefusedRaisesEventOnceThenAuthenticationFailed) {
+    TNMSMTP& c = Client("220 ready\r\n", {"501 who are you\r\n", "221 bye\r\n"});
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Authentication failed");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"AuthenticationFailed"});
+    EXPECT_EQ(log.sent, "HELO monitor\r\nQUIT\r\n");
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(SmtpDialogue, HandledHeloRefusalRetriesOnlyOnce) {
+    events.retryHelo = true;
+    TNMSMTP& c = Client("220 ready\r\n", {"501 no\r\n", "501 still no\r\n", "221 bye\r\n"});
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Authentication failed");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"AuthenticationFailed"});
+    EXPECT_EQ(log.sent, "HELO monitor\r\nHELO monitor\r\nQUIT\r\n");
+}
+
+TEST_F(SmtpDialogue, RefusedRecipientIsReportedAndTheOthersStillGetTheMail) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "550 no such user\r\n",
+                                          "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});
+    c.PostMessage.ToAddress = {"ghost@example.org", "Ops <ops@example.org>"};
+    c.SmtpConnect();
+    c.SendPost();
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"RecipientNotFound", "Success"}));
+    EXPECT_NE(log.sent.find("To: ghost@example.org,Ops <ops@example.org>\r\n"), std::string::npos);
+}
+
+TEST_F(SmtpDialogue, RefusalAfterTheDataRaisesFailureWithTheReplyLineAndKeepsTheSocket) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n",
+                                          "554 5.7.1 rejected as spam\r\n"});
+    c.SmtpConnect();
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "554 5.7.1 rejected as spam");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"Failure"});
+    EXPECT_TRUE(c.Connected());
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Already connected");
+}
+
+TEST_F(SmtpDialogue, RecipientsComeFromAllThreeListsAndBlindCopiesStayOutOfTheHeader) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
+                                          "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});
+    c.PostMessage.ToAddress = {"a@x.org"};
+    c.PostMessage.ToCarbonCopy = {"", "CC: b@x.org"};
+    c.PostMessage.ToBlindCarbonCopy = {"hidden <c@x.org>", "d@x.org"};
+    c.SmtpConnect();
+    c.SendPost();
+    EXPECT_NE(log.sent.find("RCPT TO:<a@x.org>\r\nRCPT TO:< b@x.org>\r\nRCPT TO:<c@x.org>\r\nRCPT TO:<d@x.org>\r\n"),
+              std::string::npos)
+        << log.sent;
+    EXPECT_NE(log.sent.find("CC: ,CC: b@x.org\r\n"), std::string::npos);
+    EXPECT_EQ(log.sent.find("c@x.org>\r\n", log.sent.find("DATA")), std::string::npos);
+    EXPECT_EQ(log.sent.find("d@x.org", log.sent.find("DATA")), std::string::npos);
+}
+
+TEST_F(SmtpDialogue, ErrorsBeforeAndDuringTheTransaction) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "451 try later\r\n"});
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Not Connected");
+    c.SmtpConnect();
+    c.PostMessage.FromAddress.clear();
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Incomplete Header");
+    c.PostMessage.FromAddress = "v@x.org";
+    c.PostMessage.ToAddress.clear();
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Incomplete Header");
+    c.PostMessage.ToAddress = {"a@x.org"};
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "451 try later");
+}
+
+TEST_F(SmtpDialogue, NameLookupFailureAndRetry) {
+    TNMSMTP& c = Client("220 ready\r\n", kAccepting);
+    c.Host = "mail.example.org";
+    socket_->lookup = WaitOutcome::Failed;
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Null Remote Address");
+    EXPECT_EQ(events.seen, std::vector<std::string>{"InvalidHost"});
+    EXPECT_EQ(log.lookups.size(), 1u);
+
+    events.seen.clear();
+    events.retryHost = true;
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Null Remote Address");
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"InvalidHost", "InvalidHost"}));
+    EXPECT_EQ(log.lookups.size(), 3u) << "one repeat after a handled failure";
+
+    socket_->lookup = WaitOutcome::TimedOut;
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Host Lookup Timed Out");
+    socket_->lookup = WaitOutcome::Canceled;
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Host Lookup Canceled");
+
+    socket_->lookup = WaitOutcome::Done;
+    c.SmtpConnect();
+    EXPECT_EQ(log.connectedTo, "127.0.0.9:25");
+}
+
+TEST_F(SmtpDialogue, ConnectFailuresRaiseTheEventThenTheirError) {
+    TNMSMTP& c = Client("220 ready\r\n", kAccepting);
+    const std::pair<WaitOutcome, const char*> cases[] = {{WaitOutcome::TimedOut, "Connection Timed out"},
+                                                         {WaitOutcome::Canceled, "Connection Canceled"},
+                                                         {WaitOutcome::Failed, "Connection Failed"}};
+    for (const auto& [outcome, text] : cases) {
+        events.seen.clear();
+        socket_->connect = outcome;
+        EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), text);
+        EXPECT_EQ(events.seen, std::vector<std::string>{"ConnectionFailed"});
+        EXPECT_FALSE(c.Connected());
+    }
+}
+
+TEST_F(SmtpDialogue, SilentServerGivesAReplyTimeOutAndLeavesTheClientDisconnected) {
+    TNMSMTP& c = Client("", {});
+    c.TimeOut = 50;
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Server reply Timed out");
+    EXPECT_EQ(log.timeOuts, 1);
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(SmtpDialogue, MalformedRepliesGiveClearErrorsOrTheirNumber) {
+    TNMSMTP& c = Client(std::string(10000, 'x'), {});
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Invalid server reply: line too long");
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(ReplyNumberOf("hello"), 0);
+    EXPECT_EQ(ReplyNumberOf("250ok"), 250);
+    EXPECT_EQ(ReplyNumberOf("99999999999999"), 2147483647);
+    EXPECT_EQ(ReplyNumberOf(""), 0);
+}
+
+TEST_F(SmtpDialogue, QuitRefusalIsAnErrorButTheSocketCloses) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "500 what\r\n"});
+    c.SmtpConnect();
+    EXPECT_EQ(ErrorOf([&] { c.SmtpQuit(); }), "500 what");
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(SmtpDialogue, NestedCallsWhileBusyDoNothing) {
+    TNMSMTP& c = Client("220 ready\r\n", kAccepting);
+    int nested = 0;
+    c.OnSuccess = [&] {
+        ++nested;
+        c.SendPost();  // still inside SendPost: ignored
+    };
+    c.SmtpConnect();
+    c.SendPost();
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(log.sent.find("RSET", log.sent.find("RSET") + 1), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vigilor
