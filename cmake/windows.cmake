@@ -5,6 +5,7 @@ set(VIGILOR_SYSTEM_LIBS comctl32 gdi32 user32 advapi32 shell32 ole32 version net
     msimg32 comdlg32 winspool secur32 uuid)
 
 set(VIGILOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(VIGILOR_GUI_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix-gui)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/gui-run.sh.in ${CMAKE_BINARY_DIR}/gui-run.sh @ONLY
@@ -63,6 +64,10 @@ function(vigilor_wine_test_program folder kind)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
         ENVIRONMENT "VIGILOR_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    if(kind STREQUAL gui)
+        # One GUI program at a time: they share the GUI prefix's desktop.
+        set_tests_properties(${target} PROPERTIES RESOURCE_LOCK wine_gui_prefix)
+    endif()
     if(EXISTS ${folder}/tests.cmake)
         include(${folder}/tests.cmake)
     endif()

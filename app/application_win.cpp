@@ -1,0 +1,68 @@
+#include "app/application_win.h"
+
+#include <windows.h>
+
+#include "app/instance_guard_win.h"
+#include "app/main_form_win.h"
+#include "app/splash_win.h"
+#include "config/registry_store_win.h"
+#include "maint/version_info_win.h"
+#include "platform/message_boxes_win.h"
+#include "platform/report_error_win.h"
+#include "platform/system_info_win.h"
+
+namespace vigilor {
+
+namespace {
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of("\\/");
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
+}  // namespace
+
+int RunApplication(const std::vector<std::string>& arguments) {
+    MessageBoxDialogs dialogs;
+    if (!IsWindowsNT()) {
+        dialogs.Show("We are really sorry but Vigilor only works under Windows NT (see Readme_Win95.Txt)", "Error",
+                     BoxIcon::Error, BoxButtons::Ok, false);
+        return 1;
+    }
+    const std::string programPath = ProgramFilePath();
+    const std::string versionText = VersionText(ReadVersionRecord(programPath));
+
+    const InstanceGuard guard(FileNameOf(programPath));
+    if (guard.AnotherInstanceRuns()) {
+        InstanceGuard::BringRunningInstanceForward();
+        return 0;
+    }
+    ShowSplash(WithExtension(programPath, ".bmp"));
+
+    MainFormSystem system;
+    TMainForm form({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText, arguments});
+    try {
+        form.Create();
+        dialogs.SetOwner(form.Handle());
+        form.Show(SW_SHOWNORMAL);
+    } catch (const std::exception& error) {
+        ReportError(form.Handle(), error.what());
+    }
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (form.PreTranslateMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace vigilor

@@ -1,0 +1,741 @@
+#include "app/main_form_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <array>
+#include <vector>
+
+#include "app/main_form_ids.h"
+#include "app/main_texts.h"
+#include "config/settings_store.h"
+#include "maint/about_box_win.h"
+#include "monitor/failure_options.h"
+#include "monitor/failure_options_dialog_win.h"
+#include "platform/app_error.h"
+#include "platform/control_table_win.h"
+#include "platform/report_error_win.h"
+#include "platform/system_info_win.h"
+#include "platform/wide_win.h"
+#include "resources/resource_ids.h"
+
+namespace vigilor {
+
+using namespace main_form;
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"Vigilor.TMainForm";
+constexpr wchar_t kPanelClass[] = L"Vigilor.Panel";
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 632;
+constexpr int kClientHeight = 410;
+constexpr COLORREF kMemoBlue = RGB(0, 128, 255);
+constexpr COLORREF kMemoRed = RGB(255, 0, 0);
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+constexpr DWORD kVisibleTab = WS_VISIBLE | WS_TABSTOP;
+
+const ControlSpec kControls[] = {
+    {kStartBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON, 10, 4, 88, 44, "Start", "Start monitoring the selected services"},
+    {kStopBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON | WS_DISABLED, 101, 4, 88, 44, "Stop",
+     "Stop monitoring the selected services"},
+    {kResetBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON | WS_DISABLED, 192, 4, 88, 44, "Reset", "Reset all current Alarms"},
+    {kSettingsBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON, 283, 4, 88, 44, "Settings", "Change system Settings"},
+    {kLabel2, L"STATIC", WS_VISIBLE | SS_LEFT, 386, 2, 140, 14, "Windows NT Servers:"},
+    {kCmbName, WC_COMBOBOXW, kVisibleTab | CBS_DROPDOWNLIST | WS_VSCROLL, 386, 19, 129, 200, "",
+     "Select an NT Server from here"},
+    {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX, 388, 42, 125, 17, "&Logon required",
+     "Check this box before selecting a new NT server if you wish to Logon first"},
+    {kAnimate1, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
+    {kLabel3, L"STATIC", WS_VISIBLE | SS_LEFT, 11, 63, 360, 14, "ALL SERVICES:"},
+    {kSvcMonitorList, WC_LISTVIEWW, kVisibleTab | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 8, 80, 365, 113, "",
+     "List and status of all services on selected Computer. Right-click for more options", WS_EX_CLIENTEDGE},
+    {kLabel4, L"STATIC", WS_VISIBLE | SS_LEFT, 386, 63, 240, 14, "RECENT FAILURE REPORTS:"},
+    {kMemoPanel, kPanelClass, WS_VISIBLE | WS_DISABLED, 384, 80, 241, 274, "",
+     "Failure reports. Note that all events are logged to the Application Event Log"},
+    {kLabel1, L"STATIC", WS_VISIBLE | SS_LEFT, 11, 206, 360, 14, "MONITORED SERVICES:"},
+    {kPZBox1, WC_LISTVIEWW, kVisibleTab | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 8, 222, 365, 132, "",
+     "List of services to Monitor. Right-click for more options", WS_EX_CLIENTEDGE},
+    {kP7, PROGRESS_CLASSW, 0, 8, 359, 365, 16, "", "Processing ..."},
+    {kMonitorBtn, L"BUTTON", BS_PUSHBUTTON, 0, 0, 75, 25, "FORCE"},
+    {kRefreshSrvListBtn, L"BUTTON", BS_PUSHBUTTON, 0, 0, 75, 25, "Refresh"},
+    {kMailText, L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 185, 89, ""},
+};
+
+const char* const kStatusBarHint = "Status | Hint | Domain Name | Date and Time";
+
+const char* MenuHint(int id) {
+    switch (id) {
+        case IDM_PRINT: return "Print current file";
+        case IDM_DOWNLOAD: return "Click here to get the latest version";
+        case IDM_REFRESH: return "Hit F5 to refresh list of services on selected Computer";
+        default: return "";
+    }
+}
+
+// The part of a hint after its first "|", the whole hint without one.
+std::string LongHint(const std::string& hint) {
+    const size_t bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+// A container without look of its own that hands the notices of its
+// children on to the window it sits in.
+LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_COMMAND:
+        case WM_NOTIFY:
+            return SendMessageW(GetParent(window), message, wParam, lParam);
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void RegisterClasses(WNDPROC formProcedure) {
+    static const bool registered = [formProcedure] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSW form{};
+        form.lpfnWndProc = formProcedure;
+        form.hInstance = instance;
+        form.lpszClassName = kFormClass;
+        form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_GREEN));
+        form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        RegisterClassW(&form);
+        WNDCLASSW panel{};
+        panel.lpfnWndProc = PanelProcedure;
+        panel.hInstance = instance;
+        panel.lpszClassName = kPanelClass;
+        panel.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        panel.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        RegisterClassW(&panel);
+        return true;
+    }();
+    (void)registered;
+}
+
+void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> columns) {
+    int index = 0;
+    for (const auto& [title, width] : columns) {
+        std::wstring text = Wide(title);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = text.data();
+        column.cx = width;
+        column.iSubItem = index;
+        ListView_InsertColumn(list, index++, &column);
+    }
+}
+
+std::string ListViewText(HWND list, int item, int subItem) {
+    std::vector<wchar_t> buffer(1024);
+    for (;;) {
+        LVITEMW request{};
+        request.iSubItem = subItem;
+        request.pszText = buffer.data();
+        request.cchTextMax = static_cast<int>(buffer.size());
+        const auto length =
+            static_cast<size_t>(SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&request)));
+        if (length + 1 < buffer.size()) return Narrow(std::wstring_view(buffer.data(), length));
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+// Reads the settings host's questions from the system, and its errors
+// into the main window's error box.
+class FormSettingsHost : public SettingsHost {
+public:
+    FormSettingsHost(MainFormSystem& system, TMainForm& form) : system_(system), form_(form) {}
+    std::string LocalComputerName() override { return system_.LocalComputerName(); }
+    std::string CurrentUserName() override { return system_.CurrentUserName(); }
+    bool DirectoryExists(const std::string& path) override { return system_.DirectoryExists(path); }
+    void ShowError(const std::string& text) override { form_.ShowError(text); }
+
+private:
+    MainFormSystem& system_;
+    TMainForm& form_;
+};
+
+}  // namespace
+
+std::string MainFormSystem::LocalComputerName() { return vigilor::LocalComputerName(); }
+std::string MainFormSystem::CurrentUserName() { return vigilor::CurrentUserName(); }
+bool MainFormSystem::DirectoryExists(const std::string& path) { return vigilor::DirectoryExists(path); }
+std::string MainFormSystem::PrimaryDomainName() { return vigilor::PrimaryDomainName(); }
+std::string MainFormSystem::DefaultPrinterName() { return vigilor::DefaultPrinterName(); }
+long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {}
+
+TMainForm::~TMainForm() {
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void TMainForm::Create() {
+    RegisterClasses(Procedure);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
+    const SIZE outer = OuterSizeForClient(kFormStyle, 0, true, kClientWidth, kClientHeight);
+    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"Windows Vigilor", kFormStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, outer.cx, outer.cy, nullptr, menu, instance, this);
+    if (!window_) throw AppError("Cannot create the main window");
+    // The menu bar may wrap and change the client height: size again.
+    RECT client;
+    GetClientRect(window_, &client);
+    if (client.bottom != kClientHeight) {
+        RECT frame;
+        GetWindowRect(window_, &frame);
+        SetWindowPos(window_, nullptr, 0, 0, outer.cx, frame.bottom - frame.top + kClientHeight - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CenterOnScreen(window_);
+    CreateChildren();
+    FormCreate();
+}
+
+void TMainForm::CreateChildren() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    font_.Reset(CreateTahoma(11));
+    labelFont_.Reset(CreateTahoma(11, true, true));
+    memoBlueBrush_.Reset(CreateSolidBrush(kMemoBlue));
+    memoRedBrush_.Reset(CreateSolidBrush(kMemoRed));
+    const auto font = static_cast<HFONT>(font_.Get());
+    CreateControls(window_, kControls, font);
+    for (int label : {kLabel1, kLabel3, kLabel4})
+        SendMessageW(Control(label), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.Get()), FALSE);
+
+    CreateControl(Control(kMemoPanel),
+                  {kMemo1, L"EDIT", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 241, 274,
+                   ""},
+                  font);
+
+    const std::pair<int, int> icons[] = {{kStartBtn, IDI_BTN_START},
+                                         {kStopBtn, IDI_BTN_STOP},
+                                         {kResetBtn, IDI_BTN_RESET},
+                                         {kSettingsBtn, IDI_BTN_SETTINGS}};
+    for (const auto& [button, icon] : icons) {
+        const HANDLE image = LoadImageW(instance, MAKEINTRESOURCEW(icon), IMAGE_ICON, 24, 24, LR_SHARED);
+        SendMessageW(Control(button), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    }
+
+    const HWND services = Control(kSvcMonitorList);
+    ListView_SetExtendedListViewStyle(services, LVS_EX_FULLROWSELECT);
+    AddColumns(services, {{"Real Name", 90}, {"Description", 182}, {"Status", 103}});
+    const HWND monitored = Control(kPZBox1);
+    ListView_SetExtendedListViewStyle(monitored, LVS_EX_FULLROWSELECT);
+    AddColumns(monitored, {{"Server", 84}, {"Service", 183}, {"Auto", 38}, {"EMail", 38}});
+
+    SendMessageW(Control(kP7), PBM_SETRANGE32, 0, 49);
+
+    statusBar_ = CreateControl(window_,
+                               {kStatusBar1, STATUSCLASSNAMEW, WS_VISIBLE | WS_CLIPCHILDREN | CCS_NOPARENTALIGN |
+                                                                   CCS_NORESIZE | CCS_NODIVIDER,
+                                0, 385, 632, 25, ""},
+                               font);
+    const int parts[] = {400, 510, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    light_ = std::make_unique<TGraphicLight>(statusBar_, kGL1, 3, 4, 19, 23);
+    light_->SetDarkLite(false);
+
+    greenIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GREEN), IMAGE_ICON, 0, 0, LR_SHARED));
+    redIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_RED), IMAGE_ICON, 0, 0, LR_SHARED));
+    popups_.Reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPS)));
+    mainKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINKEYS));
+    serviceKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_SERVICEKEYS));
+    monitoredKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MONITOREDKEYS));
+
+    monitorSystemTimer_ = std::make_unique<WindowTimer>(window_, kMonitorTimer);
+    monitorTimer_ = std::make_unique<TLongTimer>(*monitorSystemTimer_);
+    monitorTimer_->SetEnabled(false);
+    monitorTimer_->SetOnTimer([this] { MonitorTimerTimer(); });
+    glTimer_ = std::make_unique<WindowTimer>(window_, kGLTimer);
+}
+
+void TMainForm::FormCreate() {
+    printerName_ = Trim(context_.system.DefaultPrinterName());
+    if (printerName_.empty()) EnableMenuItem(GetMenu(window_), IDM_PRINT, MF_BYCOMMAND | MF_GRAYED);
+
+    ListView_DeleteAllItems(Control(kSvcMonitorList));
+    ListView_DeleteAllItems(Control(kPZBox1));
+    SetWindowTextW(Control(kMemo1), L"");
+
+    LoadSettings();
+    SetLightHint();
+
+    const std::string caption = MainCaption(context_.versionText);
+    SetApplicationTitle(caption);
+    SetWindowTextUtf8(window_, caption);
+
+    alertedList_.clear();
+    DateTimerTimer();
+    SetTimer(window_, kDateTimer, 10000, nullptr);
+
+    const HWND computers = Control(kCmbName);
+    SendMessageW(computers, CB_RESETCONTENT, 0, 0);
+    SendMessageW(computers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(settings_.selectedComputer).c_str()));
+    SendMessageW(computers, CB_SETCURSEL, 0, 0);
+
+    SetStatusPanel(1, context_.system.PrimaryDomainName(), false);
+    ShowAllClear();
+}
+
+void TMainForm::Show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    FormShow();
+}
+
+void TMainForm::FormShow() {
+    if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
+}
+
+HWND TMainForm::Control(int id) const {
+    if (id == kMemo1) return GetDlgItem(GetDlgItem(window_, kMemoPanel), kMemo1);
+    if (id == kGL1) return light_ ? light_->Handle() : nullptr;
+    return GetDlgItem(window_, id);
+}
+
+void TMainForm::SetLightHint() { lightHint_ = IntervalHint(settings_.scanInterval); }
+
+std::string TMainForm::HintOf(HWND control) const {
+    if (!control) return "";
+    if (light_ && control == light_->Handle()) return lightHint_;
+    if (control == statusBar_) return kStatusBarHint;
+    if (control == Control(kMemo1)) control = Control(kMemoPanel);
+    const int id = GetDlgCtrlID(control);
+    for (const ControlSpec& spec : kControls)
+        if (spec.id == id) return spec.hint;
+    return "";
+}
+
+// ----- status bar, memo and alarm display -----
+
+void TMainForm::SetStatusPanel(int panel, const std::string& text, bool repaintNow) {
+    // One tab before the text centres it in its panel.
+    const std::wstring shown = Wide((panel == 0 ? "" : "\t") + text);
+    SendMessageW(statusBar_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(shown.c_str()));
+    if (repaintNow) UpdateWindow(statusBar_);
+}
+
+std::string TMainForm::StatusPanelText(int panel) const {
+    const auto length = LOWORD(SendMessageW(statusBar_, SB_GETTEXTLENGTHW, panel, 0));
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    SendMessageW(statusBar_, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
+    std::string value = Narrow(text.data());
+    if (panel != 0 && !value.empty() && value.front() == '\t') value.erase(0, 1);
+    return value;
+}
+
+void TMainForm::ShowStatus(const std::string& text) { SetStatusPanel(0, vigilor::StatusPanelText(text), true); }
+
+void TMainForm::ShowError(const std::string& text) {
+    context_.dialogs.Show(text, "Error", BoxIcon::Error, BoxButtons::Ok, false);
+}
+
+void TMainForm::SetAppIcon(bool red) {
+    const HICON icon = red ? redIcon_ : greenIcon_;
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void TMainForm::ShowAllClear() {
+    memoAlarm_ = false;
+    InvalidateRect(Control(kMemo1), nullptr, TRUE);
+    SetAppIcon(false);
+}
+
+void TMainForm::ShowAlarm() {
+    memoAlarm_ = true;
+    InvalidateRect(Control(kMemo1), nullptr, TRUE);
+    SetAppIcon(true);
+}
+
+void TMainForm::ClearAlarms() {
+    light_->SetActiveLight(ActiveLight::alGreen);
+    light_->SetDarkLite(false);
+    glTimer_->Stop();
+    SetWindowTextW(Control(kMemo1), L"");
+    ShowAllClear();
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void TMainForm::AppendMemoLine(const std::string& line) {
+    const HWND memo = Control(kMemo1);
+    const int end = GetWindowTextLengthW(memo);
+    SendMessageW(memo, EM_SETSEL, end, end);
+    const std::wstring text = Wide((end > 0 ? "\r\n" : "") + line);
+    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TMainForm::MemoText() const { return WindowText(Control(kMemo1)); }
+
+LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
+    if (control == Control(kMemo1)) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, memoAlarm_ ? kMemoRed : kMemoBlue);
+        return reinterpret_cast<LRESULT>(memoAlarm_ ? memoRedBrush_.Get() : memoBlueBrush_.Get());
+    }
+    const int id = GetDlgCtrlID(control);
+    if (id == kLabel1 || id == kLabel3 || id == kLabel4) {
+        SetTextColor(dc, kNavy);
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+// ----- settings -----
+
+void TMainForm::LoadSettings() {
+    FormSettingsHost host(context_.system, *this);
+    {
+        const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+        SettingsStore store(*raw);
+        vigilor::LoadSettings(store, host, settings_, monitored_);
+    }
+    monitorTimer_->SetMinutes(static_cast<uint16_t>(settings_.scanInterval));
+    const HWND list = Control(kPZBox1);
+    for (int c = 0; c < kMonitoredColumns; ++c) ListView_SetColumnWidth(list, c, settings_.columnWidths[c]);
+    RefreshMonitoredView();
+}
+
+void TMainForm::SaveSettings() {
+    const HWND list = Control(kPZBox1);
+    for (int c = 0; c < kMonitoredColumns; ++c) settings_.columnWidths[c] = ListView_GetColumnWidth(list, c);
+    const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+    SettingsStore store(*raw);
+    vigilor::SaveSettings(store, settings_, monitored_);
+}
+
+// ----- monitored list -----
+
+void TMainForm::RefreshMonitoredView() {
+    const HWND list = Control(kPZBox1);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    const auto& rows = monitored_.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (int c = 0; c < kMonitoredColumns; ++c) {
+            std::wstring text = Wide(FieldOf(rows[i], c));
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(i);
+            item.iSubItem = c;
+            item.pszText = text.data();
+            if (c == 0)
+                ListView_InsertItem(list, &item);
+            else
+                ListView_SetItem(list, &item);
+        }
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdatePZBox1();
+}
+
+void TMainForm::UpdatePZBox1() { SetWindowTextUtf8(Control(kLabel1), monitored_.CountLabel()); }
+
+int TMainForm::SelectedIndex(int listId) const {
+    return ListView_GetNextItem(Control(listId), -1, LVNI_SELECTED);
+}
+
+void TMainForm::AddtoMonitorList1Click() {
+    const int selected = SelectedIndex(kSvcMonitorList);
+    if (selected >= 0) {
+        const std::string service = ListViewText(Control(kSvcMonitorList), selected, 1);
+        if (!monitored_.Add(settings_.selectedComputer, service)) return;
+    } else {
+        monitored_.Sort();
+    }
+    RefreshMonitoredView();
+    SaveSettings();
+}
+
+void TMainForm::RemovefromMonitorList1Click() {
+    const int selected = SelectedIndex(kPZBox1);
+    if (selected < 0) return;
+    if (context_.dialogs.Show("Do you really want to stop monitoring this service?", "Remove Monitored Item",
+                              BoxIcon::Question, BoxButtons::YesNo, true) == BoxAnswer::Yes) {
+        monitored_.Remove(static_cast<size_t>(selected));
+        ClearAlarms();
+        RefreshMonitoredView();
+    }
+    UpdatePZBox1();
+}
+
+void TMainForm::Options1Click() {
+    const int selected = SelectedIndex(kPZBox1);
+    if (selected < 0) return;
+    const MonitoredService row = monitored_.At(static_cast<size_t>(selected));
+    TFrmFailureOptions dialog(FailureOptionsCaption(row), CurrentFailureOptions(row));
+    if (dialog.Run(window_) != IDOK) return;
+    monitored_.Replace(static_cast<size_t>(selected), RowWithFailureOptions(row, dialog.Options()));
+    RefreshMonitoredView();
+    ListView_SetItemState(Control(kPZBox1), selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void TMainForm::PZBox1Click() {
+    const int selected = SelectedIndex(kPZBox1);
+    if (selected < 0) return;
+    const MonitoredService row = monitored_.At(static_cast<size_t>(selected));
+    ShowStatus(Trim(row.service) + " on " + Trim(row.server));
+}
+
+// ----- monitoring control -----
+
+bool TMainForm::IsMonitoring() const { return !IsWindowEnabled(Control(kStartBtn)); }
+
+void TMainForm::SetMenuBarEnabled(bool enabled) {
+    const HMENU menu = GetMenu(window_);
+    for (int index = 0; index < GetMenuItemCount(menu); ++index)
+        EnableMenuItem(menu, index, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+    DrawMenuBar(window_);
+}
+
+void TMainForm::SetMonitoringControls(bool monitoring) {
+    EnableWindow(Control(kSvcMonitorList), !monitoring);
+    EnableWindow(Control(kPZBox1), !monitoring);
+    EnableWindow(Control(kStopBtn), monitoring);
+    EnableWindow(Control(kLogonCheckBox1), !monitoring);
+    EnableWindow(Control(kCmbName), !monitoring);
+    EnableWindow(Control(kResetBtn), !monitoring);
+    EnableWindow(Control(kStartBtn), !monitoring);
+    EnableWindow(Control(kSettingsBtn), !monitoring);
+    SetMenuBarEnabled(!monitoring);
+}
+
+void TMainForm::STARTBtn1Click() {
+    if (monitored_.Count() == 0) {
+        ShowError("How can I start monitoring, when there are no services to monitor!");
+        return;
+    }
+    light_->SetActiveLight(ActiveLight::alRed);
+    glTimer_->Start(300);
+    monitorTimer_->SetEnabled(true);
+    SetMonitoringControls(true);
+}
+
+void TMainForm::StopBtn1Click() {
+    light_->SetActiveLight(ActiveLight::alGreen);
+    glTimer_->Stop();
+    monitorTimer_->SetEnabled(false);
+    SetMonitoringControls(false);
+}
+
+void TMainForm::ResetBtn1Click() {
+    ClearAlarms();
+    alertedList_.clear();
+}
+
+void TMainForm::Forcechecknow1Click() {
+    light_->SetActiveLight(ActiveLight::alRed);
+    glTimer_->Start(300);
+    MonitorBtnClick();
+    light_->SetActiveLight(ActiveLight::alGreen);
+    glTimer_->Stop();
+}
+
+void TMainForm::MonitorBtnClick() {
+    // The check pass walks the monitored list; it arrives with the check
+    // cycle and its notifications.
+}
+
+void TMainForm::MonitorTimerTimer() {
+    monitorTimer_->SetEnabled(false);
+    MonitorBtnClick();
+    // A Stop pressed while the pass waited wins.
+    if (IsMonitoring()) monitorTimer_->SetEnabled(true);
+}
+
+void TMainForm::GLTimerTimer() { light_->SetDarkLite(!light_->State().darkLite); }
+
+void TMainForm::DateTimerTimer() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SetStatusPanel(2, ClockText(now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute), false);
+}
+
+bool TMainForm::PrintEnabled() const {
+    return !(GetMenuState(GetMenu(window_), IDM_PRINT, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+// ----- help menu -----
+
+void TMainForm::About1Click() {
+    TAboutBox about(context_.versionText);
+    about.Run(window_);
+}
+
+void TMainForm::VisitWebSite() {
+    const long long result = context_.system.ShellOpen(window_, kWebSiteAddress);
+    if (result > 32) return;
+    const ShellFailure failure = WebSiteFailure(result);
+    context_.dialogs.Show(failure.text, failure.caption, BoxIcon::None, BoxButtons::Ok, true);
+}
+
+// ----- shut-down -----
+
+bool TMainForm::FormClose() {
+    if (IsMonitoring()) {
+        ShowError("Please stop monitoring before quiting the application (Press the STOP button).");
+        return false;
+    }
+    if (context_.dialogs.Show("Do you really want to shutdown Vigilor?", "Shutdown", BoxIcon::Question,
+                              BoxButtons::YesNo, true) != BoxAnswer::Yes)
+        return false;
+    SaveSettings();
+    alertedList_.clear();
+    return true;
+}
+
+// ----- messages -----
+
+bool TMainForm::PreTranslateMessage(MSG& message) {
+    if (message.message == WM_MOUSEMOVE && (message.hwnd == window_ || IsChild(window_, message.hwnd))) {
+        POINT screen;
+        GetCursorPos(&screen);
+        OnMouseOver(screen);
+    }
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+    const HWND focus = GetFocus();
+    if (focus == Control(kSvcMonitorList) && TranslateAcceleratorW(window_, serviceKeys_, &message)) return true;
+    if (focus == Control(kPZBox1) && TranslateAcceleratorW(window_, monitoredKeys_, &message)) return true;
+    return TranslateAcceleratorW(window_, mainKeys_, &message) != 0;
+}
+
+void TMainForm::OnMouseOver(POINT screen) {
+    POINT client = screen;
+    ScreenToClient(window_, &client);
+    HWND control = ChildWindowFromPointEx(window_, client, CWP_SKIPINVISIBLE);
+    if (control == statusBar_) {
+        POINT inBar = screen;
+        ScreenToClient(statusBar_, &inBar);
+        control = ChildWindowFromPointEx(statusBar_, inBar, CWP_SKIPINVISIBLE);
+    }
+    if (control == hintControl_) return;
+    hintControl_ = control;
+    SetStatusPanel(0, vigilor::StatusPanelText(LongHint(HintOf(control))), false);
+}
+
+void TMainForm::ShowPopup(int index, POINT screen) {
+    const HMENU popup = GetSubMenu(popups_.Get(), index);
+    if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, 0, window_, nullptr);
+}
+
+void TMainForm::OnContextMenu(HWND target, POINT screen) {
+    if (target == Control(kSvcMonitorList)) {
+        ShowPopup(0, screen);
+    } else if (target == Control(kPZBox1)) {
+        ShowPopup(1, screen);
+    } else if (target == window_) {
+        ShowPopup(2, screen);
+    }
+}
+
+void TMainForm::OnCommand(int id, int code, HWND from) {
+    (void)from;
+    switch (id) {
+        case kStartBtn: if (code == BN_CLICKED) STARTBtn1Click(); break;
+        case kStopBtn: if (code == BN_CLICKED) StopBtn1Click(); break;
+        case kResetBtn: if (code == BN_CLICKED) ResetBtn1Click(); break;
+        case kMonitorBtn: if (code == BN_CLICKED) MonitorBtnClick(); break;
+        case IDM_EXIT: PostMessageW(window_, WM_CLOSE, 0, 0); break;
+        case IDM_ABOUT: About1Click(); break;
+        case IDM_WEBSITE: VisitWebSite(); break;
+        case IDM_ADD_TO_MONITOR: AddtoMonitorList1Click(); break;
+        case IDM_REMOVE_MONITORED: RemovefromMonitorList1Click(); break;
+        case IDM_MONITOR_OPTIONS: Options1Click(); break;
+        case IDM_FORCE_CHECK: Forcechecknow1Click(); break;
+        default: break;
+    }
+}
+
+LRESULT TMainForm::OnNotify(NMHDR& header) {
+    if (header.idFrom == kPZBox1) {
+        if (header.code == LVN_COLUMNCLICK) {
+            monitored_.ColumnClicked(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+            RefreshMonitoredView();
+        } else if (header.code == NM_CLICK) {
+            PZBox1Click();
+        }
+    }
+    return 0;
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case WM_CONTEXTMENU:
+            OnContextMenu(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_TIMER:
+            switch (wParam) {
+                case kDateTimer: DateTimerTimer(); break;
+                case kGLTimer: GLTimerTimer(); break;
+                case kMonitorTimer: monitorTimer_->Tick(); break;
+                default: break;
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_MENUSELECT:
+            if (!(HIWORD(wParam) & MF_POPUP) && LOWORD(wParam) != 0)
+                SetStatusPanel(0, vigilor::StatusPanelText(MenuHint(LOWORD(wParam))), false);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
+            limits.ptMaxTrackSize = {640 + 2 * GetSystemMetrics(SM_CXFIXEDFRAME), 480 + GetSystemMetrics(SM_CYCAPTION)};
+            return 0;
+        }
+        case WM_CLOSE:
+            if (FormClose()) DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            KillTimer(window_, kDateTimer);
+            if (context_.quitOnDestroy) PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            const HWND window = window_;
+            window_ = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TMainForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ReportError(window, error.what());
+        return 0;
+    }
+}
+
+}  // namespace vigilor

@@ -1,0 +1,153 @@
+#pragma once
+// The main window: the two service lists, the failure-report memo, the
+// buttons, menus, status bar, clock and status light, and the operations
+// every other part of the program uses on it.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/key_value_store.h"
+#include "config/settings.h"
+#include "monitor/graphic_light_win.h"
+#include "monitor/long_timer_win.h"
+#include "monitor/monitored_list.h"
+#include "platform/handles_win.h"
+#include "platform/user_dialogs.h"
+
+namespace vigilor {
+
+// What the main window asks of the system; tests replace parts of it.
+class MainFormSystem {
+public:
+    virtual ~MainFormSystem() = default;
+    virtual std::string LocalComputerName();
+    virtual std::string CurrentUserName();
+    virtual bool DirectoryExists(const std::string& path);
+    virtual std::string PrimaryDomainName();
+    virtual std::string DefaultPrinterName();
+    // The shell's "open" of a document or address; its result code.
+    virtual long long ShellOpen(HWND owner, const std::string& target);
+};
+
+struct MainFormContext {
+    UserDialogs& dialogs;
+    MainFormSystem& system;
+    std::function<std::unique_ptr<KeyValueStore>()> openStore;
+    std::string versionText;
+    std::vector<std::string> arguments;
+    bool quitOnDestroy = true;  // end the message loop when the window goes
+};
+
+constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
+
+class TMainForm {
+public:
+    explicit TMainForm(MainFormContext context);
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // Makes the window and its controls and loads the settings (the window
+    // stays hidden); Show then shows it and runs the first-show steps.
+    void Create();
+    void Show(int showCommand);
+    HWND Handle() const { return window_; }
+    HWND Control(int id) const;
+    // Keys of the window and of the focused list; true when consumed.
+    bool PreTranslateMessage(MSG& message);
+
+    void ShowStatus(const std::string& text);
+    void ShowError(const std::string& text);
+    void ShowAlarm();
+    void ShowAllClear();
+    void ClearAlarms();
+    void AppendMemoLine(const std::string& line);
+    std::string MemoText() const;
+
+    void LoadSettings();
+    void SaveSettings();
+
+    void STARTBtn1Click();
+    void StopBtn1Click();
+    void ResetBtn1Click();
+    void Forcechecknow1Click();
+    void MonitorBtnClick();
+    void MonitorTimerTimer();
+    void GLTimerTimer();
+    void DateTimerTimer();
+
+    void AddtoMonitorList1Click();
+    void RemovefromMonitorList1Click();
+    void Options1Click();
+    void PZBox1Click();
+    void UpdatePZBox1();
+    void About1Click();
+    void VisitWebSite();
+    // The shut-down rules; true when the window is to close.
+    bool FormClose();
+
+    bool IsMonitoring() const;
+    bool HasComputer() const { return settings_.hasComputer; }
+    bool MemoInAlarm() const { return memoAlarm_; }
+    bool PrintEnabled() const;
+    const std::string& PrinterName() const { return printerName_; }
+    ProgramSettings& Settings() { return settings_; }
+    MonitoredList& Monitored() { return monitored_; }
+    std::set<std::string>& AlertedList() { return alertedList_; }
+    TGraphicLight& Light() { return *light_; }
+    TLongTimer& MonitorTimer() { return *monitorTimer_; }
+    WindowTimer& GLTimer() { return *glTimer_; }
+    std::string StatusPanelText(int panel) const;
+    std::string HintOf(HWND control) const;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateChildren();
+    void FormCreate();
+    void FormShow();
+    void OnCommand(int id, int code, HWND from);
+    LRESULT OnNotify(NMHDR& header);
+    void OnContextMenu(HWND target, POINT screen);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    void OnMouseOver(POINT screen);
+    void ShowPopup(int index, POINT screen);
+    void SetStatusPanel(int panel, const std::string& text, bool repaintNow);
+    void SetMonitoringControls(bool monitoring);
+    void RefreshMonitoredView();
+    int SelectedIndex(int listId) const;
+    void SetAppIcon(bool red);
+    void SetMenuBarEnabled(bool enabled);
+    void SetLightHint();
+
+    MainFormContext context_;
+    HWND window_ = nullptr;
+    HWND statusBar_ = nullptr;
+    ProgramSettings settings_;
+    MonitoredList monitored_;
+    std::set<std::string> alertedList_;
+    std::string printerName_;
+    std::unique_ptr<TGraphicLight> light_;
+    std::unique_ptr<WindowTimer> monitorSystemTimer_;
+    std::unique_ptr<TLongTimer> monitorTimer_;
+    std::unique_ptr<WindowTimer> glTimer_;
+    std::string lightHint_;
+    HWND hintControl_ = nullptr;
+    bool memoAlarm_ = false;
+    GdiObject font_;
+    GdiObject labelFont_;
+    GdiObject memoBlueBrush_;
+    GdiObject memoRedBrush_;
+    HICON greenIcon_ = nullptr;
+    HICON redIcon_ = nullptr;
+    MenuHandle popups_;
+    HACCEL mainKeys_ = nullptr;
+    HACCEL serviceKeys_ = nullptr;
+    HACCEL monitoredKeys_ = nullptr;
+};
+
+}  // namespace vigilor

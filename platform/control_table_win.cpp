@@ -1,0 +1,53 @@
+#include "platform/control_table_win.h"
+
+#include <vector>
+
+#include "platform/wide_win.h"
+
+namespace vigilor {
+
+HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font) {
+    const HWND control = CreateWindowExW(spec.exStyle, spec.className, Wide(spec.text).c_str(), WS_CHILD | spec.style,
+                                         spec.x, spec.y, spec.width, spec.height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                         GetModuleHandleW(nullptr), nullptr);
+    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void CreateControls(HWND parent, std::span<const ControlSpec> specs, HFONT font) {
+    for (const ControlSpec& spec : specs) CreateControl(parent, spec, font);
+}
+
+HFONT CreateTahoma(int pixelHeight, bool bold, bool underline) {
+    return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    return Narrow(std::wstring_view(text.data(), static_cast<size_t>(got)));
+}
+
+void SetWindowTextUtf8(HWND window, const std::string& text) { SetWindowTextW(window, Wide(text).c_str()); }
+
+SIZE OuterSizeForClient(DWORD style, DWORD exStyle, bool hasMenu, int clientWidth, int clientHeight) {
+    RECT rect{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&rect, style, hasMenu, exStyle);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void CenterOnScreen(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace vigilor

@@ -1,0 +1,459 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <regex>
+
+#include "app/main_form_ids.h"
+#include "app/main_texts.h"
+#include "monitor/failure_options_dialog_win.h"
+#include "platform/control_table_win.h"
+#include "platform/system_info_win.h"
+#include "platform/wide_win.h"
+#include "resources/resource_ids.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/modal_driver_win.h"
+#include "config/registry_store_win.h"
+
+namespace vigilor {
+namespace {
+
+using namespace main_form;
+using test::FormFixture;
+
+RECT ClientRectOf(HWND control) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectPlace(HWND control, int x, int y, int width, int height) {
+    const RECT r = ClientRectOf(control);
+    EXPECT_EQ(r.left, x);
+    EXPECT_EQ(r.top, y);
+    EXPECT_EQ(r.right - r.left, width);
+    EXPECT_EQ(r.bottom - r.top, height);
+}
+
+std::string ColumnTitle(HWND list, int column) {
+    wchar_t text[64] = {};
+    LVCOLUMNW info{};
+    info.mask = LVCF_TEXT;
+    info.pszText = text;
+    info.cchTextMax = 64;
+    ListView_GetColumn(list, column, &info);
+    return Narrow(text);
+}
+
+using MainWindowLayout = FormFixture;
+
+TEST_F(MainWindowLayout, ControlsStandWhereTheTablePutsThem) {
+    TMainForm& f = Open();
+    RECT client;
+    GetClientRect(f.Handle(), &client);
+    EXPECT_EQ(client.right, 632);
+    EXPECT_EQ(client.bottom, 410);
+    ExpectPlace(f.Control(kStartBtn), 10, 4, 88, 44);
+    ExpectPlace(f.Control(kStopBtn), 101, 4, 88, 44);
+    ExpectPlace(f.Control(kResetBtn), 192, 4, 88, 44);
+    ExpectPlace(f.Control(kSettingsBtn), 283, 4, 88, 44);
+    ExpectPlace(f.Control(kSvcMonitorList), 8, 80, 365, 113);
+    ExpectPlace(f.Control(kMemoPanel), 384, 80, 241, 274);
+    ExpectPlace(f.Control(kPZBox1), 8, 222, 365, 132);
+    ExpectPlace(f.Control(kStatusBar1), 0, 385, 632, 25);
+    ExpectPlace(f.Control(kGL1), 3, 4, 19, 23);
+    EXPECT_EQ(WindowText(f.Control(kStartBtn)), "Start");
+    EXPECT_EQ(WindowText(f.Control(kLogonCheckBox1)), "&Logon required");
+    EXPECT_EQ(WindowText(f.Control(kLabel2)), "Windows NT Servers:");
+    EXPECT_EQ(WindowText(f.Control(kLabel4)), "RECENT FAILURE REPORTS:");
+    EXPECT_FALSE(IsWindowVisible(f.Control(kP7)));
+    EXPECT_FALSE(IsWindowVisible(f.Control(kAnimate1)));
+    EXPECT_FALSE(IsWindowVisible(f.Control(kMonitorBtn)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kMemoPanel)));
+}
+
+TEST_F(MainWindowLayout, ListsHaveTheirColumns) {
+    TMainForm& f = Open();
+    const HWND services = f.Control(kSvcMonitorList);
+    EXPECT_EQ(ColumnTitle(services, 0), "Real Name");
+    EXPECT_EQ(ColumnTitle(services, 1), "Description");
+    EXPECT_EQ(ColumnTitle(services, 2), "Status");
+    EXPECT_EQ(ListView_GetColumnWidth(services, 1), 182);
+    const HWND monitored = f.Control(kPZBox1);
+    EXPECT_EQ(ColumnTitle(monitored, 0), "Server");
+    EXPECT_EQ(ColumnTitle(monitored, 3), "EMail");
+    EXPECT_EQ(ListView_GetColumnWidth(monitored, 0), 86) << "stored default widths apply at load";
+    EXPECT_EQ(ListView_GetColumnWidth(monitored, 1), 152);
+    EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [0]");
+}
+
+TEST_F(MainWindowLayout, CaptionStatusBarAndLightAtStartUp) {
+    TMainForm& f = Open();
+    EXPECT_EQ(WindowText(f.Handle()), " Vigilor v.9.8.7.6");
+    int parts[3] = {};
+    SendMessageW(f.Control(kStatusBar1), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    EXPECT_EQ(parts[0], 400);
+    EXPECT_EQ(parts[1], 510);
+    EXPECT_EQ(f.StatusPanelText(1), PrimaryDomainName());
+    EXPECT_TRUE(std::regex_match(f.StatusPanelText(2), std::regex(R"(\d\d/\d\d/\d{4}  \d\d:\d\d)")))
+        << f.StatusPanelText(2);
+    EXPECT_EQ(f.Light().State(), (LightState{ActiveLight::alGreen, false, false}));
+    EXPECT_EQ(f.HintOf(f.Control(kGL1)), "Scanning interval - every minute.");
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kStopBtn)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kResetBtn)));
+    EXPECT_TRUE(f.PrintEnabled());
+    EXPECT_EQ(f.PrinterName(), "Test Printer");
+}
+
+TEST_F(MainWindowLayout, NoVersionRecordLeavesTheBareCaption) {
+    TMainForm& f = Open({}, "");
+    EXPECT_EQ(WindowText(f.Handle()), " Vigilor v.");
+}
+
+TEST_F(MainWindowLayout, NoDefaultPrinterDisablesPrint) {
+    system.printer = "   ";
+    EXPECT_FALSE(Open().PrintEnabled());
+}
+
+TEST_F(MainWindowLayout, IntervalOfFiveInTheLightHint) {
+    key.SetText("ScanInterval", "5");
+    TMainForm& f = Open();
+    EXPECT_EQ(f.HintOf(f.Control(kGL1)), "Scanning interval - every 5 minutes.");
+    EXPECT_EQ(f.MonitorTimer().Minutes(), 5);
+}
+
+TEST_F(MainWindowLayout, HintsOfControlsAndTheStatusBar) {
+    TMainForm& f = Open();
+    EXPECT_EQ(f.HintOf(f.Control(kPZBox1)), "List of services to Monitor. Right-click for more options");
+    EXPECT_EQ(f.HintOf(f.Control(kMemo1)),
+              "Failure reports. Note that all events are logged to the Application Event Log");
+    EXPECT_EQ(f.HintOf(f.Control(kStatusBar1)), "Status | Hint | Domain Name | Date and Time");
+}
+
+using StatusAndAlarms = FormFixture;
+
+TEST_F(StatusAndAlarms, ShowStatusPrefixesSevenBlanks) {
+    TMainForm& f = Open();
+    f.ShowStatus("");
+    EXPECT_EQ(f.StatusPanelText(0), "       ");
+    f.ShowStatus("Checking Spooler on \\\\HOST");
+    EXPECT_EQ(f.StatusPanelText(0), "       Checking Spooler on \\\\HOST");
+}
+
+TEST_F(StatusAndAlarms, AlarmAndClearAlarms) {
+    TMainForm& f = Open();
+    f.AppendMemoLine("first");
+    f.AppendMemoLine("second");
+    EXPECT_EQ(f.MemoText(), "first\r\nsecond");
+    f.ShowAlarm();
+    EXPECT_TRUE(f.MemoInAlarm());
+    f.Light().SetActiveLight(ActiveLight::alRed);
+    f.ClearAlarms();
+    EXPECT_FALSE(f.MemoInAlarm());
+    EXPECT_EQ(f.MemoText(), "");
+    EXPECT_EQ(f.Light().State(), (LightState{ActiveLight::alGreen, false, false}));
+    EXPECT_FALSE(f.GLTimer().Running());
+}
+
+TEST_F(StatusAndAlarms, LightRepaintsOnlyOnChange) {
+    TMainForm& f = Open();
+    const int before = f.Light().RepaintRequests();
+    f.Light().SetActiveLight(ActiveLight::alGreen);
+    f.Light().SetDarkLite(false);
+    EXPECT_EQ(f.Light().RepaintRequests(), before);
+    f.Light().SetDarkLite(true);
+    EXPECT_EQ(f.Light().RepaintRequests(), before + 1);
+}
+
+using Monitoring = FormFixture;
+
+TEST_F(Monitoring, AutoStartWithEmptyListShowsItsMessageAndStaysIdle) {
+    TMainForm& f = Open({"/a"});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "How can I start monitoring, when there are no services to monitor!");
+    EXPECT_EQ(dialogs.shown[0].caption, "Error");
+    EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::Error);
+    EXPECT_FALSE(f.IsMonitoring());
+}
+
+TEST_F(Monitoring, AutoStartOnlyFromTheFirstArgument) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    EXPECT_FALSE(Open({"x", "/A"}).IsMonitoring());
+}
+
+TEST_F(Monitoring, StartStopAndResetSetTheControls) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open({"/A"});
+    EXPECT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(f.IsMonitoring());
+    EXPECT_TRUE(IsWindowEnabled(f.Control(kStopBtn)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kResetBtn)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kSettingsBtn)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kPZBox1)));
+    EXPECT_FALSE(IsWindowEnabled(f.Control(kCmbName)));
+    EXPECT_TRUE(GetMenuState(GetMenu(f.Handle()), 0, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_TRUE(f.MonitorTimer().Armed());
+    EXPECT_TRUE(f.GLTimer().Running());
+    EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alRed);
+    const bool dark = f.Light().State().darkLite;
+    SendMessageW(f.Handle(), WM_TIMER, kGLTimer, 0);
+    EXPECT_NE(f.Light().State().darkLite, dark) << "each blink inverts the light";
+
+    SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
+    EXPECT_FALSE(f.IsMonitoring());
+    EXPECT_TRUE(IsWindowEnabled(f.Control(kResetBtn)));
+    EXPECT_FALSE(f.MonitorTimer().Armed());
+    EXPECT_FALSE(f.GLTimer().Running());
+    EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alGreen);
+
+    f.AlertedList().insert("\\\\HOST@Spooler");
+    SendMessageW(f.Control(kResetBtn), BM_CLICK, 0, 0);
+    EXPECT_TRUE(f.AlertedList().empty());
+    EXPECT_TRUE(IsWindowEnabled(f.Control(kResetBtn))) << "stays enabled after use";
+}
+
+TEST_F(Monitoring, TimedPassRearmsTheMinuteCount) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("ScanInterval", "2");
+    TMainForm& f = Open({"/A"});
+    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    EXPECT_EQ(f.MonitorTimer().Count(), 1);
+    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    EXPECT_EQ(f.MonitorTimer().Count(), 0) << "the pass ran and the count starts again";
+    EXPECT_TRUE(f.MonitorTimer().Armed());
+}
+
+using ShutDown = FormFixture;
+
+TEST_F(ShutDown, RefusedWhileMonitoringAndNothingSaved) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    TMainForm& f = Open({"/A"});
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(f.Handle());
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+              "Please stop monitoring before quiting the application (Press the STOP button).");
+    EXPECT_EQ(Stored("ComputerName"), std::nullopt);
+}
+
+TEST_F(ShutDown, NoKeepsTheWindowAndSavesNothing) {
+    TMainForm& f = Open();
+    dialogs.answers = {BoxAnswer::No};
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(f.Handle());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Do you really want to shutdown Vigilor?");
+    EXPECT_EQ(dialogs.shown[0].caption, "Shutdown");
+    EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::Question);
+    EXPECT_EQ(dialogs.shown[0].buttons, BoxButtons::YesNo);
+    EXPECT_FALSE(key.Exists());
+}
+
+TEST_F(ShutDown, YesSavesTheSettingsAndCloses) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    key.SetText("ScanInterval", "9");
+    TMainForm& f = Open();
+    ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+    dialogs.answers = {BoxAnswer::Yes};
+    Command(IDM_EXIT);
+    EXPECT_EQ(f.Handle(), nullptr) << "the window is gone";
+    EXPECT_EQ(Stored("ComputerName"), "\\\\" + LocalComputerName());
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
+    EXPECT_EQ(Stored("EMail0"), "No");
+    EXPECT_EQ(Stored("colWidth3"), "77");
+    EXPECT_EQ(Stored("ScanInterval"), "9");
+    EXPECT_EQ(Stored("NotifybyMail"), "1");
+    EXPECT_EQ(Stored("NotifyLogin"), CurrentUserName());
+}
+
+using MonitoredRows = FormFixture;
+
+TEST_F(MonitoredRows, ColumnClickSortsAndSecondClickReverses) {
+    key.SetText("MacMonitor0", "\\\\B");
+    key.SetText("SvcMonitor0", "alpha");
+    key.SetText("MacMonitor1", "\\\\A");
+    key.SetText("SvcMonitor1", "zulu");
+    key.SetText("MacMonitor2", "\\\\C");
+    key.SetText("SvcMonitor2", "Mike");
+    TMainForm& f = Open();
+    EXPECT_EQ(ListColumn(kPZBox1, 0), (std::vector<std::string>{"\\\\A", "\\\\B", "\\\\C"}));
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = f.Control(kPZBox1);
+    click.hdr.idFrom = kPZBox1;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 1;
+    SendMessageW(f.Handle(), WM_NOTIFY, kPZBox1, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(ListColumn(kPZBox1, 1), (std::vector<std::string>{"alpha", "Mike", "zulu"}));
+    SendMessageW(f.Handle(), WM_NOTIFY, kPZBox1, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(ListColumn(kPZBox1, 1), (std::vector<std::string>{"zulu", "Mike", "alpha"}));
+    EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [3]");
+}
+
+TEST_F(MonitoredRows, RowClickShowsServiceOnServer) {
+    key.SetText("MacMonitor0", " \\\\HOST ");
+    key.SetText("SvcMonitor0", " Event Log ");
+    TMainForm& f = Open();
+    SelectRow(kPZBox1, 0);
+    f.PZBox1Click();
+    EXPECT_EQ(f.StatusPanelText(0), "       Event Log on \\\\HOST");
+}
+
+TEST_F(MonitoredRows, RemoveAsksAndClearsTheAlarmsOnYes) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open();
+    Command(IDM_REMOVE_MONITORED);
+    EXPECT_TRUE(dialogs.shown.empty()) << "no selection: nothing asked";
+    SelectRow(kPZBox1, 0);
+    f.ShowAlarm();
+    f.AppendMemoLine("failure");
+    dialogs.answers = {BoxAnswer::No};
+    Command(IDM_REMOVE_MONITORED);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Remove Monitored Item");
+    EXPECT_EQ(dialogs.shown[0].text, "Do you really want to stop monitoring this service?");
+    EXPECT_EQ(f.Monitored().Count(), 1u);
+    EXPECT_TRUE(f.MemoInAlarm());
+    dialogs.answers = {BoxAnswer::Yes};
+    Command(IDM_REMOVE_MONITORED);
+    EXPECT_EQ(f.Monitored().Count(), 0u);
+    EXPECT_FALSE(f.MemoInAlarm());
+    EXPECT_EQ(f.MemoText(), "");
+    EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [0]");
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST") << "a removal is not saved by itself";
+}
+
+TEST_F(MonitoredRows, AddSavesAndADuplicateSavesNothing) {
+    TMainForm& f = Open();
+    AddServiceRow("Spooler", "Print Spooler", "STATE_RUNNING");
+    AddServiceRow("Eventlog", "Event Log", "STATE_RUNNING");
+    SelectRow(kSvcMonitorList, 0);
+    Command(IDM_ADD_TO_MONITOR);
+    const std::string machine = "\\\\" + LocalComputerName();
+    ASSERT_EQ(f.Monitored().Count(), 1u);
+    EXPECT_EQ(f.Monitored().Rows()[0], machine + "\tPrint Spooler\tNo\tNo");
+    EXPECT_EQ(Stored("SvcMonitor0"), "Print Spooler");
+    EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [1]");
+
+    RegistryStore(key.Path()).Remove("ComputerName");
+    Command(IDM_ADD_TO_MONITOR);
+    EXPECT_EQ(f.Monitored().Count(), 1u);
+    EXPECT_EQ(Stored("ComputerName"), std::nullopt) << "a duplicate add saves nothing";
+}
+
+TEST_F(MonitoredRows, OptionsDialogOutcomes) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    key.SetText("Autorestart0", "yes");
+    TMainForm& f = Open();
+    SelectRow(kPZBox1, 0);
+
+    struct Case {
+        bool restart, email, ok;
+        const char* row;
+    } cases[] = {
+        {false, false, true, "\\\\HOST\tSpooler\tNo\tNo"},
+        {false, true, true, "\\\\HOST\tSpooler\tNo\tYes"},
+        {true, true, true, "\\\\HOST\tSpooler\tYes\tYes"},
+        {false, false, false, "\\\\HOST\tSpooler\tYes\tYes"},
+    };
+    bool firstShownChecked = false;
+    for (const Case& c : cases) {
+        std::string caption;
+        const auto outcome = test::DriveModal([&] { Command(IDM_MONITOR_OPTIONS); },
+                                              [&](HWND dialog) {
+                                                  caption = WindowText(dialog);
+                                                  if (&c == &cases[0])
+                                                      firstShownChecked =
+                                                          IsDlgButtonChecked(dialog, TFrmFailureOptions::kRestartBox);
+                                                  CheckDlgButton(dialog, TFrmFailureOptions::kRestartBox, c.restart);
+                                                  CheckDlgButton(dialog, TFrmFailureOptions::kEmailBox, c.email);
+                                                  test::ClickButton(dialog, c.ok ? IDOK : IDCANCEL);
+                                              });
+        ASSERT_TRUE(outcome.found);
+        EXPECT_FALSE(outcome.timedOut);
+        EXPECT_EQ(caption, "Options for Spooler on \\\\HOST");
+        EXPECT_EQ(f.Monitored().Rows()[0], c.row);
+    }
+    EXPECT_TRUE(firstShownChecked) << "\"yes\" shows as a checked restart box";
+}
+
+TEST_F(MonitoredRows, EscapeCancelsTheOptionsDialog) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open();
+    SelectRow(kPZBox1, 0);
+    const auto outcome = test::DriveModal([&] { Command(IDM_MONITOR_OPTIONS); },
+                                          [&](HWND dialog) {
+                                              CheckDlgButton(dialog, TFrmFailureOptions::kRestartBox, BST_CHECKED);
+                                              PostMessageW(GetDlgItem(dialog, TFrmFailureOptions::kRestartBox),
+                                                           WM_KEYDOWN, VK_ESCAPE, 0);
+                                          });
+    EXPECT_TRUE(outcome.found);
+    EXPECT_FALSE(outcome.timedOut);
+    EXPECT_EQ(f.Monitored().Rows()[0], "\\\\HOST\tSpooler\tNo\tNo");
+}
+
+using HelpMenu = FormFixture;
+
+TEST_F(HelpMenu, WebSiteFailuresAreReported) {
+    TMainForm& f = Open();
+    Command(IDM_WEBSITE);
+    EXPECT_TRUE(dialogs.shown.empty()) << "a result above 32 is success";
+    ASSERT_EQ(system.opened.size(), 1u);
+    system.shellResult = 2;
+    Command(IDM_WEBSITE);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Error: File not found.");
+    EXPECT_EQ(dialogs.shown[0].caption, "Error in ExploreWeb");
+    EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::None);
+    EXPECT_TRUE(dialogs.shown[0].owned);
+    (void)f;
+}
+
+TEST_F(HelpMenu, AboutBoxShowsTheVersion) {
+    Open();
+    std::string version;
+    std::string caption;
+    const auto outcome = test::DriveModal([&] { Command(IDM_ABOUT); },
+                                          [&](HWND dialog) {
+                                              caption = WindowText(dialog);
+                                              version = test::DialogItemText(dialog, 3105);
+                                              test::ClickButton(dialog, IDOK);
+                                          });
+    EXPECT_TRUE(outcome.found);
+    EXPECT_EQ(caption, "About");
+    EXPECT_EQ(version, "Version 9.8.7.6");
+}
+
+using Settings = FormFixture;
+
+TEST_F(Settings, MissingHtmlFolderIsReportedAtStartUp) {
+    key.SetText("HTMLOutputEnabled", "1");
+    TMainForm& f = Open();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "HTML output directory does not exist ()\r\n\r\nDisabling HTML output.");
+    EXPECT_FALSE(f.Settings().htmlOutputEnabled);
+    EXPECT_EQ(Stored("HTMLOutputEnabled"), "0");
+}
+
+TEST_F(Settings, OddRegistryValuesStillGiveAWorkingWindow) {
+    const DWORD number = 3;
+    key.SetRaw("ScanInterval", REG_DWORD, &number, sizeof number);
+    key.SetText("colWidth0", "wide");
+    key.SetText("MacMonitor5", std::string(70000, 'x'));
+    key.SetText("ComputerName", "");
+    TMainForm& f = Open();
+    EXPECT_EQ(f.Settings().scanInterval, 1);
+    EXPECT_EQ(f.Monitored().Count(), 1u);
+    EXPECT_EQ(ListView_GetColumnWidth(f.Control(kPZBox1), 0), 86);
+}
+
+}  // namespace
+}  // namespace vigilor

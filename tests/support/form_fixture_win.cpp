@@ -1,0 +1,88 @@
+#include "tests/support/form_fixture_win.h"
+
+#include <commctrl.h>
+
+#include "app/main_form_ids.h"
+#include "config/registry_store_win.h"
+#include "platform/report_error_win.h"
+#include "platform/wide_win.h"
+
+namespace vigilor::test {
+
+using namespace main_form;
+
+FormFixture::FormFixture() : key(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
+    SetErrorDialogs(&dialogs);
+}
+
+FormFixture::~FormFixture() {
+    form.reset();
+    SetErrorDialogs(nullptr);
+    Pump();
+}
+
+TMainForm& FormFixture::Open(std::vector<std::string> arguments, const std::string& version) {
+    const std::string path = key.Path();
+    form = std::make_unique<TMainForm>(MainFormContext{
+        dialogs, system, [path] { return std::make_unique<RegistryStore>(path); }, version, std::move(arguments),
+        false});
+    form->Create();
+    form->Show(SW_SHOWNORMAL);
+    Pump();
+    return *form;
+}
+
+void FormFixture::Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (form && form->PreTranslateMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void FormFixture::Command(int id) {
+    PostMessageW(form->Handle(), WM_COMMAND, id, 0);
+    Pump();
+}
+
+std::vector<std::string> FormFixture::ListColumn(int listId, int column) const {
+    const HWND list = form->Control(listId);
+    std::vector<std::string> values;
+    const int count = ListView_GetItemCount(list);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        ListView_GetItemText(list, i, column, text, 512);
+        values.push_back(Narrow(text));
+    }
+    return values;
+}
+
+void FormFixture::AddServiceRow(const std::string& keyName, const std::string& displayName, const std::string& state) {
+    const HWND list = form->Control(kSvcMonitorList);
+    const int index = ListView_GetItemCount(list);
+    const std::string fields[] = {keyName, displayName, state};
+    for (int c = 0; c < 3; ++c) {
+        std::wstring text = Wide(fields[c]);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.iSubItem = c;
+        item.pszText = text.data();
+        if (c == 0)
+            ListView_InsertItem(list, &item);
+        else
+            ListView_SetItem(list, &item);
+    }
+}
+
+void FormFixture::SelectRow(int listId, int index) {
+    ListView_SetItemState(form->Control(listId), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+std::optional<std::string> FormFixture::Stored(const std::string& name) const {
+    RegistryStore store(key.Path());
+    return store.Read(name);
+}
+
+}  // namespace vigilor::test

@@ -1,0 +1,49 @@
+#pragma once
+// A real main window on a registry key of its own, with scripted message
+// boxes, for tests that drive it.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/main_form_win.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_registry_key_win.h"
+
+namespace vigilor::test {
+
+class TestSystem : public MainFormSystem {
+public:
+    std::string DefaultPrinterName() override { return printer; }
+    long long ShellOpen(HWND, const std::string& target) override {
+        opened.push_back(target);
+        return shellResult;
+    }
+    std::string printer = "Test Printer";
+    long long shellResult = 42;
+    std::vector<std::string> opened;
+};
+
+class FormFixture : public ::testing::Test {
+protected:
+    FormFixture();
+    ~FormFixture() override;
+
+    // Creates (and shows) the window with the given command line.
+    TMainForm& Open(std::vector<std::string> arguments = {}, const std::string& version = "9.8.7.6");
+    void Pump();
+    // Posts a command to the window and handles it, the way a menu pick
+    // or key would arrive.
+    void Command(int id);
+    std::vector<std::string> ListColumn(int listId, int column) const;
+    void AddServiceRow(const std::string& keyName, const std::string& displayName, const std::string& state);
+    void SelectRow(int listId, int index);
+    std::optional<std::string> Stored(const std::string& name) const;
+
+    TestRegistryKey key;
+    ScriptedDialogs dialogs;
+    TestSystem system;
+    std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace vigilor::test
