@@ -44,7 +44,7 @@ int RunApplication(const std::vector<std::string>& arguments) {
         InstanceGuard::BringRunningInstanceForward();
         return 0;
     }
-    ShowSplash(WithExtension(programPath, ".bmp"));
+    const HWND splash = ShowSplash(WithExtension(programPath, ".bmp"));
 
     MainFormSystem system;
     TMainForm form({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText, arguments});
@@ -52,6 +52,7 @@ int RunApplication(const std::vector<std::string>& arguments) {
         form.Create();
         dialogs.SetOwner(form.Handle());
         form.Show(SW_SHOWNORMAL);
+        RaiseSplash(splash);
     } catch (const std::exception& error) {
         ReportError(form.Handle(), error.what());
     }

@@ -237,13 +237,9 @@ void TMainForm::CreateChildren() {
 
     SendMessageW(Control(kP7), PBM_SETRANGE32, 0, 49);
 
-    statusBar_ = CreateControl(window_,
-                               {kStatusBar1, STATUSCLASSNAMEW, WS_VISIBLE | WS_CLIPCHILDREN | CCS_NOPARENTALIGN |
-                                                                   CCS_NORESIZE | CCS_NODIVIDER,
-                                0, 385, 632, 25, ""},
-                               font);
-    const int parts[] = {400, 510, -1};
-    SendMessageW(statusBar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    const int panelWidths[] = {400, 110};
+    statusBar1_ = std::make_unique<TFriendlyStatusBar>(window_, kStatusBar1, RECT{0, 385, 632, 410}, panelWidths, font);
+    statusBar_ = statusBar1_->Handle();
     light_ = std::make_unique<TGraphicLight>(statusBar_, kGL1, 3, 4, 19, 23);
     light_->SetDarkLite(false);
 
@@ -321,20 +317,10 @@ std::string TMainForm::HintOf(HWND control) const {
 // ----- status bar, memo and alarm display -----
 
 void TMainForm::SetStatusPanel(int panel, const std::string& text, bool repaintNow) {
-    // One tab before the text centres it in its panel.
-    const std::wstring shown = Wide((panel == 0 ? "" : "\t") + text);
-    SendMessageW(statusBar_, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(shown.c_str()));
-    if (repaintNow) UpdateWindow(statusBar_);
+    statusBar1_->SetPanelText(panel, text, repaintNow);
 }
 
-std::string TMainForm::StatusPanelText(int panel) const {
-    const auto length = LOWORD(SendMessageW(statusBar_, SB_GETTEXTLENGTHW, panel, 0));
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
-    SendMessageW(statusBar_, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
-    std::string value = Narrow(text.data());
-    if (panel != 0 && !value.empty() && value.front() == '\t') value.erase(0, 1);
-    return value;
-}
+std::string TMainForm::StatusPanelText(int panel) const { return statusBar1_->PanelText(panel); }
 
 void TMainForm::ShowStatus(const std::string& text) { SetStatusPanel(0, vigilor::StatusPanelText(text), true); }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/friendly_status_bar_win.h"
 #include "config/key_value_store.h"
 #include "config/settings.h"
 #include "monitor/graphic_light_win.h"
@@ -126,6 +127,7 @@ private:
 
     MainFormContext context_;
     HWND window_ = nullptr;
+    std::unique_ptr<TFriendlyStatusBar> statusBar1_;
     HWND statusBar_ = nullptr;
     ProgramSettings settings_;
     MonitoredList monitored_;

@@ -48,7 +48,7 @@ LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void ShowSplash(const std::string& pictureFile, unsigned milliseconds) {
+HWND ShowSplash(const std::string& pictureFile, unsigned milliseconds) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     static const bool registered = [instance] {
         WNDCLASSW wc{};
@@ -81,12 +81,22 @@ void ShowSplash(const std::string& pictureFile, unsigned milliseconds) {
                                         nullptr, nullptr, instance, nullptr);
     if (!window) {
         if (picture) DeleteObject(picture);
-        return;
+        return nullptr;
     }
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
     SetTimer(window, kCloseTimer, milliseconds, nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);
+    return window;
+}
+
+void RaiseSplash(HWND splash) {
+    if (!IsWindow(splash)) return;
+    // Re-entering the topmost band restacks the window for real; asking
+    // a window that is first already is taken as no change.
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(splash, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(splash, HWND_TOPMOST, 0, 0, 0, 0, flags);
 }
 
 }  // namespace vigilor

@@ -19,13 +19,14 @@ void TAboutBox::OnInit(HWND dialog) {
         {kProductName, L"STATIC", WS_VISIBLE | SS_LEFT, 70, 262, 300, 20, "Vigilor"},
         {kVersion, L"STATIC", WS_VISIBLE | SS_LEFT, 70, 290, 300, 16, version_.c_str()},
         {IDOK, L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 172, 330, 75, 25, "OK"},
-        {kHint, L"STATIC", WS_VISIBLE | SS_CENTER, 8, 364, 403, 16, "Hint: Launch Vigilor with the /A for auto-start"},
+        {kHint, L"STATIC", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 364, 420, 22, "Hint: Launch Vigilor with the /A for auto-start"},
     };
     CreateControls(dialog, controls, Font());
     SendDlgItemMessageW(dialog, kProgramIcon, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN))), 0);
     productFont_ = CreateTahoma(13, true);
     hintFont_ = CreateTahoma(11, true);
+    hintBrush_ = CreateSolidBrush(kNavy);
     SendDlgItemMessageW(dialog, kProductName, WM_SETFONT, reinterpret_cast<WPARAM>(productFont_), FALSE);
     SendDlgItemMessageW(dialog, kHint, WM_SETFONT, reinterpret_cast<WPARAM>(hintFont_), FALSE);
 }
@@ -43,14 +44,22 @@ INT_PTR TAboutBox::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             const int id = GetDlgCtrlID(control);
             if (id != kProductName && id != kHint) return FALSE;
             const auto dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, id == kHint ? kYellow : kNavy);
+            if (id == kHint) {
+                // Yellow reads on a dark strip only.
+                SetTextColor(dc, kYellow);
+                SetBkColor(dc, kNavy);
+                return reinterpret_cast<INT_PTR>(hintBrush_);
+            }
+            SetTextColor(dc, kNavy);
             SetBkMode(dc, TRANSPARENT);
             return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_DESTROY:
             DeleteObject(productFont_);
             DeleteObject(hintFont_);
+            DeleteObject(hintBrush_);
             productFont_ = hintFont_ = nullptr;
+            hintBrush_ = nullptr;
             return FALSE;
         default:
             (void)dialog;

@@ -21,6 +21,7 @@ private:
     std::string version_;
     HFONT productFont_ = nullptr;
     HFONT hintFont_ = nullptr;
+    HBRUSH hintBrush_ = nullptr;
 };
 
 }  // namespace vigilor

@@ -457,3 +457,63 @@ TEST_F(Settings, OddRegistryValuesStillGiveAWorkingWindow) {
 
 }  // namespace
 }  // namespace vigilor
+
+namespace vigilor {
+namespace {
+
+using Keys = test::FormFixture;
+
+MSG KeyDown(HWND target, WPARAM key) {
+    MSG message{};
+    message.hwnd = target;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    return message;
+}
+
+TEST_F(Keys, ListKeysActOnlyWhereTheListHasTheFocus) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open();
+    SelectRow(kPZBox1, 0);
+    SetFocus(f.Control(kSvcMonitorList));
+    MSG del = KeyDown(f.Control(kSvcMonitorList), VK_DELETE);
+    EXPECT_FALSE(f.PreTranslateMessage(del)) << "Del belongs to the monitored list";
+    SetFocus(f.Control(kPZBox1));
+    ASSERT_EQ(GetFocus(), f.Control(kPZBox1));
+    del.hwnd = f.Control(kPZBox1);
+    dialogs.answers = {BoxAnswer::No};
+    EXPECT_TRUE(f.PreTranslateMessage(del));
+    Pump();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Remove Monitored Item");
+}
+
+TEST_F(Keys, F1OpensTheAboutBoxFromAnyControl) {
+    TMainForm& f = Open();
+    SetFocus(f.Control(kPZBox1));
+    MSG f1 = KeyDown(f.Control(kPZBox1), VK_F1);
+    std::string caption;
+    const auto outcome = test::DriveModal(
+        [&] {
+            ASSERT_TRUE(f.PreTranslateMessage(f1));
+            Pump();
+        },
+        [&](HWND dialog) {
+            caption = WindowText(dialog);
+            test::ClickButton(dialog, IDOK);
+        });
+    EXPECT_TRUE(outcome.found);
+    EXPECT_EQ(caption, "About");
+}
+
+TEST_F(Keys, MenuEntriesShowTheirHints) {
+    TMainForm& f = Open();
+    SendMessageW(f.Handle(), WM_MENUSELECT, MAKEWPARAM(IDM_PRINT, MF_STRING), reinterpret_cast<LPARAM>(GetMenu(f.Handle())));
+    EXPECT_EQ(f.StatusPanelText(0), "       Print current file");
+    SendMessageW(f.Handle(), WM_MENUSELECT, MAKEWPARAM(IDM_DOWNLOAD, MF_STRING), 0);
+    EXPECT_EQ(f.StatusPanelText(0), "       Click here to get the latest version");
+}
+
+}  // namespace
+}  // namespace vigilor
