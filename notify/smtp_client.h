@@ -7,6 +7,14 @@
 
 #include "notify/smtp_message.h"
 
+#ifdef _WIN32
+// The message record is called PostMessage; the Win32 macro of that name
+// (this program calls PostMessageW by its own name) is taken away for good:
+// once <windows.h> has been read its include guard keeps it from coming back.
+#include <windows.h>
+#undef PostMessage
+#endif
+
 namespace vigilor {
 
 enum class WaitOutcome { Done, Failed, TimedOut, Canceled };

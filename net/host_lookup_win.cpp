@@ -1,0 +1,62 @@
+#include "net/host_lookup_win.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <system_error>
+#include <thread>
+
+#include "platform/app_error.h"
+#include "platform/socket_win.h"
+
+namespace vigilor {
+
+namespace {
+
+HostLookupOutcome Resolve(const std::string& name) {
+    // The worker keeps the library open for itself: the asker may have
+    // closed its own session by the time the answer comes.
+    WinsockSession session(MAKEWORD(2, 2));
+    if (!session.Ok()) return {WSANOTINITIALISED, {}};
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* found = nullptr;
+    const int error = getaddrinfo(name.c_str(), nullptr, &hints, &found);
+    if (error != 0 || !found) return {error ? error : WSAHOST_NOT_FOUND, {}};
+    char text[INET_ADDRSTRLEN] = {};
+    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    inet_ntop(AF_INET, &ipv4->sin_addr, text, sizeof text);
+    freeaddrinfo(found);
+    return {0, text};
+}
+
+}  // namespace
+
+HostLookupRequest::HostLookupRequest(const std::string& name, std::function<void()> notify)
+    : state_(std::make_shared<State>()) {
+    try {
+        std::thread([state = state_, name, notify = std::move(notify)] {
+            HostLookupOutcome outcome = Resolve(name);
+            {
+                std::lock_guard lock(state->mutex);
+                state->outcome = std::move(outcome);
+                state->done = true;
+            }
+            if (notify) notify();
+        }).detach();
+    } catch (const std::system_error& e) {
+        throw AppError(name + ": can't start DNS lookup, error #" + std::to_string(e.code().value()));
+    }
+}
+
+bool HostLookupRequest::Done() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->done;
+}
+
+HostLookupOutcome HostLookupRequest::Outcome() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->outcome;
+}
+
+}  // namespace vigilor

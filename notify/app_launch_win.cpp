@@ -1,0 +1,47 @@
+#include "notify/app_launch_win.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/handles_win.h"
+#include "platform/wide_win.h"
+
+namespace vigilor {
+
+std::string QuotedCommandLine(const std::string& commandLine) {
+    const bool quoted = !commandLine.empty() && commandLine.front() == '"';
+    if (quoted || commandLine.find_first_of(" \t") == std::string::npos) return commandLine;
+    return "\"" + commandLine + "\"";
+}
+
+int RunAndWait(const std::string& commandLine, int showMode) {
+    if (commandLine.size() > kMaxRunCommandLine) return -1;
+    const std::wstring line = Wide(QuotedCommandLine(commandLine));
+    // The system may write into the command line; it gets a copy of its own.
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showMode);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, &process))
+        return -1;
+    const KernelHandle processHandle(process.hProcess);
+    const KernelHandle threadHandle(process.hThread);
+    WaitForSingleObject(processHandle.Get(), INFINITE);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return -1;
+    return static_cast<int>(exitCode);
+}
+
+void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
+                 int showMode) {
+    if (file.size() > kMaxShellText || parameters.size() > kMaxShellText || directory.size() > kMaxShellText) return;
+    ShellExecuteW(owner, nullptr, Wide(file).c_str(), parameters.empty() ? nullptr : Wide(parameters).c_str(),
+                  directory.empty() ? nullptr : Wide(directory).c_str(), showMode);
+}
+
+}  // namespace vigilor

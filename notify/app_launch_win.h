@@ -1,0 +1,26 @@
+#pragma once
+// Starting the program chosen to run on a failure.
+#include <windows.h>
+
+#include <string>
+
+namespace vigilor {
+
+constexpr size_t kMaxRunCommandLine = 512;
+constexpr size_t kMaxShellText = 79;
+
+// Starts the command line as a new process with a console of its own and
+// waits until it ends; its exit code, or -1 when it cannot be started (or
+// the line is longer than kMaxRunCommandLine). A command line that is one
+// path holding blanks is quoted, so that the named file is the one started.
+int RunAndWait(const std::string& commandLine, int showMode);
+
+// Asks the shell to open the file with its default action; nothing is
+// reported. Texts longer than kMaxShellText are not launched.
+void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
+                 int showMode);
+
+// The command line RunAndWait hands to the system.
+std::string QuotedCommandLine(const std::string& commandLine);
+
+}  // namespace vigilor

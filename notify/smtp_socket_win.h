@@ -1,0 +1,35 @@
+#pragma once
+// The SMTP client's socket over Winsock. Waits dispatch the thread's
+// messages, so the window stays responsive during a delivery.
+#include <memory>
+
+#include "notify/smtp_client.h"
+#include "platform/socket_win.h"
+
+namespace vigilor {
+
+class WinsockSmtpSocket : public SmtpSocket {
+public:
+    WinsockSmtpSocket();
+
+    WaitOutcome LookupHost(const std::string& host, int timeoutMs, std::string& address) override;
+    WaitOutcome Connect(const std::string& address, int port, int timeoutMs) override;
+    bool IsOpen() const override { return static_cast<bool>(socket_); }
+    bool Send(const std::string& bytes, int timeoutMs) override;
+    WaitOutcome Receive(std::string& into, int timeoutMs) override;
+    void Close() override;
+
+private:
+    // Waits until one of the events happened on the socket; its error code
+    // (0 = none) in *error.
+    WaitOutcome WaitFor(long events, int timeoutMs, int* error);
+
+    WinsockSession session_{MAKEWORD(2, 2)};
+    SocketHandle socket_;
+    SocketEvent event_;
+};
+
+// A client with a real socket, as the main window and the settings dialog use.
+std::unique_ptr<TNMSMTP> MakeSmtpClient();
+
+}  // namespace vigilor

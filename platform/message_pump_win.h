@@ -1,0 +1,17 @@
+#pragma once
+// Bounded waits that keep the thread's windows alive: messages are
+// dispatched while waiting, so the clock, the light and clicks go on.
+#include <windows.h>
+
+#include <functional>
+
+namespace vigilor {
+
+enum class PumpWait { Signaled, TimedOut, Quit };
+
+// Waits for the handle to be signalled (or, with a null handle, for done()
+// to turn true) for at most timeoutMs. A WM_QUIT ends the wait and is put
+// back for the main loop.
+PumpWait WaitPumpingMessages(HANDLE handle, const std::function<bool()>& done, DWORD timeoutMs);
+
+}  // namespace vigilor

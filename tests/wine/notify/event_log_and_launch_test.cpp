@@ -1,0 +1,115 @@
+// The event log, program launch and the alert path over the real calls.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "notify/app_launch_win.h"
+#include "notify/event_log_win.h"
+#include "notify/notification_channels_win.h"
+#include "platform/app_error.h"
+#include "platform/wide_win.h"
+#include "tests/wine/notify/wine_paths.h"
+
+namespace vigilor {
+namespace {
+
+TEST(EventLog, WarningEntriesGoToTheLocalLogUnderTheProgramsSource) {
+    TNTEventLog log;
+    EXPECT_EQ(log.SourceName(), "Application");
+    LogAppEvent(log, "The service \"Spooler\" on \\\\SRV1 was successsfully restarted !");
+    EXPECT_EQ(log.SourceName(), "Vigilor");
+    EXPECT_FALSE(log.Active()) << "closed again after the entry";
+    LogAppEvent(log, "\\\\SRV1 has stopped responding!");
+    EXPECT_FALSE(log.UserSid().empty()) << "the running user's identifier is found";
+    const BYTE* first = log.UserSid().data();
+    LogAppEvent(log, "again");
+    EXPECT_EQ(log.UserSid().data(), first) << "looked up once";
+}
+
+TEST(EventLog, EmptySourceIsRefused) {
+    TNTEventLog log;
+    log.SetSourceName("");
+    try {
+        log.ReportWarning("x");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_STREQ(e.what(), "Unknown SourceName");
+    }
+    EXPECT_THROW(log.SetActive(true), AppError);
+}
+
+// A folder with the probe program under two names: "<dir>\Pager.exe" and
+// "<dir>\Pager Kit\page.exe", so that splitting the path at its blank
+// would start the wrong one.
+class Launch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        // Short: the shell takes no text longer than 79 characters.
+        static int count = 0;
+        root = std::filesystem::path(temp) /
+               ("vgl-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count));
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root / "Pager Kit");
+        const char* build = std::getenv("VIGILOR_BUILD_DIR");
+        ASSERT_TRUE(build);
+        const std::filesystem::path probe = Wide(test::WinePath(std::string(build) + "/launch_probe.exe"));
+        std::filesystem::copy_file(probe, root / "Pager.exe");
+        std::filesystem::copy_file(probe, root / "Pager Kit" / "page.exe");
+        log = (root / "launch.log").string();
+        SetEnvironmentVariableW(L"VIGILOR_LAUNCH_LOG", Wide(log).c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"VIGILOR_LAUNCH_LOG", nullptr);
+        // A program the shell started works in its folder until it has
+        // ended; the folder goes once it has.
+        std::error_code error;
+        for (int i = 0; i < 500 && (std::filesystem::remove_all(root, error), error); ++i) Sleep(10);
+        EXPECT_FALSE(error) << error.message();
+    }
+    std::string Started() {
+        std::wstring text;
+        const std::string bytes = test::ReadWholeFile(log);
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        return Narrow(text);
+    }
+    std::string PagePath() const { return Narrow((root / "Pager Kit" / "page.exe").wstring()); }
+
+    std::filesystem::path root;
+    std::string log;
+};
+
+TEST_F(Launch, RunAndWaitStartsTheNamedFileEvenWithBlanksAndReturnsItsExitCode) {
+    EXPECT_EQ(QuotedCommandLine(PagePath()), "\"" + PagePath() + "\"");
+    EXPECT_EQ(RunAndWait(PagePath(), 5), 7);
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\n")) << Started();
+}
+
+TEST_F(Launch, RunAndWaitLimits) {
+    EXPECT_EQ(RunAndWait(Narrow((root / "missing.exe").wstring()), 5), -1);
+    EXPECT_EQ(RunAndWait(std::string(600, 'a'), 5), -1);
+    EXPECT_EQ(RunAndWait("", 5), -1);
+    EXPECT_FALSE(test::FileThere(log));
+}
+
+TEST_F(Launch, ShellLaunchStartsWithoutWaiting) {
+    ShellLaunch(nullptr, PagePath(), "", Narrow((root / "Pager Kit").wstring()) + "\\", 5);
+    ASSERT_TRUE(test::WaitForFile(log));
+    // The probe may still be writing its line.
+    for (int i = 0; i < 200 && Started().find('\n') == std::string::npos; ++i) Sleep(10);
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\n")) << Started();
+}
+
+TEST_F(Launch, ChannelsTellFilesFromFolders) {
+    WindowsNotificationChannels channels(nullptr);
+    EXPECT_TRUE(channels.FileExists(PagePath()));
+    EXPECT_FALSE(channels.FileExists(Narrow((root / "Pager Kit").wstring())));
+    EXPECT_FALSE(channels.FileExists(""));
+    EXPECT_EQ(channels.RunAndWait(PagePath(), 5), 7);
+    const LocalTime now = channels.Now();
+    EXPECT_GE(now.year, 2024);
+}
+
+}  // namespace
+}  // namespace vigilor

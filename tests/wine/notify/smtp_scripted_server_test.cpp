@@ -1,0 +1,231 @@
+// The client over real sockets against a server of the test's own that
+// answers as each case needs.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "notify/smtp_socket_win.h"
+#include "platform/app_error.h"
+#include "platform/socket_win.h"
+
+namespace vigilor {
+namespace {
+
+// Listens on a free loopback port and serves one connection on a thread.
+class ScriptedServer {
+public:
+    // reply(command) gives the reply to a command line (without CR LF);
+    // "" sends nothing. An empty greeting makes a server that never speaks.
+    ScriptedServer(std::string greeting, std::function<std::string(const std::string&)> reply)
+        : greeting_(std::move(greeting)), reply_(std::move(reply)) {
+        listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener_.Get(), 1);
+        int size = sizeof address;
+        getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&address), &size);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~ScriptedServer() {
+        listener_.Reset();
+        if (thread_.joinable()) thread_.join();
+    }
+    int Port() const { return port_; }
+    // Everything the client sent, once the connection has ended.
+    std::string Received() {
+        if (thread_.joinable()) thread_.join();
+        return received_;
+    }
+
+private:
+    void Serve() {
+        SocketHandle client(accept(listener_.Get(), nullptr, nullptr));
+        if (!client) return;
+        // Nothing here waits long: a client that stops talking ends the thread.
+        const DWORD limit = 10000;
+        setsockopt(client.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+        if (!greeting_.empty()) send(client.Get(), greeting_.data(), static_cast<int>(greeting_.size()), 0);
+        std::string pending;
+        bool inData = false;
+        for (;;) {
+            char buffer[1024];
+            const int n = recv(client.Get(), buffer, sizeof buffer, 0);
+            if (n <= 0) return;
+            received_.append(buffer, static_cast<size_t>(n));
+            pending.append(buffer, static_cast<size_t>(n));
+            if (greeting_.empty()) continue;
+            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 2);
+                if (inData && line != ".") continue;
+                inData = false;
+                const std::string answer = reply_(line);
+                if (line == "DATA" && answer.rfind("354", 0) == 0) inData = true;
+                if (!answer.empty()) send(client.Get(), answer.data(), static_cast<int>(answer.size()), 0);
+                if (line == "QUIT") return;
+            }
+        }
+    }
+
+    std::string greeting_;
+    std::function<std::string(const std::string&)> reply_;
+    WinsockSession session_{MAKEWORD(2, 2)};
+    SocketHandle listener_;
+    int port_ = 0;
+    std::string received_;
+    std::thread thread_;
+};
+
+// A polite server, with some answers replaced.
+std::function<std::string(const std::string&)> Answers(std::map<std::string, std::string> special = {}) {
+    return [special](const std::string& line) -> std::string {
+        for (const auto& [prefix, answer] : special)
+            if (line.rfind(prefix, 0) == 0) return answer;
+        if (line == "DATA") return "354 go ahead\r\n";
+        if (line == "QUIT") return "221 bye\r\n";
+        return "250 ok\r\n";
+    };
+}
+
+struct Seen {
+    std::vector<std::string> events;
+    void Attach(TNMSMTP& c) {
+        c.OnSuccess = [this] { events.push_back("Success"); };
+        c.OnFailure = [this] { events.push_back("Failure"); };
+        c.OnConnectionFailed = [this] { events.push_back("ConnectionFailed"); };
+        c.OnRecipientNotFound = [this] { events.push_back("RecipientNotFound"); };
+        c.OnAuthenticationFailed = [this](bool&) { events.push_back("AuthenticationFailed"); };
+        c.OnInvalidHost = [this](bool&) { events.push_back("InvalidHost"); };
+    }
+};
+
+class ScriptedServerTest : public ::testing::Test {
+protected:
+    TNMSMTP& ClientFor(const ScriptedServer& server) {
+        client->Host = "127.0.0.1";
+        client->Port = server.Port();
+        client->UserID = "monitor";
+        client->PostMessage.FromName = "Vigilor";
+        client->PostMessage.FromAddress = "vigilor@example.org";
+        client->PostMessage.ToAddress = {"ops@example.org"};
+        client->PostMessage.Body = {"body"};
+        seen.Attach(*client);
+        return *client;
+    }
+    static std::string ErrorOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const AppError& e) {
+            return e.what();
+        }
+        return "(no error)";
+    }
+
+    std::unique_ptr<TNMSMTP> client = MakeSmtpClient();
+    Seen seen;
+};
+
+TEST_F(ScriptedServerTest, HeloRefusedGivesAuthenticationFailed) {
+    ScriptedServer server("220 ready\r\n", Answers({{"HELO", "501 Syntax: HELO hostname\r\n"}}));
+    TNMSMTP& c = ClientFor(server);
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Authentication failed");
+    EXPECT_EQ(seen.events, std::vector<std::string>{"AuthenticationFailed"});
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(server.Received(), "HELO monitor\r\nQUIT\r\n");
+}
+
+TEST_F(ScriptedServerTest, RefusedRecipientWithAnAcceptedOneStillDelivers) {
+    ScriptedServer server("220 ready\r\n", Answers({{"RCPT TO:<ghost@", "550 5.1.1 no such user\r\n"}}));
+    TNMSMTP& c = ClientFor(server);
+    c.PostMessage.ToAddress = {"ghost@example.org", "ops@example.org"};
+    c.SmtpConnect();
+    c.SendPost();
+    c.SmtpQuit();
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"RecipientNotFound", "Success"}));
+    const std::string sent = server.Received();
+    EXPECT_NE(sent.find("RCPT TO:<ops@example.org>\r\nDATA\r\n"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("\r\nbody\r\n.\r\nQUIT\r\n"), std::string::npos);
+}
+
+TEST_F(ScriptedServerTest, RefusalAfterTheDataGivesFailureAndTheReplyLine) {
+    ScriptedServer server("220 ready\r\n", Answers({{".", "554 5.7.1 Message rejected\r\n"}}));
+    TNMSMTP& c = ClientFor(server);
+    c.SmtpConnect();
+    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "554 5.7.1 Message rejected");
+    EXPECT_EQ(seen.events, std::vector<std::string>{"Failure"});
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Already connected");
+    c.SmtpQuit();
+}
+
+TEST_F(ScriptedServerTest, MultiLineGreetingAndHeloReply) {
+    ScriptedServer server("220-mail.example.org ESMTP\r\n220-second line\r\n220 ready\r\n",
+                          Answers({{"HELO", "250-mail.example.org\r\n250-SIZE 1000000\r\n250 HELP\r\n"}}));
+    TNMSMTP& c = ClientFor(server);
+    c.SmtpConnect();
+    EXPECT_EQ(c.ReplyLine(), "250 HELP");
+    c.SendPost();
+    c.SmtpQuit();
+    EXPECT_EQ(seen.events, std::vector<std::string>{"Success"});
+}
+
+TEST_F(ScriptedServerTest, ServerThatNeverAnswersGivesUpWithinTheTimeOut) {
+    ScriptedServer server("", Answers());
+    TNMSMTP& c = ClientFor(server);
+    c.TimeOut = 500;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Server reply Timed out");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(ScriptedServerTest, NobodyListeningGivesConnectionFailed) {
+    int port = 0;
+    {
+        ScriptedServer gone("220 ready\r\n", Answers());
+        port = gone.Port();
+        // Connect once so that the server thread ends, then close it.
+        TNMSMTP& c = ClientFor(gone);
+        c.SmtpConnect();
+        c.SmtpQuit();
+    }
+    client = MakeSmtpClient();
+    seen.events.clear();
+    seen.Attach(*client);
+    client->Host = "127.0.0.1";
+    client->Port = port;
+    client->TimeOut = 5000;
+    EXPECT_EQ(ErrorOf([&] { client->SmtpConnect(); }), "Connection Failed");
+    EXPECT_EQ(seen.events, std::vector<std::string>{"ConnectionFailed"});
+}
+
+TEST_F(ScriptedServerTest, NameThatDoesNotResolveIsAnInvalidHost) {
+    client->Host = std::string(70, 'x') + ".example";  // fails before any query leaves the machine
+    client->Port = 25;
+    seen.Attach(*client);
+    EXPECT_EQ(ErrorOf([&] { client->SmtpConnect(); }), "Null Remote Address");
+    EXPECT_EQ(seen.events, std::vector<std::string>{"InvalidHost"});
+}
+
+TEST_F(ScriptedServerTest, TheWindowKeepsWorkingWhileTheClientWaits) {
+    ScriptedServer server("", Answers());
+    TNMSMTP& c = ClientFor(server);
+    c.TimeOut = 600;
+    // A timer message of this thread must be handled during the wait.
+    int ticks = 0;
+    static int* counter = nullptr;
+    counter = &ticks;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { ++*counter; });
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Server reply Timed out");
+    KillTimer(nullptr, timer);
+    EXPECT_GT(ticks, 0);
+}
+
+}  // namespace
+}  // namespace vigilor
