@@ -96,7 +96,7 @@ std::string ServiceBrowser::DisabledText(int index, const std::string& computer)
     return KeyNameAt(index) + " on " + computer + " is DISABLED and cannot be started!";
 }
 
-void ServiceBrowser::StartService(int index) {
+void ServiceBrowser::StartAt(int index) {
     service_.SetManagerAccess({M_CONNECT, M_ENUMERATE_SERVICE});
     service_.SetServiceAccess({S_ALL_ACCESS});
     service_.SetServiceName(KeyNameAt(index));
@@ -107,7 +107,7 @@ void ServiceBrowser::StartService(int index) {
     });
 }
 
-void ServiceBrowser::StopService(int index) {
+void ServiceBrowser::StopAt(int index) {
     service_.SetManagerAccess({M_CONNECT, M_ENUMERATE_SERVICE});
     service_.SetServiceAccess({S_ALL_ACCESS});
     ThenClose(service_, [&] {

@@ -51,9 +51,9 @@ public:
     std::string DisabledText(int index, const std::string& computer) const;
     // Sends the start request (not waiting for it) to the service at the
     // row, on the computer set by the last load or disabled test.
-    void StartService(int index);
+    void StartAt(int index);
     // Sends the stop request; the manager's refusal is raised.
-    void StopService(int index);
+    void StopAt(int index);
 
 private:
     TNTService& service_;

@@ -53,7 +53,7 @@ TEST_F(ServiceBrowserTest, AFailedLoadLeavesNoRowsAndNoSnapshot) {
     EXPECT_TRUE(browser.Rows().empty());
     EXPECT_FALSE(browser.HasSnapshot());
     EXPECT_EQ(ErrorOf([&] { browser.KeyNameAt(-1); }), "List index out of bounds (-1)");
-    EXPECT_EQ(ErrorOf([&] { browser.StartService(0); }), "List index out of bounds (0)");
+    EXPECT_EQ(ErrorOf([&] { browser.StartAt(0); }), "List index out of bounds (0)");
 }
 
 TEST_F(ServiceBrowserTest, AComputerWithoutServicesCountsZero) {
@@ -93,10 +93,10 @@ TEST_F(ServiceBrowserTest, DisabledTestReadsTheConfigurationWithQueryRightsOnly)
 
 TEST_F(ServiceBrowserTest, StartAndStopUseTheSnapshotKeyAndCloseEverything) {
     browser.Load("\\\\HOST");
-    browser.StartService(2);
+    browser.StartAt(2);
     EXPECT_EQ(manager.starts, 1);
     EXPECT_EQ(manager.serviceOpens.back(), std::make_pair(std::string("Pausy"), 0xF01FFu));
-    browser.StopService(0);
+    browser.StopAt(0);
     EXPECT_EQ(manager.controls, std::vector<std::uint32_t>{1});
     EXPECT_EQ(manager.serviceOpens.back().first, "Spooler");
     EXPECT_TRUE(manager.OpenHandles().empty());
@@ -105,9 +105,9 @@ TEST_F(ServiceBrowserTest, StartAndStopUseTheSnapshotKeyAndCloseEverything) {
 TEST_F(ServiceBrowserTest, FailedCommandsStillCloseAndRaiseTheManagersText) {
     browser.Load("\\\\HOST");
     manager.services["Pausy"].startError = 1056;
-    EXPECT_EQ(ErrorOf([&] { browser.StartService(2); }), "1056: message 1056\r\n");
+    EXPECT_EQ(ErrorOf([&] { browser.StartAt(2); }), "1056: message 1056\r\n");
     manager.controlError = 1062;
-    EXPECT_EQ(ErrorOf([&] { browser.StopService(1); }), "1062: message 1062\r\n");
+    EXPECT_EQ(ErrorOf([&] { browser.StopAt(1); }), "1062: message 1062\r\n");
     manager.queryConfigError = 5;
     EXPECT_EQ(ErrorOf([&] { browser.ServiceIsDisabled(0, "\\\\HOST"); }), "5: message 5\r\n");
     EXPECT_TRUE(manager.OpenHandles().empty());
