@@ -1,0 +1,98 @@
+// Screen messages under Wine: shown in a window of their own for the
+// logged-on user, never through the network call that would end the process.
+#include <gtest/gtest.h>
+
+#include "notify/email_alerts.h"
+#include "notify/notification_channels_win.h"
+#include "notify/screen_message_win.h"
+#include "platform/system_info_win.h"
+#include "platform/wide_win.h"
+#include "tests/support/memory_store.h"
+
+namespace vigilor {
+namespace {
+
+HWND FindMessageWindow(DWORD limitMs) {
+    const ULONGLONG until = GetTickCount64() + limitMs;
+    for (;;) {
+        if (const HWND box = FindWindowW(L"#32770", Wide(kScreenMessageCaption).c_str())) return box;
+        if (GetTickCount64() >= until) return nullptr;
+        Sleep(20);
+    }
+}
+
+// The text of the box, then the box closed; empty when none came.
+std::string TakeMessage(DWORD limitMs = 20000) {
+    const HWND box = FindMessageWindow(limitMs);
+    if (!box) return {};
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    const ULONGLONG until = GetTickCount64() + 20000;
+    while (IsWindow(box) && GetTickCount64() < until) Sleep(20);
+    EXPECT_FALSE(IsWindow(box)) << "the box closes";
+    return Narrow(text);
+}
+
+TEST(ScreenMessage, ShownForTheLoggedOnUserWithoutWaiting) {
+    ASSERT_TRUE(IsRunningUnderWine());
+    EXPECT_TRUE(SendScreenMessage("This is a test message from Vigilor", CurrentUserName()));
+    EXPECT_EQ(TakeMessage(), "This is a test message from Vigilor");
+    EXPECT_TRUE(SendScreenMessage("to the computer", LocalComputerName()));
+    EXPECT_EQ(TakeMessage(), "to the computer");
+}
+
+TEST(ScreenMessage, AnyoneElseIsRefusedSilently) {
+    EXPECT_FALSE(SendScreenMessage("This is a test message from Vigilor", ""));
+    EXPECT_FALSE(SendScreenMessage("x", "somebody-else"));
+    EXPECT_FALSE(SendScreenMessage("x", std::string(5000, 'u')));
+    EXPECT_EQ(FindMessageWindow(0), nullptr);
+}
+
+class NoWindowHost : public AlertHost {
+public:
+    class Store : public KeyValueStore {
+    public:
+        std::optional<std::string> Read(const std::string&) override { return std::nullopt; }
+        void Write(const std::string&, const std::string&) override {}
+        void Remove(const std::string&) override {}
+    };
+    class NullMemo : public FailureMemo {
+    public:
+        int DisplayedLineCount() override { return 0; }
+        void AppendLine(const std::string&) override {}
+        std::vector<std::string> Lines() override { return {}; }
+    };
+    ProgramSettings& Settings() override { return settings; }
+    AlertedList& Alerted() override { return alerted; }
+    FailureMemo& Memo() override { return memo; }
+    std::string VersionText() override { return "1.0.0.1"; }
+    std::unique_ptr<KeyValueStore> OpenStore() override { return std::make_unique<Store>(); }
+    void ShowStatus(const std::string&) override {}
+    void RepaintNow() override {}
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ShowAlarm() override {}
+    ScreenCursor CurrentCursor() override { return ScreenCursor::Default; }
+    void SetCursor(ScreenCursor) override {}
+
+    ProgramSettings settings;
+    AlertedList alerted;
+    NullMemo memo;
+    std::vector<std::string> errors;
+};
+
+TEST(ScreenMessage, FailureAlertReachesTheUserThroughTheRealChannels) {
+    NoWindowHost host;
+    host.settings.notifyByMail = true;
+    host.settings.screenNotify = true;
+    host.settings.notifyLogin = CurrentUserName();
+    WindowsNotificationChannels channels(nullptr);
+    auto client = std::make_unique<TNMSMTP>(nullptr);
+    EmailAlerts alerts(host, channels, *client);
+    alerts.SendFailureAlert("\\\\SRV1", "Spooler");
+    EXPECT_EQ(host.errors, std::vector<std::string>{"No SMTP host defined! Please check your parameters."});
+    EXPECT_EQ(TakeMessage(), "The service \"Spooler\" on \\\\SRV1 has stopped responding !");
+}
+
+}  // namespace
+}  // namespace vigilor
