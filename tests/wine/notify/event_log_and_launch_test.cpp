@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "notify/app_launch_win.h"
+#include "notify/email_alerts.h"
 #include "notify/event_log_win.h"
 #include "notify/notification_channels_win.h"
 #include "platform/app_error.h"
@@ -109,6 +110,57 @@ TEST_F(Launch, ChannelsTellFilesFromFolders) {
     EXPECT_EQ(channels.RunAndWait(PagePath(), 5), 7);
     const LocalTime now = channels.Now();
     EXPECT_GE(now.year, 2024);
+}
+
+// The alert path with notification off: a real event entry, then the
+// chosen program, waited for, started from its path with a blank.
+class AlertHostWithoutWindow : public AlertHost {
+public:
+    class Store : public KeyValueStore {
+    public:
+        std::optional<std::string> Read(const std::string&) override { return std::nullopt; }
+        void Write(const std::string&, const std::string&) override {}
+        void Remove(const std::string&) override {}
+    };
+    class NullMemo : public FailureMemo {
+    public:
+        int DisplayedLineCount() override { return 0; }
+        void AppendLine(const std::string&) override {}
+        std::vector<std::string> Lines() override { return {}; }
+    };
+    ProgramSettings& Settings() override { return settings; }
+    AlertedList& Alerted() override { return alerted; }
+    FailureMemo& Memo() override { return memo; }
+    std::string VersionText() override { return "1.0.0.1"; }
+    std::unique_ptr<KeyValueStore> OpenStore() override { return std::make_unique<Store>(); }
+    void ShowStatus(const std::string&) override {}
+    void RepaintNow() override {}
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ShowAlarm() override {}
+    ScreenCursor CurrentCursor() override { return ScreenCursor::Default; }
+    void SetCursor(ScreenCursor) override {}
+
+    ProgramSettings settings;
+    AlertedList alerted;
+    NullMemo memo;
+    std::vector<std::string> errors;
+};
+
+TEST_F(Launch, FailureAlertLogsAndLaunchesTheChosenProgramOnce) {
+    AlertHostWithoutWindow host;
+    host.settings.notifyByMail = false;
+    host.settings.launchAppActive = true;
+    host.settings.execAndWait = true;
+    host.settings.launchApp = PagePath();
+    WindowsNotificationChannels channels(nullptr);
+    TNMSMTP unused(nullptr);
+    EmailAlerts alerts(host, channels, unused);
+    alerts.SendFailureAlert("\\\\SRV1", "Spooler");
+    alerts.SendFailureAlert("\\\\SRV1", "Spooler");
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\n")) << "launched once, and waited for";
+    EXPECT_EQ(host.errors.size(), 2u) << "the validation's box each time";
+    alerts.SendRestartNotice("\\\\SRV1", "Spooler");
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\n")) << "a restart notice launches nothing";
 }
 
 }  // namespace
