@@ -18,7 +18,9 @@
 #include "platform/report_error_win.h"
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
+#include "net/network_platform_win.h"
 #include "resources/resource_ids.h"
+#include "services/service_platform_win.h"
 
 namespace vigilor {
 
@@ -132,20 +134,6 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> co
     }
 }
 
-std::string ListViewText(HWND list, int item, int subItem) {
-    std::vector<wchar_t> buffer(1024);
-    for (;;) {
-        LVITEMW request{};
-        request.iSubItem = subItem;
-        request.pszText = buffer.data();
-        request.cchTextMax = static_cast<int>(buffer.size());
-        const auto length =
-            static_cast<size_t>(SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&request)));
-        if (length + 1 < buffer.size()) return Narrow(std::wstring_view(buffer.data(), length));
-        buffer.resize(buffer.size() * 4);
-    }
-}
-
 // Reads the settings host's questions from the system, and its errors
 // into the main window's error box.
 class FormSettingsHost : public SettingsHost {
@@ -172,7 +160,8 @@ long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
     return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
-TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {}
+TMainForm::TMainForm(MainFormContext context)
+    : context_(std::move(context)), ntService_(SystemServices(), SystemNetwork()) {}
 
 TMainForm::~TMainForm() {
     if (window_) {
@@ -246,6 +235,9 @@ void TMainForm::CreateChildren() {
     greenIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GREEN), IMAGE_ICON, 0, 0, LR_SHARED));
     redIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_RED), IMAGE_ICON, 0, 0, LR_SHARED));
     popups_.Reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPS)));
+    serviceBrowser_ = std::make_unique<ServiceBrowserController>(services, Control(kLabel3),
+                                                                 GetSubMenu(popups_.Get(), 0), ntService_,
+                                                                 static_cast<ServiceBrowserHost&>(*this));
     mainKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINKEYS));
     serviceKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_SERVICEKEYS));
     monitoredKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MONITOREDKEYS));
@@ -292,6 +284,7 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::FormShow() {
+    LoadAllSvcBtnClick();
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
 }
 
@@ -435,11 +428,39 @@ int TMainForm::SelectedIndex(int listId) const {
     return ListView_GetNextItem(Control(listId), -1, LVNI_SELECTED);
 }
 
+// ----- all services -----
+
+void TMainForm::LoadAllSvcBtnClick() { serviceBrowser_->Reload(); }
+
+void TMainForm::ShowStatusQuietly(const std::string& text) {
+    SetStatusPanel(0, vigilor::StatusPanelText(text), false);
+}
+
+void TMainForm::ShowSearchAnimation(bool running) {
+    const HWND animation = Control(kAnimate1);
+    ShowWindow(animation, running ? SW_SHOWNA : SW_HIDE);
+    if (running)
+        Animate_Play(animation, 0, -1, -1);
+    else
+        Animate_Stop(animation);
+}
+
+void TMainForm::StartWaitAnimation() {
+    ShowSearchAnimation(true);
+    if (waitTimerRunning_) return;
+    waitTimerRunning_ = SetTimer(window_, kTmrWait, 2000, nullptr) != 0;
+}
+
+void TMainForm::tmrWaitTimer() {
+    KillTimer(window_, kTmrWait);
+    waitTimerRunning_ = false;
+    LoadAllSvcBtnClick();
+    ShowSearchAnimation(false);
+}
+
 void TMainForm::AddtoMonitorList1Click() {
-    const int selected = SelectedIndex(kSvcMonitorList);
-    if (selected >= 0) {
-        const std::string service = ListViewText(Control(kSvcMonitorList), selected, 1);
-        if (!monitored_.Add(settings_.selectedComputer, service)) return;
+    if (const auto service = serviceBrowser_->SelectedDisplayName()) {
+        if (!monitored_.Add(settings_.selectedComputer, *service)) return;
     } else {
         monitored_.Sort();
     }
@@ -622,6 +643,7 @@ void TMainForm::ShowPopup(int index, POINT screen) {
 
 void TMainForm::OnContextMenu(HWND target, POINT screen) {
     if (target == Control(kSvcMonitorList)) {
+        serviceBrowser_->SelectionChanged();
         ShowPopup(0, screen);
     } else if (target == Control(kPZBox1)) {
         ShowPopup(1, screen);
@@ -641,6 +663,10 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
         case IDM_ABOUT: About1Click(); break;
         case IDM_WEBSITE: VisitWebSite(); break;
         case IDM_ADD_TO_MONITOR: AddtoMonitorList1Click(); break;
+        case IDM_START_SERVICE: serviceBrowser_->StartSelected(); break;
+        case IDM_STOP_SERVICE: serviceBrowser_->StopSelected(); break;
+        case IDM_REFRESH: serviceBrowser_->Refresh(); break;
+        case IDM_KEY_RELOAD: if (HasComputer()) LoadAllSvcBtnClick(); break;
         case IDM_REMOVE_MONITORED: RemovefromMonitorList1Click(); break;
         case IDM_MONITOR_OPTIONS: Options1Click(); break;
         case IDM_FORCE_CHECK: Forcechecknow1Click(); break;
@@ -649,6 +675,10 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
 }
 
 LRESULT TMainForm::OnNotify(NMHDR& header) {
+    if (header.idFrom == kSvcMonitorList && header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();
+    }
     if (header.idFrom == kPZBox1) {
         if (header.code == LVN_COLUMNCLICK) {
             monitored_.ColumnClicked(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
@@ -675,6 +705,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case kDateTimer: DateTimerTimer(); break;
                 case kGLTimer: GLTimerTimer(); break;
                 case kMonitorTimer: monitorTimer_->Tick(); break;
+                case kTmrWait: tmrWaitTimer(); break;
                 default: break;
             }
             return 0;

@@ -18,6 +18,8 @@
 #include "monitor/monitored_list.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
+#include "services/nt_service.h"
+#include "services/service_browser_win.h"
 
 namespace vigilor {
 
@@ -45,7 +47,7 @@ struct MainFormContext {
 
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 
-class TMainForm {
+class TMainForm : private ServiceBrowserHost {
 public:
     explicit TMainForm(MainFormContext context);
     ~TMainForm();
@@ -61,8 +63,8 @@ public:
     // Keys of the window and of the focused list; true when consumed.
     bool PreTranslateMessage(MSG& message);
 
-    void ShowStatus(const std::string& text);
-    void ShowError(const std::string& text);
+    void ShowStatus(const std::string& text) override;
+    void ShowError(const std::string& text) override;
     void ShowAlarm();
     void ShowAllClear();
     void ClearAlarms();
@@ -81,6 +83,9 @@ public:
     void GLTimerTimer();
     void DateTimerTimer();
 
+    // Loads the all-services list of the selected computer.
+    void LoadAllSvcBtnClick();
+    void tmrWaitTimer();
     void AddtoMonitorList1Click();
     void RemovefromMonitorList1Click();
     void Options1Click();
@@ -104,8 +109,16 @@ public:
     WindowTimer& GLTimer() { return *glTimer_; }
     std::string StatusPanelText(int panel) const;
     std::string HintOf(HWND control) const;
+    ServiceBrowserController& ServiceBrowser() { return *serviceBrowser_; }
+    TNTService& NTService() { return ntService_; }
 
 private:
+    // What the service browser asks of the window.
+    std::string SelectedComputer() override { return settings_.selectedComputer; }
+    void ShowStatusQuietly(const std::string& text) override;
+    void ShowSearchAnimation(bool running) override;
+    void StartWaitAnimation() override;
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateChildren();
@@ -134,6 +147,9 @@ private:
     std::set<std::string> alertedList_;
     std::string printerName_;
     std::unique_ptr<TGraphicLight> light_;
+    TNTService ntService_;
+    std::unique_ptr<ServiceBrowserController> serviceBrowser_;
+    bool waitTimerRunning_ = false;
     std::unique_ptr<WindowTimer> monitorSystemTimer_;
     std::unique_ptr<TLongTimer> monitorTimer_;
     std::unique_ptr<WindowTimer> glTimer_;

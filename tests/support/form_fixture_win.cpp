@@ -58,24 +58,6 @@ std::vector<std::string> FormFixture::ListColumn(int listId, int column) const {
     return values;
 }
 
-void FormFixture::AddServiceRow(const std::string& keyName, const std::string& displayName, const std::string& state) {
-    const HWND list = form->Control(kSvcMonitorList);
-    const int index = ListView_GetItemCount(list);
-    const std::string fields[] = {keyName, displayName, state};
-    for (int c = 0; c < 3; ++c) {
-        std::wstring text = Wide(fields[c]);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.iSubItem = c;
-        item.pszText = text.data();
-        if (c == 0)
-            ListView_InsertItem(list, &item);
-        else
-            ListView_SetItem(list, &item);
-    }
-}
-
 void FormFixture::SelectRow(int listId, int index) {
     ListView_SetItemState(form->Control(listId), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }

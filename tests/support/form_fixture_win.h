@@ -36,7 +36,6 @@ protected:
     // or key would arrive.
     void Command(int id);
     std::vector<std::string> ListColumn(int listId, int column) const;
-    void AddServiceRow(const std::string& keyName, const std::string& displayName, const std::string& state);
     void SelectRow(int listId, int index);
     std::optional<std::string> Stored(const std::string& name) const;
 

@@ -331,14 +331,14 @@ TEST_F(MonitoredRows, RemoveAsksAndClearsTheAlarmsOnYes) {
 
 TEST_F(MonitoredRows, AddSavesAndADuplicateSavesNothing) {
     TMainForm& f = Open();
-    AddServiceRow("Spooler", "Print Spooler", "STATE_RUNNING");
-    AddServiceRow("Eventlog", "Event Log", "STATE_RUNNING");
-    SelectRow(kSvcMonitorList, 0);
+    const std::vector<std::string> services = ListColumn(kSvcMonitorList, 1);
+    ASSERT_GE(services.size(), 2u) << "the real manager's services are listed";
+    SelectRow(kSvcMonitorList, 1);
     Command(IDM_ADD_TO_MONITOR);
     const std::string machine = "\\\\" + LocalComputerName();
     ASSERT_EQ(f.Monitored().Count(), 1u);
-    EXPECT_EQ(f.Monitored().Rows()[0], machine + "\tPrint Spooler\tNo\tNo");
-    EXPECT_EQ(Stored("SvcMonitor0"), "Print Spooler");
+    EXPECT_EQ(f.Monitored().Rows()[0], machine + "\t" + services[1] + "\tNo\tNo");
+    EXPECT_EQ(Stored("SvcMonitor0"), services[1]);
     EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [1]");
 
     RegistryStore(key.Path()).Remove("ComputerName");
