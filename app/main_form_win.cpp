@@ -19,6 +19,9 @@
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
 #include "net/network_platform_win.h"
+#include "notify/failure_reports.h"
+#include "notify/save_dialog_win.h"
+#include "notify/smtp_socket_win.h"
 #include "resources/resource_ids.h"
 #include "services/service_platform_win.h"
 
@@ -247,6 +250,10 @@ void TMainForm::CreateChildren() {
     monitorTimer_->SetEnabled(false);
     monitorTimer_->SetOnTimer([this] { MonitorTimerTimer(); });
     glTimer_ = std::make_unique<WindowTimer>(window_, kGLTimer);
+
+    NMSMTP1_ = MakeSmtpClient();
+    channels_ = std::make_unique<WindowsNotificationChannels>(window_);
+    alerts_ = std::make_unique<EmailAlerts>(static_cast<AlertHost&>(*this), *channels_, *NMSMTP1_);
 }
 
 void TMainForm::FormCreate() {
@@ -264,7 +271,7 @@ void TMainForm::FormCreate() {
     SetApplicationTitle(caption);
     SetWindowTextUtf8(window_, caption);
 
-    alertedList_.clear();
+    alertedList_.Clear();
     DateTimerTimer();
     SetTimer(window_, kDateTimer, 10000, nullptr);
 
@@ -345,7 +352,7 @@ void TMainForm::ClearAlarms() {
     glTimer_->Stop();
     SetWindowTextW(Control(kMemo1), L"");
     ShowAllClear();
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SetCursor(ScreenCursor::Default);
 }
 
 void TMainForm::AppendMemoLine(const std::string& line) {
@@ -357,6 +364,41 @@ void TMainForm::AppendMemoLine(const std::string& line) {
 }
 
 std::string TMainForm::MemoText() const { return WindowText(Control(kMemo1)); }
+
+int TMainForm::DisplayedLineCount() {
+    const HWND memo = Control(kMemo1);
+    if (GetWindowTextLengthW(memo) == 0) return 0;
+    return static_cast<int>(SendMessageW(memo, EM_GETLINECOUNT, 0, 0));
+}
+
+std::vector<std::string> TMainForm::Lines() {
+    std::vector<std::string> lines;
+    const std::string text = MemoText();
+    if (text.empty()) return lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 2;
+    }
+}
+
+void TMainForm::AppendFailureReport(const std::string& message) {
+    vigilor::AppendFailureReport(*this, CurrentLocalTime(), message);
+}
+
+void TMainForm::SaveFailureReportsToDisk() {
+    SystemSaveDialog dialog(window_);
+    SaveFailureReports(*this, dialog);
+}
+
+void TMainForm::RepaintNow() { RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+void TMainForm::SetCursor(ScreenCursor cursor) {
+    cursor_ = cursor;
+    ::SetCursor(LoadCursorW(nullptr, cursor == ScreenCursor::Hourglass ? IDC_WAIT : IDC_ARROW));
+}
 
 LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
     if (control == Control(kMemo1)) {
@@ -526,6 +568,14 @@ void TMainForm::STARTBtn1Click() {
         ShowError("How can I start monitoring, when there are no services to monitor!");
         return;
     }
+    if (settings_.notifyByMail) {
+        alerts_->ValidateMailSettings();
+        if (!alerts_->MailSettingsValid()) {
+            ShowError("Missing e-mail parameters. Please use the settings button to update them.");
+            alerts_->DisableEmail();
+            return;
+        }
+    }
     light_->SetActiveLight(ActiveLight::alRed);
     glTimer_->Start(300);
     monitorTimer_->SetEnabled(true);
@@ -541,7 +591,7 @@ void TMainForm::StopBtn1Click() {
 
 void TMainForm::ResetBtn1Click() {
     ClearAlarms();
-    alertedList_.clear();
+    alertedList_.Clear();
 }
 
 void TMainForm::Forcechecknow1Click() {
@@ -601,7 +651,7 @@ bool TMainForm::FormClose() {
                               BoxButtons::YesNo, true) != BoxAnswer::Yes)
         return false;
     SaveSettings();
-    alertedList_.clear();
+    alertedList_.Clear();
     return true;
 }
 
@@ -670,6 +720,7 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
         case IDM_REMOVE_MONITORED: RemovefromMonitorList1Click(); break;
         case IDM_MONITOR_OPTIONS: Options1Click(); break;
         case IDM_FORCE_CHECK: Forcechecknow1Click(); break;
+        case IDM_SAVE_REPORTS: SaveFailureReportsToDisk(); break;
         default: break;
     }
 }
@@ -716,6 +767,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!(HIWORD(wParam) & MF_POPUP) && LOWORD(wParam) != 0)
                 SetStatusPanel(0, vigilor::StatusPanelText(MenuHint(LOWORD(wParam))), false);
             return 0;
+        case WM_SETCURSOR:
+            if (cursor_ == ScreenCursor::Hourglass) {
+                ::SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
         case WM_GETMINMAXINFO: {
             auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
             limits.ptMaxTrackSize = {640 + 2 * GetSystemMetrics(SM_CXFIXEDFRAME), 480 + GetSystemMetrics(SM_CYCAPTION)};

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,10 @@
 #include "monitor/monitored_list.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
+#include "notify/alert_host.h"
+#include "notify/email_alerts.h"
+#include "notify/notification_channels_win.h"
+#include "notify/smtp_client.h"
 #include "services/nt_service.h"
 #include "services/service_browser_win.h"
 
@@ -47,7 +50,7 @@ struct MainFormContext {
 
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 
-class TMainForm : private ServiceBrowserHost {
+class TMainForm : private ServiceBrowserHost, private AlertHost, private FailureMemo {
 public:
     explicit TMainForm(MainFormContext context);
     ~TMainForm();
@@ -65,11 +68,14 @@ public:
 
     void ShowStatus(const std::string& text) override;
     void ShowError(const std::string& text) override;
-    void ShowAlarm();
+    void ShowAlarm() override;
     void ShowAllClear();
     void ClearAlarms();
     void AppendMemoLine(const std::string& line);
     std::string MemoText() const;
+    // A time-stamped line in the failure-report memo.
+    void AppendFailureReport(const std::string& message);
+    void SaveFailureReportsToDisk();
 
     void LoadSettings();
     void SaveSettings();
@@ -101,9 +107,11 @@ public:
     bool MemoInAlarm() const { return memoAlarm_; }
     bool PrintEnabled() const;
     const std::string& PrinterName() const { return printerName_; }
-    ProgramSettings& Settings() { return settings_; }
+    ProgramSettings& Settings() override { return settings_; }
     MonitoredList& Monitored() { return monitored_; }
-    std::set<std::string>& AlertedList() { return alertedList_; }
+    vigilor::AlertedList& AlertedList() { return alertedList_; }
+    EmailAlerts& Alerts() { return *alerts_; }
+    TNMSMTP& NMSMTP1() { return *NMSMTP1_; }
     TGraphicLight& Light() { return *light_; }
     TLongTimer& MonitorTimer() { return *monitorTimer_; }
     WindowTimer& GLTimer() { return *glTimer_; }
@@ -118,6 +126,20 @@ private:
     void ShowStatusQuietly(const std::string& text) override;
     void ShowSearchAnimation(bool running) override;
     void StartWaitAnimation() override;
+
+    // What the e-mail alerts ask of the window.
+    vigilor::AlertedList& Alerted() override { return alertedList_; }
+    FailureMemo& Memo() override { return *this; }
+    std::string VersionText() override { return context_.versionText; }
+    std::unique_ptr<KeyValueStore> OpenStore() override { return context_.openStore(); }
+    void RepaintNow() override;
+    ScreenCursor CurrentCursor() override { return cursor_; }
+    void SetCursor(ScreenCursor cursor) override;
+
+    // The memo as the failure reports see it.
+    int DisplayedLineCount() override;
+    void AppendLine(const std::string& line) override { AppendMemoLine(line); }
+    std::vector<std::string> Lines() override;
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -144,7 +166,11 @@ private:
     HWND statusBar_ = nullptr;
     ProgramSettings settings_;
     MonitoredList monitored_;
-    std::set<std::string> alertedList_;
+    vigilor::AlertedList alertedList_;
+    ScreenCursor cursor_ = ScreenCursor::Default;
+    std::unique_ptr<TNMSMTP> NMSMTP1_;
+    std::unique_ptr<WindowsNotificationChannels> channels_;
+    std::unique_ptr<EmailAlerts> alerts_;
     std::string printerName_;
     std::unique_ptr<TGraphicLight> light_;
     TNTService ntService_;

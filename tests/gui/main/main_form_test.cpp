@@ -11,6 +11,7 @@
 #include "platform/control_table_win.h"
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
+#include "notify/failure_reports.h"
 #include "resources/resource_ids.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/modal_driver_win.h"
@@ -185,6 +186,7 @@ TEST_F(Monitoring, AutoStartOnlyFromTheFirstArgument) {
 }
 
 TEST_F(Monitoring, StartStopAndResetSetTheControls) {
+    key.SetText("NotifybyMail", "0");
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("SvcMonitor0", "Spooler");
     TMainForm& f = Open({"/A"});
@@ -210,13 +212,14 @@ TEST_F(Monitoring, StartStopAndResetSetTheControls) {
     EXPECT_FALSE(f.GLTimer().Running());
     EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alGreen);
 
-    f.AlertedList().insert("\\\\HOST@Spooler");
+    f.AlertedList().Add("\\\\HOST@Spooler");
     SendMessageW(f.Control(kResetBtn), BM_CLICK, 0, 0);
-    EXPECT_TRUE(f.AlertedList().empty());
+    EXPECT_TRUE(f.AlertedList().Keys().empty());
     EXPECT_TRUE(IsWindowEnabled(f.Control(kResetBtn))) << "stays enabled after use";
 }
 
 TEST_F(Monitoring, TimedPassRearmsTheMinuteCount) {
+    key.SetText("NotifybyMail", "0");
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("ScanInterval", "2");
     TMainForm& f = Open({"/A"});
@@ -227,9 +230,32 @@ TEST_F(Monitoring, TimedPassRearmsTheMinuteCount) {
     EXPECT_TRUE(f.MonitorTimer().Armed());
 }
 
+TEST_F(Monitoring, IncompleteMailSettingsStopTheStartAndSwitchMailOff) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("EMailSMTPHost", "127.0.0.1");
+    TMainForm& f = Open({"/A"});
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{
+                                   "No Sender (FROM) defined! Please check your email parameters.",
+                                   "Missing e-mail parameters. Please use the settings button to update them."}));
+    EXPECT_FALSE(f.IsMonitoring());
+    EXPECT_FALSE(f.Settings().notifyByMail);
+    EXPECT_EQ(Stored("NotifybyMail"), std::nullopt) << "reaches the store at the next save only";
+    SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
+    EXPECT_TRUE(f.IsMonitoring()) << "a second Start goes on without e-mail";
+}
+
+TEST_F(Monitoring, CompleteMailSettingsLetMonitoringStart) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    for (const char* name : {"EMailSMTPHost", "EMailLocalName", "EMailTo", "EMailSMTPID", "EMailLocalAddr"})
+        key.SetText(name, "x@127.0.0.1");
+    EXPECT_TRUE(Open({"/A"}).IsMonitoring());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 using ShutDown = FormFixture;
 
 TEST_F(ShutDown, RefusedWhileMonitoringAndNothingSaved) {
+    key.SetText("NotifybyMail", "0");
     key.SetText("MacMonitor0", "\\\\HOST");
     TMainForm& f = Open({"/A"});
     SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
@@ -430,6 +456,16 @@ TEST_F(HelpMenu, AboutBoxShowsTheVersion) {
     EXPECT_TRUE(outcome.found);
     EXPECT_EQ(caption, "About");
     EXPECT_EQ(version, "Version 9.8.7.6");
+}
+
+TEST_F(StatusAndAlarms, FailureReportsAreStampedAndSeparated) {
+    TMainForm& f = Open();
+    f.AppendFailureReport("Spooler on \\\\HOST is stopped");
+    f.AppendFailureReport("Second finding");
+    const std::string memo = f.MemoText();
+    EXPECT_TRUE(std::regex_search(memo, std::regex(R"(\d\d/\d\d/\d{4}  \d\d:\d\d)"))) << memo;
+    EXPECT_NE(memo.find("Spooler on \\\\HOST is stopped"), std::string::npos);
+    EXPECT_NE(memo.find(kReportSeparator), std::string::npos) << memo;
 }
 
 using Settings = FormFixture;
