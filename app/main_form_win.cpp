@@ -228,6 +228,7 @@ void TMainForm::CreateChildren() {
     AddColumns(monitored, {{"Server", 84}, {"Service", 183}, {"Auto", 38}, {"EMail", 38}});
 
     SendMessageW(Control(kP7), PBM_SETRANGE32, 0, 49);
+    Animate_OpenEx(Control(kAnimate1), instance, MAKEINTRESOURCEW(IDR_SEARCH_AVI));
 
     const int panelWidths[] = {400, 110};
     statusBar1_ = std::make_unique<TFriendlyStatusBar>(window_, kStatusBar1, RECT{0, 385, 632, 410}, panelWidths, font);

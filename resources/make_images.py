@@ -154,6 +154,76 @@ def glyph(kind, size=24):
     return img
 
 
+def chunk(fourcc, data):
+    pad = b"\0" if len(data) % 2 else b""
+    return fourcc + struct.pack("<I", len(data)) + data + pad
+
+
+def riff_list(kind, fourcc, body):
+    return kind + struct.pack("<I", len(body) + 4) + fourcc + body
+
+
+def search_frames(size=40, count=8):
+    """A screen with a magnifying glass circling in front of it."""
+    frames = []
+    for n in range(count):
+        px = [[0] * size for _ in range(size)]
+        for y in range(6, 26):
+            for x in range(4, 36):
+                edge = y < 8 or y >= 24 or x < 6 or x >= 34
+                px[y][x] = 2 if edge else 4
+        for y in range(26, 30):
+            for x in range(17, 23):
+                px[y][x] = 2
+        for x in range(10, 30):
+            px[30][x] = 2
+        a = 2 * math.pi * n / count
+        cx, cy = 20 + 7 * math.cos(a), 15 + 5 * math.sin(a)
+        for y in range(size):
+            for x in range(size):
+                d = math.hypot(x - cx, y - cy)
+                if d <= 4.5:
+                    px[y][x] = 3
+                elif d <= 6.2:
+                    px[y][x] = 1
+        for t in range(10):
+            hx, hy = int(cx + 4 + t * 0.7), int(cy + 4 + t * 0.7)
+            for dx in (0, 1):
+                if 0 <= hx + dx < size and 0 <= hy < size:
+                    px[hy][hx + dx] = 5
+        frames.append(px)
+    return frames
+
+
+def write_avi(path, frames, fps=8):
+    h, w = len(frames[0]), len(frames[0][0])
+    stride = (w + 3) & ~3
+    palette = [(255, 0, 255), (0, 0, 0), (70, 70, 80), (170, 210, 250), (235, 240, 250), (140, 80, 20)]
+    palette += [(0, 0, 0)] * (256 - len(palette))
+    frame_bytes = []
+    for px in frames:
+        data = bytearray()
+        for row in reversed(px):
+            data += bytes(row) + b"\0" * (stride - w)
+        frame_bytes.append(bytes(data))
+    size = len(frame_bytes[0])
+    avih = struct.pack("<IIIIIIIIII4I", 1000000 // fps, size * fps, 0, 0x10, len(frames), 0, 1, size, w, h, 0, 0, 0, 0)
+    strh = struct.pack("<4s4sIHHIIIIIIII4h", b"vids", b"DIB ", 0, 0, 0, 0, 1, fps, 0, len(frames), size,
+                       0xFFFFFFFF, 0, 0, 0, w, h)
+    strf = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, size, 0, 0, 256, 0)
+    strf += b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    hdrl = riff_list(b"LIST", b"hdrl", chunk(b"avih", avih) + riff_list(b"LIST", b"strl", chunk(b"strh", strh) + chunk(b"strf", strf)))
+    movi_body = b""
+    index = b""
+    for data in frame_bytes:
+        index += struct.pack("<4sIII", b"00db", 0x10, 4 + len(movi_body), len(data))
+        movi_body += chunk(b"00db", data)
+    movi = riff_list(b"LIST", b"movi", movi_body)
+    body = hdrl + movi + chunk(b"idx1", index)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", len(body) + 4) + b"AVI " + body)
+
+
 def main(out):
     os.makedirs(out, exist_ok=True)
     for name, rgb in LIGHTS.items():
@@ -165,6 +235,7 @@ def main(out):
                 write_bmp24(os.path.join(out, res.lower() + ".bmp"), led(17, rgb, dark, heavy))
     write_ico(os.path.join(out, "green.ico"), [monitor_icon(32, LIGHTS["GREEN"]), monitor_icon(16, LIGHTS["GREEN"])])
     write_ico(os.path.join(out, "red.ico"), [monitor_icon(32, LIGHTS["RED"]), monitor_icon(16, LIGHTS["RED"])])
+    write_avi(os.path.join(out, "search.avi"), search_frames())
     for kind in ("START", "STOP", "RESET", "SETTINGS"):
         write_ico(os.path.join(out, "btn_" + kind.lower() + ".ico"), [glyph(kind)])
 

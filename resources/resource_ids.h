@@ -14,6 +14,7 @@
 #define IDR_MAINKEYS 102
 #define IDR_SERVICEKEYS 103
 #define IDR_MONITOREDKEYS 104
+#define IDR_SEARCH_AVI 105
 
 /* Main menu */
 #define IDM_PRINT 1101
