@@ -27,6 +27,8 @@ std::string SystemText(unsigned long code) {
     return SystemErrorText(errors, code);
 }
 
+std::vector<std::string> WithoutOtherTests(std::vector<std::string> keys);
+
 // The manager's own listing, taken with a buffer large enough for all.
 std::vector<std::string> DirectListing() {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
@@ -40,13 +42,25 @@ std::vector<std::string> DirectListing() {
         for (DWORD i = 0; i < returned; ++i) keys.push_back(Narrow(entries[i].lpServiceName));
     }
     CloseServiceHandle(manager);
+    return WithoutOtherTests(keys);
+}
+
+// Test services of other test programs may come and go meanwhile; the
+// comparisons leave them out.
+bool OfOtherTestProgram(const std::string& key) {
+    return key.rfind("VigilorTest_", 0) == 0 &&
+           key.find("_" + std::to_string(GetCurrentProcessId()) + "_") == std::string::npos;
+}
+
+std::vector<std::string> WithoutOtherTests(std::vector<std::string> keys) {
+    std::erase_if(keys, OfOtherTestProgram);
     return keys;
 }
 
 std::vector<std::string> Keys(const TEnumList& list) {
     std::vector<std::string> keys;
     for (int i = 0; i < list.Count(); ++i) keys.push_back(list.Items(i).ServiceName);
-    return keys;
+    return WithoutOtherTests(keys);
 }
 
 QUERY_SERVICE_CONFIGW* ReadConfig(const std::string& key, std::vector<BYTE>& buffer) {
