@@ -176,6 +176,18 @@ TEST_F(RealServiceManager, StartAndStopThroughTheComponent) {
     service.SetActiveManager(false);
 }
 
+TEST_F(RealServiceManager, AStopRequestThatTheServiceIgnoresIsNoError) {
+    InstalledTestService deaf("ignore-stop");
+    ASSERT_TRUE(deaf.StartAndWaitFor(SERVICE_RUNNING));
+    service.SetServiceName(deaf.KeyName());
+    service.SetActiveService(true);
+    EXPECT_NO_THROW(service.Control(TServiceControl::CONTROL_STOP));
+    EXPECT_FALSE(deaf.WaitForState(SERVICE_STOPPED, 500));
+    EXPECT_EQ(deaf.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    service.SetActiveService(false);
+    service.SetActiveManager(false);
+}
+
 TEST_F(RealServiceManager, RefusalsCarryTheCodeAndTheSystemText) {
     InstalledTestService disabled("run", SERVICE_DISABLED);
     service.SetServiceName(disabled.KeyName());
