@@ -2,6 +2,8 @@
 // logged-on user, never through the network call that would end the process.
 #include <gtest/gtest.h>
 
+#include "tests/support/test_alert_host.h"
+
 #include "notify/email_alerts.h"
 #include "notify/notification_channels_win.h"
 #include "notify/screen_message_win.h"
@@ -49,40 +51,9 @@ TEST(ScreenMessage, AnyoneElseIsRefusedSilently) {
     EXPECT_EQ(FindMessageWindow(0), nullptr);
 }
 
-class NoWindowHost : public AlertHost {
-public:
-    class Store : public KeyValueStore {
-    public:
-        std::optional<std::string> Read(const std::string&) override { return std::nullopt; }
-        void Write(const std::string&, const std::string&) override {}
-        void Remove(const std::string&) override {}
-    };
-    class NullMemo : public FailureMemo {
-    public:
-        int DisplayedLineCount() override { return 0; }
-        void AppendLine(const std::string&) override {}
-        std::vector<std::string> Lines() override { return {}; }
-    };
-    ProgramSettings& Settings() override { return settings; }
-    AlertedList& Alerted() override { return alerted; }
-    FailureMemo& Memo() override { return memo; }
-    std::string VersionText() override { return "1.0.0.1"; }
-    std::unique_ptr<KeyValueStore> OpenStore() override { return std::make_unique<Store>(); }
-    void ShowStatus(const std::string&) override {}
-    void RepaintNow() override {}
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowAlarm() override {}
-    ScreenCursor CurrentCursor() override { return ScreenCursor::Default; }
-    void SetCursor(ScreenCursor) override {}
-
-    ProgramSettings settings;
-    AlertedList alerted;
-    NullMemo memo;
-    std::vector<std::string> errors;
-};
 
 TEST(ScreenMessage, FailureAlertReachesTheUserThroughTheRealChannels) {
-    NoWindowHost host;
+    test::TestAlertHost host;
     host.settings.notifyByMail = true;
     host.settings.screenNotify = true;
     host.settings.notifyLogin = CurrentUserName();

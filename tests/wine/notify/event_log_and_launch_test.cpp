@@ -1,6 +1,8 @@
 // The event log, program launch and the alert path over the real calls.
 #include <gtest/gtest.h>
 
+#include "tests/support/test_alert_host.h"
+
 #include <filesystem>
 
 #include "notify/app_launch_win.h"
@@ -114,40 +116,9 @@ TEST_F(Launch, ChannelsTellFilesFromFolders) {
 
 // The alert path with notification off: a real event entry, then the
 // chosen program, waited for, started from its path with a blank.
-class AlertHostWithoutWindow : public AlertHost {
-public:
-    class Store : public KeyValueStore {
-    public:
-        std::optional<std::string> Read(const std::string&) override { return std::nullopt; }
-        void Write(const std::string&, const std::string&) override {}
-        void Remove(const std::string&) override {}
-    };
-    class NullMemo : public FailureMemo {
-    public:
-        int DisplayedLineCount() override { return 0; }
-        void AppendLine(const std::string&) override {}
-        std::vector<std::string> Lines() override { return {}; }
-    };
-    ProgramSettings& Settings() override { return settings; }
-    AlertedList& Alerted() override { return alerted; }
-    FailureMemo& Memo() override { return memo; }
-    std::string VersionText() override { return "1.0.0.1"; }
-    std::unique_ptr<KeyValueStore> OpenStore() override { return std::make_unique<Store>(); }
-    void ShowStatus(const std::string&) override {}
-    void RepaintNow() override {}
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowAlarm() override {}
-    ScreenCursor CurrentCursor() override { return ScreenCursor::Default; }
-    void SetCursor(ScreenCursor) override {}
-
-    ProgramSettings settings;
-    AlertedList alerted;
-    NullMemo memo;
-    std::vector<std::string> errors;
-};
 
 TEST_F(Launch, FailureAlertLogsAndLaunchesTheChosenProgramOnce) {
-    AlertHostWithoutWindow host;
+    test::TestAlertHost host;
     host.settings.notifyByMail = false;
     host.settings.launchAppActive = true;
     host.settings.execAndWait = true;

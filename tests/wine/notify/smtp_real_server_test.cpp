@@ -1,6 +1,8 @@
 // Alert mails delivered to a real SMTP server on the loopback.
 #include <gtest/gtest.h>
 
+#include "tests/support/test_alert_host.h"
+
 #include "notify/email_alerts.h"
 #include "notify/smtp_socket_win.h"
 #include "tests/support/memory_store.h"
@@ -9,45 +11,6 @@
 namespace vigilor {
 namespace {
 
-class ForwardingStore : public KeyValueStore {
-public:
-    explicit ForwardingStore(test::MemoryStore& inner) : inner_(inner) {}
-    std::optional<std::string> Read(const std::string& name) override { return inner_.Read(name); }
-    void Write(const std::string& name, const std::string& value) override { inner_.Write(name, value); }
-    void Remove(const std::string& name) override { inner_.Remove(name); }
-
-private:
-    test::MemoryStore& inner_;
-};
-
-class MemoLines : public FailureMemo {
-public:
-    int DisplayedLineCount() override { return static_cast<int>(lines.size()); }
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> Lines() override { return lines; }
-    std::vector<std::string> lines;
-};
-
-class TestHost : public AlertHost {
-public:
-    ProgramSettings& Settings() override { return settings; }
-    AlertedList& Alerted() override { return alerted; }
-    FailureMemo& Memo() override { return memo; }
-    std::string VersionText() override { return "1.0.0.1"; }
-    std::unique_ptr<KeyValueStore> OpenStore() override { return std::make_unique<ForwardingStore>(store); }
-    void ShowStatus(const std::string&) override {}
-    void RepaintNow() override {}
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowAlarm() override {}
-    ScreenCursor CurrentCursor() override { return ScreenCursor::Default; }
-    void SetCursor(ScreenCursor) override {}
-
-    ProgramSettings settings;
-    AlertedList alerted;
-    MemoLines memo;
-    test::MemoryStore store;
-    std::vector<std::string> errors;
-};
 
 class QuietChannels : public NotificationChannels {
 public:
@@ -97,7 +60,7 @@ protected:
 
     static int received;
     std::string sink;
-    TestHost host;
+    test::TestAlertHost host;
     QuietChannels channels;
     std::unique_ptr<TNMSMTP> client = MakeSmtpClient();
     EmailAlerts alerts{host, channels, *client};
