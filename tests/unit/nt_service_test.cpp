@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include "platform/app_error.h"
 #include "services/nt_service.h"
 #include "tests/unit/fake_network_platform.h"
@@ -12,14 +14,7 @@ using namespace std::string_literals;
 using enum TDesiredManagerAccess;
 using enum TDesiredServiceAccess;
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ErrorOf;
 
 class NTServiceTest : public ::testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include "platform/app_error.h"
 #include "services/service_browser.h"
 #include "tests/unit/fake_network_platform.h"
@@ -8,14 +10,7 @@
 namespace vigilor {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ErrorOf;
 
 class ServiceBrowserTest : public ::testing::Test {
 protected:

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include "notify/smtp_client.h"
 #include "platform/app_error.h"
 #include "tests/support/scripted_smtp_socket.h"
 
 namespace vigilor {
 namespace {
+
+using test::ErrorOf;
 
 using test::ScriptedSocket;
 
@@ -47,14 +51,6 @@ protected:
         m.LocalProgram = "Vigilor v.1.0";
         m.Date = "Tue, 08 Dec 2026 14:05:09";
         return *client_;
-    }
-    std::string ErrorOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const AppError& e) {
-            return e.what();
-        }
-        return "(no error)";
     }
 
     ScriptedSocket::Log log;
