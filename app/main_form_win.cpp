@@ -310,8 +310,8 @@ std::string TMainForm::HintOf(HWND control) const {
     if (control == statusBar_) return kStatusBarHint;
     if (control == Control(kMemo1)) control = Control(kMemoPanel);
     const int id = GetDlgCtrlID(control);
-    for (const ControlSpec& spec : kControls)
-        if (spec.id == id) return spec.hint;
+    for (const ControlSpec& entry : kControls)
+        if (entry.id == id) return entry.hint;
     return "";
 }
 

@@ -6,17 +6,17 @@
 
 namespace vigilor {
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font) {
-    const HWND control = CreateWindowExW(spec.exStyle, spec.className, Wide(spec.text).c_str(), WS_CHILD | spec.style,
-                                         spec.x, spec.y, spec.width, spec.height, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+HWND CreateControl(HWND parent, const ControlSpec& entry, HFONT font) {
+    const HWND control = CreateWindowExW(entry.exStyle, entry.className, Wide(entry.text).c_str(), WS_CHILD | entry.style,
+                                         entry.x, entry.y, entry.width, entry.height, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
                                          GetModuleHandleW(nullptr), nullptr);
     if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
-void CreateControls(HWND parent, std::span<const ControlSpec> specs, HFONT font) {
-    for (const ControlSpec& spec : specs) CreateControl(parent, spec, font);
+void CreateControls(HWND parent, std::span<const ControlSpec> entries, HFONT font) {
+    for (const ControlSpec& entry : entries) CreateControl(parent, entry, font);
 }
 
 HFONT CreateTahoma(int pixelHeight, bool bold, bool underline) {

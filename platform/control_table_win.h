@@ -18,8 +18,8 @@ struct ControlSpec {
     DWORD exStyle = 0;
 };
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, HFONT font);
-void CreateControls(HWND parent, std::span<const ControlSpec> specs, HFONT font);
+HWND CreateControl(HWND parent, const ControlSpec& entry, HFONT font);
+void CreateControls(HWND parent, std::span<const ControlSpec> entries, HFONT font);
 
 // The font every window of the program uses: Tahoma of the given pixel
 // height, optionally bold and underlined.
