@@ -79,6 +79,21 @@ const char* MenuHint(int id) {
     }
 }
 
+bool DisabledWhileMonitoring(int command) {
+    switch (command) {
+        case kSettingsBtn:
+        case IDM_PRINT:
+        case IDM_SETTINGS:
+        case IDM_EXIT:
+        case IDM_ABOUT:
+        case IDM_WEBSITE:
+        case IDM_DOWNLOAD:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The part of a hint after its first "|", the whole hint without one.
 std::string LongHint(const std::string& hint) {
     const size_t bar = hint.find('|');
@@ -541,9 +556,7 @@ void TMainForm::PZBox1Click() {
     ShowStatus(Trim(row.service) + " on " + Trim(row.server));
 }
 
-// ----- monitoring control -----
-
-bool TMainForm::IsMonitoring() const { return !IsWindowEnabled(Control(kStartBtn)); }
+// ----- monitoring control (the check pass's side is in main_form_monitor_win.cpp) -----
 
 void TMainForm::SetMenuBarEnabled(bool enabled) {
     const HMENU menu = GetMenu(window_);
@@ -552,68 +565,12 @@ void TMainForm::SetMenuBarEnabled(bool enabled) {
     DrawMenuBar(window_);
 }
 
-void TMainForm::SetMonitoringControls(bool monitoring) {
-    EnableWindow(Control(kSvcMonitorList), !monitoring);
-    EnableWindow(Control(kPZBox1), !monitoring);
-    EnableWindow(Control(kStopBtn), monitoring);
-    EnableWindow(Control(kLogonCheckBox1), !monitoring);
-    EnableWindow(Control(kCmbName), !monitoring);
-    EnableWindow(Control(kResetBtn), !monitoring);
-    EnableWindow(Control(kStartBtn), !monitoring);
-    EnableWindow(Control(kSettingsBtn), !monitoring);
-    SetMenuBarEnabled(!monitoring);
-}
-
-void TMainForm::STARTBtn1Click() {
-    if (monitored_.Count() == 0) {
-        ShowError("How can I start monitoring, when there are no services to monitor!");
-        return;
-    }
-    if (settings_.notifyByMail) {
-        alerts_->ValidateMailSettings();
-        if (!alerts_->MailSettingsValid()) {
-            ShowError("Missing e-mail parameters. Please use the settings button to update them.");
-            alerts_->DisableEmail();
-            return;
-        }
-    }
-    light_->SetActiveLight(ActiveLight::alRed);
-    glTimer_->Start(300);
-    monitorTimer_->SetEnabled(true);
-    SetMonitoringControls(true);
-}
-
-void TMainForm::StopBtn1Click() {
-    light_->SetActiveLight(ActiveLight::alGreen);
-    glTimer_->Stop();
-    monitorTimer_->SetEnabled(false);
-    SetMonitoringControls(false);
-}
-
-void TMainForm::ResetBtn1Click() {
-    ClearAlarms();
-    alertedList_.Clear();
-}
-
-void TMainForm::Forcechecknow1Click() {
-    light_->SetActiveLight(ActiveLight::alRed);
-    glTimer_->Start(300);
-    MonitorBtnClick();
-    light_->SetActiveLight(ActiveLight::alGreen);
-    glTimer_->Stop();
-}
-
-void TMainForm::MonitorBtnClick() {
-    // The check pass walks the monitored list; it arrives with the check
-    // cycle and its notifications.
-}
-
-void TMainForm::MonitorTimerTimer() {
-    monitorTimer_->SetEnabled(false);
-    MonitorBtnClick();
-    // A Stop pressed while the pass waited wins.
-    if (IsMonitoring()) monitorTimer_->SetEnabled(true);
-}
+void TMainForm::STARTBtn1Click() { monitoring_.Start(); }
+void TMainForm::StopBtn1Click() { monitoring_.Stop(); }
+void TMainForm::ResetBtn1Click() { monitoring_.Reset(); }
+void TMainForm::Forcechecknow1Click() { monitoring_.ForceCheck(); }
+void TMainForm::MonitorBtnClick() { vigilor::RunCheckPass(*this, monitored_.Rows()); }
+void TMainForm::MonitorTimerTimer() { monitoring_.TimerFired(); }
 
 void TMainForm::GLTimerTimer() { light_->SetDarkLite(!light_->State().darkLite); }
 
@@ -705,11 +662,13 @@ void TMainForm::OnContextMenu(HWND target, POINT screen) {
 
 void TMainForm::OnCommand(int id, int code, HWND from) {
     (void)from;
+    // The greyed menus and the Settings button keep their keys from acting.
+    if (IsMonitoring() && DisabledWhileMonitoring(id)) return;
     switch (id) {
         case kStartBtn: if (code == BN_CLICKED) STARTBtn1Click(); break;
         case kStopBtn: if (code == BN_CLICKED) StopBtn1Click(); break;
         case kResetBtn: if (code == BN_CLICKED) ResetBtn1Click(); break;
-        case kMonitorBtn: if (code == BN_CLICKED) MonitorBtnClick(); break;
+        case kMonitorBtn: if (code == BN_CLICKED) Forcechecknow1Click(); break;
         case IDM_EXIT: PostMessageW(window_, WM_CLOSE, 0, 0); break;
         case IDM_ABOUT: About1Click(); break;
         case IDM_WEBSITE: VisitWebSite(); break;

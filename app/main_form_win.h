@@ -12,9 +12,12 @@
 #include "app/friendly_status_bar_win.h"
 #include "config/key_value_store.h"
 #include "config/settings.h"
+#include "monitor/check_pass.h"
 #include "monitor/graphic_light_win.h"
 #include "monitor/long_timer_win.h"
 #include "monitor/monitored_list.h"
+#include "monitor/monitoring_control.h"
+#include "net/ping_form_win.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
 #include "notify/alert_host.h"
@@ -22,6 +25,7 @@
 #include "notify/notification_channels_win.h"
 #include "notify/smtp_client.h"
 #include "services/nt_service.h"
+#include "services/service_session.h"
 #include "services/service_browser_win.h"
 
 namespace vigilor {
@@ -50,7 +54,11 @@ struct MainFormContext {
 
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 
-class TMainForm : private ServiceBrowserHost, private AlertHost, private FailureMemo {
+class TMainForm : private ServiceBrowserHost,
+                  private AlertHost,
+                  private FailureMemo,
+                  private CheckPassHost,
+                  private MonitoringHost {
 public:
     explicit TMainForm(MainFormContext context);
     ~TMainForm();
@@ -69,12 +77,12 @@ public:
     void ShowStatus(const std::string& text) override;
     void ShowError(const std::string& text) override;
     void ShowAlarm() override;
-    void ShowAllClear();
-    void ClearAlarms();
+    void ShowAllClear() override;
+    void ClearAlarms() override;
     void AppendMemoLine(const std::string& line);
     std::string MemoText() const;
     // A time-stamped line in the failure-report memo.
-    void AppendFailureReport(const std::string& message);
+    void AppendFailureReport(const std::string& message) override;
     void SaveFailureReportsToDisk();
 
     void LoadSettings();
@@ -102,11 +110,13 @@ public:
     // The shut-down rules; true when the window is to close.
     bool FormClose();
 
-    bool IsMonitoring() const;
+    bool IsMonitoring() const { return monitoring_.Monitoring(); }
+    bool PassRunning() const { return monitoring_.PassRunning(); }
     bool HasComputer() const { return settings_.hasComputer; }
     bool MemoInAlarm() const { return memoAlarm_; }
     bool PrintEnabled() const;
     const std::string& PrinterName() const { return printerName_; }
+    // The in-memory settings, as the alerts and the check pass read them.
     ProgramSettings& Settings() override { return settings_; }
     MonitoredList& Monitored() { return monitored_; }
     vigilor::AlertedList& AlertedList() { return alertedList_; }
@@ -136,6 +146,37 @@ private:
     ScreenCursor CurrentCursor() override { return cursor_; }
     void SetCursor(ScreenCursor cursor) override;
 
+    // What the check pass asks of the window and the system.
+    std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override;
+    bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override;
+    bool ServiceIsStopped(const std::string& machine, const std::string& keyName) override;
+    bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) override;
+    ServiceSession& PassServices();
+    bool IsMachineAlive(const std::string& machine) override;
+    void ReleasePassResources() override;
+    void ClearFailureReports() override;
+    void ShowProgress(int rows) override;
+    void SetProgress(int row) override;
+    void HideProgress() override;
+    void ReloadAllServices() override { LoadAllSvcBtnClick(); }
+    void SendFailureAlert(const std::string& machine, const std::string& service) override;
+    void SendRestartNotice(const std::string& machine, const std::string& service) override;
+    void SendScreenMessage(const std::string& message, const std::string& recipient) override;
+    LocalTime Now() override;
+    void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override;
+
+    // What monitoring control asks of the window.
+    std::size_t MonitoredCount() override { return monitored_.Count(); }
+    bool NotifyByMail() override { return settings_.notifyByMail; }
+    bool MailSettingsComplete() override;
+    void DisableEmail() override;
+    void SetLight(ActiveLight light, bool blinking) override;
+    void SetMonitoringControls(bool monitoring) override;
+    void SetMonitorTimer(bool on) override;
+    void RunCheckPass() override { MonitorBtnClick(); }
+    void ClearAlertedList() override { alertedList_.Clear(); }
+    void ReportTimedPassError(const std::string& text) override;
+
     // The memo as the failure reports see it.
     int DisplayedLineCount() override;
     void AppendLine(const std::string& line) override { AppendMemoLine(line); }
@@ -153,7 +194,6 @@ private:
     void OnMouseOver(POINT screen);
     void ShowPopup(int index, POINT screen);
     void SetStatusPanel(int panel, const std::string& text, bool repaintNow);
-    void SetMonitoringControls(bool monitoring);
     void RefreshMonitoredView();
     int SelectedIndex(int listId) const;
     void SetAppIcon(bool red);
@@ -174,6 +214,9 @@ private:
     std::string printerName_;
     std::unique_ptr<TGraphicLight> light_;
     TNTService ntService_;
+    MonitoringControl monitoring_{static_cast<MonitoringHost&>(*this)};
+    std::unique_ptr<ServiceSession> passServices_;
+    std::unique_ptr<TPingTstForm> pingForm_;
     std::unique_ptr<ServiceBrowserController> serviceBrowser_;
     bool waitTimerRunning_ = false;
     std::unique_ptr<WindowTimer> monitorSystemTimer_;

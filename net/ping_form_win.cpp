@@ -116,13 +116,21 @@ void TPingTstForm::ShowModal() {
     Ping1.RethrowHandlerError();
 }
 
-LivenessCheck CheckMachine(const std::string& name, HWND owner) {
+LivenessCheck TPingTstForm::Check(const std::string& name) {
     const std::string PingTarget = PingTargetOf(name);
+    NameResolved = false;
+    EchoAnswered = false;
+    EchoesSent = 0;
+    closed_ = false;
+    SetLabel("Pinging " + PingTarget + "...");
+    Ping1.LookupHost(PingTarget);
+    ShowModal();
+    return {NameResolved, EchoAnswered, EchoesSent};
+}
+
+LivenessCheck CheckMachine(const std::string& name, HWND owner) {
     TPingTstForm form(owner);
-    form.SetLabel("Pinging " + PingTarget + "...");
-    form.Ping1.LookupHost(PingTarget);
-    form.ShowModal();
-    return {form.NameResolved, form.EchoAnswered, form.EchoesSent};
+    return form.Check(name);
 }
 
 bool IsMachineAlive(const std::string& name, HWND owner) { return CheckMachine(name, owner).Alive(); }

@@ -9,6 +9,13 @@
 
 namespace vigilor {
 
+struct LivenessCheck {
+    bool nameResolved = false;
+    bool echoAnswered = false;
+    int echoesSent = 0;
+    bool Alive() const { return nameResolved && echoAnswered; }
+};
+
 class TPingTstForm {
 public:
     // Longest wait for a name look-up; then the look-up is given up and
@@ -20,6 +27,10 @@ public:
     TPingTstForm(const TPingTstForm&) = delete;
     TPingTstForm& operator=(const TPingTstForm&) = delete;
 
+    // One check of the computer of a monitored row's Server text ("\\" +
+    // name): look-up and one echo request, with the window held modal. A
+    // window may make any number of checks, one after another.
+    LivenessCheck Check(const std::string& name);
     void SetLabel(const std::string& text);
     std::string LabelText() const;
     // Runs until a handler has closed the window (at once if one already has).
@@ -45,12 +56,6 @@ private:
     bool closed_ = false;
 };
 
-struct LivenessCheck {
-    bool nameResolved = false;
-    bool echoAnswered = false;
-    int echoesSent = 0;
-    bool Alive() const { return nameResolved && echoAnswered; }
-};
 
 // One check of the computer of a monitored row's Server text ("\\" +
 // name): look-up and one echo request. owner: the window held modal.

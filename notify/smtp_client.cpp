@@ -138,6 +138,14 @@ void TNMSMTP::SendPost() {
 }
 
 void TNMSMTP::SmtpQuit() {
+    // A quit that arrives while another operation waits on the connection
+    // (from a handler run during that wait) leaves the connection to it.
+    BusyScope busy(busy_);
+    if (!busy.Entered()) return;
+    Quit();
+}
+
+void TNMSMTP::Quit() {
     if (!socket_->IsOpen()) return;
     try {
         Command("QUIT", false);
@@ -151,7 +159,7 @@ void TNMSMTP::SmtpQuit() {
 
 void TNMSMTP::QuitQuietly() {
     try {
-        SmtpQuit();
+        Quit();
     } catch (const AppError&) {
         // The error that made us quit is the one to report.
     }

@@ -72,6 +72,7 @@ private:
     void ReadReply(bool multiLine);
     std::string ReadLine();
     void RaiseIfAtLeast(int limit);
+    void Quit();
     void QuitQuietly();
 
     std::unique_ptr<SmtpSocket> socket_;

@@ -20,6 +20,14 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// CreateFile answers INVALID_HANDLE_VALUE, not null, when it fails.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+using FileHandle = UniqueHandle<FileHandleTraits>;
+
 struct GdiObjectTraits {
     using Handle = HGDIOBJ;
     static Handle Empty() { return nullptr; }

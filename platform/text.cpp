@@ -82,6 +82,13 @@ std::u16string ToUtf16(std::string_view utf8) {
     return out;
 }
 
+std::u32string ToUtf32(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) out += DecodeUtf8(utf8, i);
+    return out;
+}
+
 std::string ToUtf8(std::u16string_view utf16) {
     std::string out;
     out.reserve(utf16.size());

@@ -7,6 +7,8 @@ namespace vigilor {
 
 std::u16string ToUtf16(std::string_view utf8);
 std::string ToUtf8(std::u16string_view utf16);
+// Code points; a malformed byte gives U+FFFD, as in ToUtf16.
+std::u32string ToUtf32(std::string_view utf8);
 
 // Blanks and control characters (code <= 32) off both ends, as the
 // classic Trim does.

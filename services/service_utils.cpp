@@ -4,51 +4,31 @@
 #include <optional>
 
 #include "platform/text.h"
+#include "services/scoped_sc_handle.h"
 #include "services/service_types.h"
 
 namespace vigilor {
 
 namespace {
 
-constexpr std::uint32_t kConnect = 0x0001;
-constexpr std::uint32_t kQueryStatus = 0x0004;
-constexpr std::uint32_t kQueryStatusAndStart = 0x0014;
-constexpr std::uint32_t kKeyNameChars = 255;
 constexpr std::uint32_t kRunning = kStateRunning;
 constexpr std::uint32_t kStopped = kStateStopped;
 
-// Closes the handle it holds when it goes out of scope.
-class ScopedScHandle {
-public:
-    ScopedScHandle(ServicePlatform& platform, ScHandle handle) : platform_(platform), handle_(handle) {}
-    ~ScopedScHandle() {
-        if (handle_) platform_.CloseScHandle(handle_);
-    }
-    ScopedScHandle(const ScopedScHandle&) = delete;
-    ScopedScHandle& operator=(const ScopedScHandle&) = delete;
-    ScHandle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    ServicePlatform& platform_;
-    ScHandle handle_;
-};
-
-std::optional<std::string> MachineArgument(const std::string& machine) {
-    if (Trim(machine).empty()) return std::nullopt;
-    return machine;
-}
-
 ScHandle OpenManager(ServicePlatform& platform, const std::string& machine) {
-    return platform.OpenManager(MachineArgument(machine), std::nullopt, kConnect);
+    return platform.OpenManager(ManagerMachine(machine), std::nullopt, kManagerConnect);
 }
 
 }  // namespace
 
+std::optional<std::string> ManagerMachine(const std::string& machine) {
+    if (Trim(machine).empty()) return std::nullopt;
+    return machine;
+}
+
 int ServiceCurrentState(ServicePlatform& platform, const std::string& machine, const std::string& keyName) {
     const ScopedScHandle manager(platform, OpenManager(platform, machine));
     if (!manager) return -1;
-    const ScopedScHandle service(platform, platform.OpenServiceHandle(manager.Get(), keyName, kQueryStatus));
+    const ScopedScHandle service(platform, platform.OpenServiceHandle(manager.Get(), keyName, kServiceQueryStatus));
     if (!service) return -1;
     ServiceStatusRecord status;
     if (!platform.QueryStatus(service.Get(), status)) return -1;
@@ -67,12 +47,16 @@ bool ServiceStartAndWait(ServicePlatform& platform, const std::string& machine, 
                          const StartWaitLimits& limits) {
     const ScopedScHandle manager(platform, OpenManager(platform, machine));
     if (!manager) return false;
-    const ScopedScHandle service(platform, platform.OpenServiceHandle(manager.Get(), keyName, kQueryStatusAndStart));
+    const ScopedScHandle service(platform, platform.OpenServiceHandle(manager.Get(), keyName, kServiceQueryStatusAndStart));
     if (!service) return false;
-    if (!platform.Start(service.Get())) return false;
+    return StartAndWaitOn(platform, service.Get(), limits);
+}
+
+bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits) {
+    if (!platform.Start(service)) return false;
     const std::uint64_t started = platform.TickCount();
     ServiceStatusRecord status;
-    if (!platform.QueryStatus(service.Get(), status)) return false;
+    if (!platform.QueryStatus(service, status)) return false;
     // A check point that goes down means the service gave up its start;
     // a service back at stopped will not run either.
     while (status.currentState != kRunning && status.currentState != kStopped) {
@@ -81,7 +65,7 @@ bool ServiceStartAndWait(ServicePlatform& platform, const std::string& machine, 
         const std::uint32_t checkPoint = status.checkPoint;
         const std::uint64_t poll = std::clamp(status.waitHint, limits.shortestPollMs, limits.longestPollMs);
         platform.Wait(static_cast<std::uint32_t>(std::min(poll, limits.giveUpAfterMs - elapsed)));
-        if (!platform.QueryStatus(service.Get(), status)) return false;
+        if (!platform.QueryStatus(service, status)) return false;
         if (status.checkPoint < checkPoint) break;
     }
     return status.currentState == kRunning;

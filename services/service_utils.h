@@ -3,11 +3,20 @@
 // closes its own handles, and none raises: failures answer -1, false or
 // empty text.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "services/service_platform.h"
 
 namespace vigilor {
+
+constexpr std::uint32_t kManagerConnect = 0x0001;
+constexpr std::uint32_t kServiceQueryStatus = 0x0004;
+constexpr std::uint32_t kServiceQueryStatusAndStart = 0x0014;
+constexpr std::uint32_t kKeyNameChars = 255;
+
+// The machine argument of OpenManager: none (this computer) for a blank name.
+std::optional<std::string> ManagerMachine(const std::string& machine);
 
 // The platform state code (1..7) of the service, or -1 when the manager or
 // the service cannot be opened or the status cannot be read.
@@ -31,6 +40,10 @@ struct StartWaitLimits {
 // query fails, and when the time is up.
 bool ServiceStartAndWait(ServicePlatform& platform, const std::string& machine, const std::string& keyName,
                          const StartWaitLimits& limits = {});
+
+// The wait of ServiceStartAndWait on a service opened with
+// kServiceQueryStatusAndStart.
+bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits);
 
 // The key name for a display name; empty when the manager cannot be opened
 // or no service has that display name (or its key name exceeds 255

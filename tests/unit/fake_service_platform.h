@@ -60,11 +60,15 @@ public:
     std::vector<std::uint32_t> enumBufferSizes;
     std::vector<std::uint32_t> waits;
     int starts = 0;
+    int statusQueries = 0;
+    int keyNameLookups = 0;
     int closes = 0;
     std::uint64_t clock = 1000;
     std::uint32_t assignedTag = 7;
 
     std::set<ScHandle> OpenHandles() const { return live_; }
+    // Every handle open now fails from here on as over a lost connection.
+    void DropConnections() { dropped_.insert(live_.begin(), live_.end()); }
 
     // Registry
     long connectResult = 0;
@@ -84,6 +88,7 @@ public:
     }
     ScHandle OpenServiceHandle(ScHandle manager, const std::string& keyName, std::uint32_t access) override {
         serviceOpens.emplace_back(keyName, access);
+        if (dropped_.count(manager)) return Fail(kLostConnection);
         if (!live_.count(manager)) return Fail(6);
         if (openServiceError) return Fail(openServiceError);
         if (!services.count(keyName)) return Fail(1060);
@@ -123,6 +128,8 @@ public:
         return true;
     }
     bool QueryStatus(ScHandle service, ServiceStatusRecord& status) override {
+        ++statusQueries;
+        if (dropped_.count(service)) return Fail(kLostConnection), false;
         Service* s = Find(service);
         if (!s) return Fail(6), false;
         status = s->statuses.front();
@@ -156,6 +163,8 @@ public:
     }
     bool KeyNameOf(ScHandle manager, const std::string& displayName, std::uint32_t maxChars,
                    std::string& keyName) override {
+        ++keyNameLookups;
+        if (dropped_.count(manager)) return Fail(kLostConnection), false;
         if (!live_.count(manager)) return Fail(6), false;
         for (const auto& [key, s] : services)
             if (s.config.displayName == displayName) {
@@ -229,8 +238,11 @@ private:
         return all;
     }
 
+    static constexpr unsigned long kLostConnection = 1722;  // RPC server unavailable
+
     std::vector<std::string> handles_;
     std::set<ScHandle> live_;
+    std::set<ScHandle> dropped_;
 };
 
 }  // namespace vigilor::test

@@ -254,5 +254,17 @@ TEST_F(SmtpDialogue, NestedCallsWhileBusyDoNothing) {
     EXPECT_EQ(log.sent.find("RSET", log.sent.find("RSET") + 1), std::string::npos);
 }
 
+TEST_F(SmtpDialogue, AQuitWhileBusyLeavesTheConnectionToTheWaitingOperation) {
+    TNMSMTP& c = Client("220 ready\r\n", kAccepting);
+    c.OnSuccess = [&] { c.SmtpQuit(); };
+    c.SmtpConnect();
+    c.SendPost();
+    EXPECT_TRUE(c.Connected());
+    EXPECT_EQ(log.sent.find("QUIT"), std::string::npos);
+    c.SmtpQuit();
+    EXPECT_FALSE(c.Connected());
+    EXPECT_TRUE(log.sent.ends_with("QUIT\r\n"));
+}
+
 }  // namespace
 }  // namespace vigilor

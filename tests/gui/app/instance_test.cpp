@@ -22,7 +22,8 @@ std::wstring ProgramPath() {
 
 KernelHandle Start(const std::wstring& program, const std::wstring& arguments = L"") {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))

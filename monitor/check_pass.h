@@ -1,0 +1,70 @@
+#pragma once
+// The check pass: one walk over the monitored rows that makes sure each
+// row's computer answers, reads the service's state, restarts a stopped
+// service where the row asks for it, reports and alerts, keeps the alarm
+// display up to date and, with HTML output on, writes the status page.
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "notify/alert_host.h"
+#include "notify/local_time.h"
+
+namespace vigilor {
+
+// A row's outcome; a row whose state could not be told keeps it empty.
+constexpr const char* kStatusRunning = "RUNNING";
+constexpr const char* kStatusStopped = "STOPPED";
+constexpr const char* kStatusRestarted = "RESTARTED";
+
+// What a pass uses of the program and the system; the main window
+// implements it.
+class CheckPassHost {
+public:
+    virtual ~CheckPassHost() = default;
+    // Selected computer, notification switches, HTML output.
+    virtual const ProgramSettings& Settings() = 0;
+
+    // The service queries and the liveness test of the pass. What they open
+    // (service handles, the ping window) may be kept for the rest of the
+    // pass; ReleasePassResources releases it.
+    virtual std::string ServiceKeyName(const std::string& machine, const std::string& displayName) = 0;
+    virtual bool ServiceIsRunning(const std::string& machine, const std::string& keyName) = 0;
+    virtual bool ServiceIsStopped(const std::string& machine, const std::string& keyName) = 0;
+    virtual bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) = 0;
+    // Name look-up and one echo; machine in the "\\" + name form.
+    virtual bool IsMachineAlive(const std::string& machine) = 0;
+    virtual void ReleasePassResources() = 0;
+
+    // The failure-report memo, emptied and given time-stamped lines.
+    virtual void ClearFailureReports() = 0;
+    virtual void AppendFailureReport(const std::string& message) = 0;
+    // Seven blanks + text in the status bar, at once.
+    virtual void ShowStatus(const std::string& text) = 0;
+    virtual void ShowAlarm() = 0;
+    virtual void ShowAllClear() = 0;
+    // The progress bar: range 0 to rows - 1, shown and repainted at once.
+    virtual void ShowProgress(int rows) = 0;
+    virtual void SetProgress(int row) = 0;
+    virtual void HideProgress() = 0;
+    virtual void SetCursor(ScreenCursor cursor) = 0;
+    // The all-services list of the selected computer, loaded again.
+    virtual void ReloadAllServices() = 0;
+
+    virtual void SendFailureAlert(const std::string& machine, const std::string& service) = 0;
+    virtual void SendRestartNotice(const std::string& machine, const std::string& service) = 0;
+    virtual void SendScreenMessage(const std::string& message, const std::string& recipient) = 0;
+
+    virtual LocalTime Now() = 0;
+    // Replaces the page file with the lines.
+    virtual void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) = 0;
+};
+
+// One pass over the rows (tab-separated, as the monitored list holds them),
+// taken as a copy: the list may change while the pass waits for the network.
+void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows);
+
+// Starts one stopped service and reports how that went; true when it runs.
+bool AutoRestartService(CheckPassHost& host, const std::string& service, const std::string& machine);
+
+}  // namespace vigilor

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+#include "monitor/check_pass.h"
+#include "platform/app_error.h"
+
+namespace vigilor {
+namespace {
+
+// A network of computers and services in memory that records, in order,
+// everything the pass shows, reports and sends.
+class FakePassHost : public CheckPassHost {
+public:
+    struct Service {
+        std::string key;
+        int state = 4;  // 1 stopped, 4 running, 7 paused
+        bool startWorks = false;
+    };
+    std::map<std::string, bool> alive;                          // machine -> answers
+    std::map<std::pair<std::string, std::string>, Service> net;  // (machine, display name)
+    ProgramSettings settings;
+    std::vector<std::string> events;
+    std::vector<std::string> memo;
+    std::vector<std::string> page;
+    std::string pagePath;
+    int stateQueries = 0;
+    int releases = 0;
+    bool livenessRaises = false;
+
+    FakePassHost() {
+        settings.selectedComputer = "\\\\HOME";
+        settings.notifyByMail = false;
+        settings.screenNotify = false;
+    }
+    void Add(const std::string& machine, const std::string& display, int state, bool startWorks = false) {
+        alive.emplace(machine, true);
+        net[{machine, display}] = {"key_" + display, state, startWorks};
+    }
+    Service* Find(const std::string& machine, const std::string& key) {
+        for (auto& [where, service] : net)
+            if (where.first == machine && service.key == key) return &service;
+        return nullptr;
+    }
+
+    const ProgramSettings& Settings() override { return settings; }
+    std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
+        auto it = net.find({machine, display});
+        return it == net.end() ? "" : it->second.key;
+    }
+    bool ServiceIsRunning(const std::string& machine, const std::string& key) override {
+        ++stateQueries;
+        const Service* s = Find(machine, key);
+        return s && s->state == 4;
+    }
+    bool ServiceIsStopped(const std::string& machine, const std::string& key) override {
+        ++stateQueries;
+        const Service* s = Find(machine, key);
+        return s && s->state == 1;
+    }
+    bool ServiceStartAndWait(const std::string& machine, const std::string& key) override {
+        events.push_back("start " + key);
+        Service* s = Find(machine, key);
+        if (!s || !s->startWorks) return false;
+        s->state = 4;
+        return true;
+    }
+    void ReleasePassResources() override { ++releases; }
+    bool IsMachineAlive(const std::string& machine) override {
+        if (livenessRaises) throw AppError("Unable to get ping handle");
+        return alive[machine];
+    }
+    void ClearFailureReports() override {
+        memo.clear();
+        events.push_back("memo cleared");
+    }
+    void AppendFailureReport(const std::string& message) override {
+        memo.push_back(message);
+        events.push_back("report " + message);
+    }
+    void ShowStatus(const std::string& text) override { events.push_back("status " + text); }
+    void ShowAlarm() override { events.push_back("red"); }
+    void ShowAllClear() override { events.push_back("blue"); }
+    void ShowProgress(int rows) override { events.push_back("progress 0.." + std::to_string(rows - 1)); }
+    void SetProgress(int row) override { events.push_back("row " + std::to_string(row)); }
+    void HideProgress() override { events.push_back("progress hidden"); }
+    void SetCursor(ScreenCursor cursor) override {
+        events.push_back(cursor == ScreenCursor::Hourglass ? "hourglass" : "arrow");
+    }
+    void ReloadAllServices() override { events.push_back("reload"); }
+    void SendFailureAlert(const std::string& machine, const std::string& service) override {
+        events.push_back("alert " + machine + "@" + service);
+    }
+    void SendRestartNotice(const std::string& machine, const std::string& service) override {
+        events.push_back("notice " + machine + "@" + service);
+    }
+    void SendScreenMessage(const std::string& message, const std::string& recipient) override {
+        events.push_back("screen " + recipient + ": " + message);
+    }
+    LocalTime Now() override { return {2026, 12, 8, 9, 5, 0, 2}; }
+    void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override {
+        pagePath = path;
+        page = lines;
+        events.push_back("page");
+    }
+
+    // The events that name one of the words, in order.
+    std::vector<std::string> Only(std::initializer_list<const char*> prefixes) const {
+        std::vector<std::string> kept;
+        for (const auto& e : events)
+            for (const char* p : prefixes)
+                if (e.rfind(p, 0) == 0) {
+                    kept.push_back(e);
+                    break;
+                }
+        return kept;
+    }
+    // The status cells of the page: line 7 of every nine-line block.
+    std::vector<std::string> PageStatuses() const {
+        std::vector<std::string> cells;
+        for (size_t at = 13 + 6; at + 3 < page.size(); at += 9) cells.push_back(page[at]);
+        return cells;
+    }
+};
+
+std::string Row(const std::string& machine, const std::string& service, const std::string& autoRestart = "No",
+                const std::string& email = "No") {
+    return machine + "\t" + service + "\t" + autoRestart + "\t" + email;
+}
+
+std::string Cell(const std::string& status) { return status + "</font></td>"; }
+
+TEST(CheckPass, OneStoppedRowWithoutRestartInItsOrder) {
+    FakePassHost host;
+    host.Add("\\\\A", "Spooler", 1);
+    RunCheckPass(host, {Row("\\\\A", "Spooler")});
+    EXPECT_EQ(host.events, (std::vector<std::string>{
+                               "memo cleared", "progress 0..0", "row 0", "status Checking Spooler on \\\\A",
+                               "report \"Spooler\" on \\\\A is stopped", "alert \\\\A@Spooler", "red",
+                               "progress hidden", "status "}));
+    EXPECT_EQ(host.releases, 1);
+}
+
+TEST(CheckPass, EveryRowOfAPassIsReportedEveryPass) {
+    // Alerts are sent every pass; that they reach people once until Reset is
+    // the alerts' own rule.
+    FakePassHost host;
+    host.Add("\\\\A", "Gone", 1);
+    for (int pass = 0; pass < 2; ++pass) {
+        RunCheckPass(host, {Row("\\\\A", "Gone")});
+        EXPECT_EQ(host.memo, std::vector<std::string>{"\"Gone\" on \\\\A is stopped"}) << "memo of this pass only";
+        EXPECT_EQ(host.Only({"alert"}), std::vector<std::string>{"alert \\\\A@Gone"});
+        host.events.clear();
+    }
+}
+
+TEST(CheckPass, AComputerThatDoesNotAnswerEndsThePassAndWritesNoPage) {
+    FakePassHost host;
+    host.settings.htmlOutputEnabled = true;
+    host.settings.htmlOutput = "C:\\www\\status.htm";
+    host.Add("\\\\A", "Up", 4);
+    host.Add("\\\\DEAD", "Whatever", 1);
+    host.alive["\\\\DEAD"] = false;
+    host.Add("\\\\C", "Later", 1);
+    RunCheckPass(host, {Row("\\\\A", "Up"), Row("\\\\DEAD", "Whatever"), Row("\\\\C", "Later")});
+    EXPECT_EQ(host.memo, std::vector<std::string>{"The computer \\\\DEAD is no longer responding !"});
+    EXPECT_EQ(host.Only({"red", "blue", "alert", "progress hidden", "page"}),
+              (std::vector<std::string>{"blue", "red", "alert \\\\DEAD@IsNotAlive", "progress hidden"}));
+    EXPECT_EQ(host.stateQueries, 2) << "the row after the dead computer is not checked";
+    EXPECT_EQ(host.events.back(), "status ");
+    EXPECT_TRUE(host.page.empty());
+}
+
+TEST(CheckPass, AutomaticRestartOutcomes) {
+    struct Case {
+        const char* name;
+        bool startWorks;
+        const char* email;
+        std::vector<std::string> memo;
+        std::vector<std::string> sent;
+        const char* status;
+        const char* display;
+    } cases[] = {
+        {"restart works, no notice", true, "No", {"Auto-restart of \"Svc\" on \\\\A was successful"}, {}, "RESTARTED",
+         "blue"},
+        {"restart works, notice", true, "yes",
+         {"Auto-restart of \"Svc\" on \\\\A was successful"}, {"notice \\\\A@Svc"}, "RESTARTED", "blue"},
+        {"restart fails", false, "Yes",
+         {"Cannot restart \"Svc\" on \\\\A", "\"Svc\" on \\\\A is stopped"}, {"alert \\\\A@Svc"}, "STOPPED", "red"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePassHost host;
+        host.settings.htmlOutputEnabled = true;
+        host.settings.htmlOutput = "page.htm";
+        host.Add("\\\\A", "Svc", 1, c.startWorks);
+        RunCheckPass(host, {Row("\\\\A", "Svc", "YES", c.email)});
+        EXPECT_EQ(host.memo, c.memo);
+        EXPECT_EQ(host.Only({"alert", "notice"}), c.sent);
+        EXPECT_EQ(host.Only({"red", "blue"}), std::vector<std::string>{c.display});
+        EXPECT_EQ(host.Only({"start", "hourglass", "arrow"}),
+                  (std::vector<std::string>{"hourglass", "start key_Svc", "arrow"}));
+        EXPECT_EQ(host.PageStatuses(), std::vector<std::string>{Cell(c.status)});
+    }
+}
+
+TEST(CheckPass, ARestartRowAfterwardsAndTheSelectedComputer) {
+    FakePassHost host;
+    host.Add("\\\\HOME", "Mine", 1, true);
+    host.Add("\\\\home", "Other", 1, true);
+    host.Add("\\\\HOME", "Later", 1);
+    RunCheckPass(host, {Row("\\\\HOME", "Mine", "yes"), Row("\\\\home", "Other", "Yes"), Row("\\\\HOME", "Later")});
+    EXPECT_EQ(host.Only({"reload"}), std::vector<std::string>{"reload"}) << "only the exact selected computer";
+    EXPECT_EQ(host.memo.back(), "\"Later\" on \\\\HOME is stopped") << "a row after a restart is still checked";
+    EXPECT_EQ(host.Only({"red", "blue"}), (std::vector<std::string>{"blue", "blue", "red"}));
+}
+
+TEST(CheckPass, RestartLinesGoToTheScreenOnlyWithMailAndScreenOn) {
+    for (const bool mail : {false, true})
+        for (const bool screen : {false, true}) {
+            FakePassHost host;
+            host.settings.notifyByMail = mail;
+            host.settings.screenNotify = screen;
+            host.settings.notifyLogin = "admin";
+            host.Add("\\\\A", "Svc", 1, true);
+            host.Add("\\\\A", "Bad", 1, false);
+            RunCheckPass(host, {Row("\\\\A", "Svc", "Yes"), Row("\\\\A", "Bad", "Yes")});
+            const std::vector<std::string> expected =
+                mail && screen ? std::vector<std::string>{"screen admin: Auto-restart of \"Svc\" on \\\\A was successful",
+                                                          "screen admin: Cannot restart \"Bad\" on \\\\A"}
+                               : std::vector<std::string>{};
+            EXPECT_EQ(host.Only({"screen"}), expected) << mail << screen;
+        }
+}
+
+TEST(CheckPass, StatesThatAreNeitherRunningNorStoppedAreNotReported) {
+    FakePassHost host;
+    host.settings.htmlOutputEnabled = true;
+    host.settings.htmlOutput = "page.htm";
+    host.Add("\\\\A", "Paused", 7);
+    host.Add("\\\\A", "Running", 4);
+    RunCheckPass(host, {Row("\\\\A", "Paused"), Row("\\\\A", "Deleted", "Yes"), Row("\\\\A", "Running")});
+    EXPECT_TRUE(host.memo.empty());
+    EXPECT_TRUE(host.Only({"alert", "start", "red"}).empty());
+    EXPECT_EQ(host.PageStatuses(), (std::vector<std::string>{Cell(""), Cell(""), Cell("RUNNING")}));
+    EXPECT_EQ(host.stateQueries, 6) << "both state queries for every row, also after a running answer";
+}
+
+TEST(CheckPass, TheDisplayTurnsRedAtTheFirstFailureAndStaysRed) {
+    FakePassHost host;
+    host.Add("\\\\A", "Up", 4);
+    host.Add("\\\\A", "Down", 1);
+    host.Add("\\\\B", "Up", 4);
+    RunCheckPass(host, {Row("\\\\A", "Up"), Row("\\\\A", "Down"), Row("\\\\B", "Up")});
+    EXPECT_EQ(host.Only({"red", "blue"}), (std::vector<std::string>{"blue", "red", "red"}));
+}
+
+TEST(CheckPass, AnEmptyListStillWritesHeadAndFoot) {
+    FakePassHost host;
+    host.settings.htmlOutputEnabled = true;
+    host.settings.htmlOutput = "C:\\www\\status.htm";
+    RunCheckPass(host, {});
+    EXPECT_EQ(host.events, (std::vector<std::string>{"memo cleared", "progress 0..-1", "progress hidden", "status ",
+                                                     "page"}))
+        << "the display is left as it was";
+    EXPECT_EQ(host.pagePath, "C:\\www\\status.htm");
+    EXPECT_EQ(host.page.size(), 13u + 7u);
+}
+
+TEST(CheckPass, ThePageNeedsTheSwitchAndAFileName) {
+    for (const auto& [enabled, file] : {std::pair{true, ""}, std::pair{false, "page.htm"}}) {
+        FakePassHost host;
+        host.settings.htmlOutputEnabled = enabled;
+        host.settings.htmlOutput = file;
+        host.Add("\\\\A", "Up", 4);
+        RunCheckPass(host, {Row("\\\\A", "Up")});
+        EXPECT_TRUE(host.Only({"page"}).empty());
+    }
+}
+
+TEST(CheckPass, AnErrorEndsThePassAndStillReleasesTheHandles) {
+    FakePassHost host;
+    host.settings.htmlOutputEnabled = true;
+    host.settings.htmlOutput = "page.htm";
+    host.Add("\\\\A", "Up", 4);
+    host.livenessRaises = true;
+    EXPECT_THROW(RunCheckPass(host, {Row("\\\\A", "Up")}), AppError);
+    EXPECT_EQ(host.releases, 1);
+    EXPECT_EQ(host.events.back(), "progress hidden");
+    EXPECT_TRUE(host.page.empty());
+}
+
+}  // namespace
+}  // namespace vigilor
