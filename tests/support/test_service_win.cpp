@@ -23,8 +23,13 @@ std::string ErrorText(const char* what) { return std::string(what) + " failed: "
 }  // namespace
 
 std::string UniqueServiceName(const std::string& stem) {
+    // Wine hands out the same few process ids again and again, so the start
+    // time keeps apart the names of a program that ended without removing
+    // its services.
+    static const unsigned long long started = GetTickCount64();
     static std::atomic<int> counter{0};
-    return "VigilorTest_" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    return "VigilorTest_" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(started) + "_" +
+           std::to_string(++counter);
 }
 
 InstalledTestService::InstalledTestService(const std::string& mode, DWORD startType, const std::string& displayName)

@@ -220,7 +220,7 @@ TEST_F(Monitoring, StartStopAndResetSetTheControls) {
 
 TEST_F(Monitoring, TimedPassRearmsTheMinuteCount) {
     key.SetText("NotifybyMail", "0");
-    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("MacMonitor0", "\\\\127.0.0.1");
     key.SetText("ScanInterval", "2");
     TMainForm& f = Open({"/A"});
     SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
@@ -541,6 +541,24 @@ TEST_F(Keys, F1OpensTheAboutBoxFromAnyControl) {
         });
     EXPECT_TRUE(outcome.found);
     EXPECT_EQ(caption, "About");
+}
+
+TEST_F(Keys, GreyedMenusKeepTheirKeysQuietWhileMonitoring) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+    MSG f1 = KeyDown(f.Control(kPZBox1), VK_F1);
+    const auto outcome = test::DriveModal(
+        [&] {
+            f.PreTranslateMessage(f1);
+            Pump();
+        },
+        [&](HWND dialog) { test::ClickButton(dialog, IDOK); }, 1000);
+    EXPECT_FALSE(outcome.found) << "no About box";
+    Command(IDM_EXIT);
+    EXPECT_TRUE(dialogs.shown.empty()) << "no shut-down question";
+    EXPECT_TRUE(IsWindow(f.Handle()));
 }
 
 TEST_F(Keys, MenuEntriesShowTheirHints) {

@@ -11,7 +11,7 @@
 #include "notify/notification_channels_win.h"
 #include "platform/app_error.h"
 #include "platform/wide_win.h"
-#include "tests/wine/notify/wine_paths.h"
+#include "tests/support/wine_paths.h"
 
 namespace vigilor {
 namespace {

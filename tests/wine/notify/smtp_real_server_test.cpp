@@ -6,7 +6,7 @@
 #include "notify/email_alerts.h"
 #include "notify/smtp_socket_win.h"
 #include "tests/support/memory_store.h"
-#include "tests/wine/notify/wine_paths.h"
+#include "tests/support/wine_paths.h"
 
 namespace vigilor {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by this folder's tests.
+// Files of the Linux side as the Wine test programs see them.
 #include <windows.h>
 
 #include <chrono>

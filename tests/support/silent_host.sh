@@ -1,14 +1,17 @@
 #!/bin/sh
 # A test host that ignores echo requests: a network namespace of our own,
 # joined to this one by a veth pair, with echo replies switched off.
-#   silent_host.sh up STATUSFILE    writes the host's address, or "unavailable"
-#   silent_host.sh down
+#   silent_host.sh up N STATUSFILE   writes the host's address, or "unavailable"
+#   silent_host.sh down N
+# N (1-254) keeps the hosts of different test programs apart: namespace
+# vigilor-silent-N, addresses 10.250.N.1 (here) and 10.250.N.2 (the host).
 # Creating namespaces needs root; without it the tests that use the host skip.
-NS=vigilor-silent
-HOST_IF=vgl-silent-h
-PEER_IF=vgl-silent-n
-HOST_ADDR=10.250.4.1
-PEER_ADDR=10.250.4.2
+N=$2
+NS=vigilor-silent-$N
+HOST_IF=vgl-s$N-h
+PEER_IF=vgl-s$N-n
+HOST_ADDR=10.250.$N.1
+PEER_ADDR=10.250.$N.2
 
 down() {
     ip netns del "$NS" 2>/dev/null
@@ -31,7 +34,7 @@ up() {
 
 case "$1" in
     up)
-        if up; then echo "$PEER_ADDR" > "$2"; else down; echo unavailable > "$2"; fi ;;
+        if up; then echo "$PEER_ADDR" > "$3"; else down; echo unavailable > "$3"; fi ;;
     down)
         down ;;
 esac

@@ -1,0 +1,283 @@
+// Monitoring end to end through the real main window: the project's test
+// service under several names in the real service manager, alert mails to
+// a real SMTP server on the loopback, the status page on disk, and a host
+// that ignores echo requests.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+#include "app/main_form_ids.h"
+#include "resources/resource_ids.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/test_service_win.h"
+#include "tests/support/wine_paths.h"
+
+namespace vigilor {
+namespace {
+
+using namespace main_form;
+
+constexpr const char* kLoopback = "\\\\127.0.0.1";
+
+std::vector<std::string> SplitLines(const std::string& text, const std::string& end) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t at; (at = text.find(end, start)) != std::string::npos; start = at + end.size())
+        lines.push_back(text.substr(start, at - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// A message with its quoted-printable body as it was written.
+std::string DecodeQuotedPrintable(const std::string& text) {
+    if (text.find("Content-Transfer-Encoding: quoted-printable") == std::string::npos) return text;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && text.compare(i + 1, 2, "\r\n") == 0) {
+            i += 2;
+        } else if (text[i] == '=' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+                   std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The mails the SMTP server of this program has received since the box
+// was made, by subject, with their decoded text.
+class MailBox {
+public:
+    MailBox() {
+        const char* folder = std::getenv("VIGILOR_SMTP_SINK");
+        if (folder) folder_ = test::WinePath(folder);
+        seen_ = Count();
+    }
+    bool Ready() const { return !Port().empty(); }
+    std::string Port() const { return test::ReadWholeFile(folder_ + "\\port"); }
+    struct Mail {
+        std::string subject;
+        std::string text;
+    };
+    // The mails that arrived since the last call. A delivery is complete
+    // before the client hears the server's answer, so nothing is waited for.
+    std::vector<Mail> New() {
+        std::vector<Mail> mails;
+        for (int n = seen_ + 1; test::FileThere(MailPath(n)); ++n, ++seen_) {
+            const std::string text = DecodeQuotedPrintable(test::ReadWholeFile(MailPath(n)));
+            const size_t subject = text.find("\r\nSubject: ") + 11;
+            mails.push_back({text.substr(subject, text.find("\r\n", subject) - subject), text});
+        }
+        return mails;
+    }
+    static std::vector<std::string> Subjects(const std::vector<Mail>& mails) {
+        std::vector<std::string> subjects;
+        for (const Mail& m : mails) subjects.push_back(m.subject);
+        std::sort(subjects.begin(), subjects.end());
+        return subjects;
+    }
+
+private:
+    std::string MailPath(int n) const { return folder_ + "\\mail-" + std::to_string(n) + ".txt"; }
+    int Count() const {
+        int n = 0;
+        while (test::FileThere(MailPath(n + 1))) ++n;
+        return n;
+    }
+    std::string folder_;
+    int seen_ = 0;
+};
+
+class MonitoringEndToEnd : public test::FormFixture {
+protected:
+    MonitoringEndToEnd() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = std::filesystem::path(temp) / ("vigilor-page-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(folder_);
+        page = (folder_ / "status.htm").string();
+    }
+    ~MonitoringEndToEnd() override {
+        form.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(mail.Ready()) << "no SMTP server for this program";
+        key.SetText("NotifybyMail", "1");
+        key.SetText("ScreenNotify", "0");
+        key.SetText("EMailSMTPHost", "127.0.0.1");
+        key.SetText("EMailSMTPPort", mail.Port());
+        key.SetText("EMailSMTPID", "monitor-host");
+        key.SetText("EMailLocalName", "Vigilor Monitor");
+        key.SetText("EMailLocalAddr", "vigilor@example.org");
+        key.SetText("EMailTo", "ops@example.org");
+        key.SetText("HTMLOutputEnabled", "1");
+        key.SetText("HTMLOutput", page);
+    }
+
+    void Monitor(const std::string& machine, const std::string& service, const char* autoRestart = "No",
+                 const char* email = "No") {
+        const std::string n = std::to_string(rows_++);
+        key.SetText("MacMonitor" + n, machine);
+        key.SetText("SvcMonitor" + n, service);
+        key.SetText("Autorestart" + n, autoRestart);
+        key.SetText("Email" + n, email);
+    }
+
+    std::vector<std::string> MemoLines() const { return SplitLines(form->MemoText(), "\r\n"); }
+    bool MemoHolds(const std::string& text) const {
+        for (const auto& line : MemoLines())
+            if (line.size() >= 18 && line.compare(18, std::string::npos, text) == 0) return true;
+        return false;
+    }
+    std::vector<std::string> PageLines() const { return SplitLines(test::ReadWholeFile(page), "\r\n"); }
+    // The status cell (opening and word) of the page's row for a service.
+    std::pair<std::string, std::string> PageStatus(const std::string& escapedService) const {
+        const auto lines = PageLines();
+        for (size_t i = 0; i + 2 < lines.size(); ++i)
+            if (lines[i] == escapedService + "</font></td>") return {lines[i + 1], lines[i + 2]};
+        return {"(no row)", ""};
+    }
+
+    MailBox mail;
+    std::string page;
+    int rows_ = 0;
+
+private:
+    std::filesystem::path folder_;
+};
+
+const std::string kRedCell =
+    R"(<td ALIGN="left" VALIGN="top" WIDTH="598" HEIGHT="25"><font face="Verdana" size="2" color="#FF0000">)";
+const std::string kNavyCell =
+    R"(<td ALIGN="left" VALIGN="top" WIDTH="598" HEIGHT="25"><font face="Verdana" size="2" color="#000080">)";
+
+TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
+    const std::string unique = test::UniqueServiceName("e2e");
+    test::InstalledTestService running("run", SERVICE_DEMAND_START, "Running " + unique);
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START, "<b>&\"x\" " + unique);
+    test::InstalledTestService restarts("run", SERVICE_DEMAND_START, "Restarts " + unique);
+    test::InstalledTestService fails("fail-start", SERVICE_DEMAND_START, "Dienst f\xC3\xBCr Drucker " + unique);
+    ASSERT_TRUE(running.StartAndWaitFor(SERVICE_RUNNING));
+    Monitor(kLoopback, running.DisplayName());
+    Monitor(kLoopback, stopped.DisplayName());
+    Monitor(kLoopback, restarts.DisplayName(), "Yes", "Yes");
+    Monitor(kLoopback, fails.DisplayName(), "Yes", "No");
+    TMainForm& f = Open();
+
+    Command(IDM_FORCE_CHECK);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    const std::string at = std::string(" on ") + kLoopback;
+    EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\"" + at + " is stopped")) << f.MemoText();
+    EXPECT_TRUE(MemoHolds("Auto-restart of \"" + restarts.DisplayName() + "\"" + at + " was successful"));
+    EXPECT_TRUE(MemoHolds("Cannot restart \"" + fails.DisplayName() + "\"" + at));
+    EXPECT_TRUE(MemoHolds("\"" + fails.DisplayName() + "\"" + at + " is stopped"));
+    EXPECT_FALSE(MemoHolds("\"" + running.DisplayName() + "\"" + at + " is stopped"));
+    EXPECT_TRUE(f.MemoInAlarm());
+    EXPECT_EQ(restarts.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alGreen);
+    EXPECT_FALSE(f.GLTimer().Running());
+
+    const auto mails = mail.New();
+    EXPECT_EQ(MailBox::Subjects(mails),
+              (std::vector<std::string>{"NT Service Auto-Restart successful", "NT Service Failure Alert!",
+                                        "NT Service Failure Alert!"}));
+    for (const std::string& line : {"The service \"" + stopped.DisplayName() + "\"" + at + " has stopped responding !",
+                                    "The service \"" + fails.DisplayName() + "\"" + at + " has stopped responding !",
+                                    "The service \"" + restarts.DisplayName() + "\"" + at +
+                                        " was successsfully restarted !"}) {
+        bool found = false;
+        for (const auto& m : mails) found = found || m.text.find(line) != std::string::npos;
+        EXPECT_TRUE(found) << line;
+    }
+
+    EXPECT_EQ(PageLines().size(), 13u + 4 * 9 + 7);
+    EXPECT_EQ(PageStatus("Running " + unique), std::pair(kNavyCell, std::string("RUNNING</font></td>")));
+    EXPECT_EQ(PageStatus("&lt;b&gt;&amp;&quot;x&quot; " + unique),
+              std::pair(kRedCell, std::string("STOPPED</font></td>")));
+    EXPECT_EQ(PageStatus("Restarts " + unique), std::pair(kNavyCell, std::string("RESTARTED</font></td>")));
+    EXPECT_EQ(PageStatus("Dienst f&#252;r Drucker " + unique), std::pair(kRedCell, std::string("STOPPED</font></td>")));
+
+    Command(IDM_FORCE_CHECK);
+    EXPECT_TRUE(mail.New().empty()) << "each failure is mailed once";
+    EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\"" + at + " is stopped")) << "and reported every pass";
+    EXPECT_EQ(PageStatus("Restarts " + unique).second, "RUNNING</font></td>");
+
+    SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
+    ASSERT_TRUE(f.IsMonitoring());
+    SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
+    Command(IDM_FORCE_CHECK);
+    EXPECT_TRUE(mail.New().empty()) << "Stop and Start do not forget the alerts";
+    SendMessageW(f.Control(kResetBtn), BM_CLICK, 0, 0);
+    Command(IDM_FORCE_CHECK);
+    EXPECT_EQ(MailBox::Subjects(mail.New()),
+              (std::vector<std::string>{"NT Service Failure Alert!", "NT Service Failure Alert!"}))
+        << "after Reset each failure is mailed again";
+}
+
+TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndIsMailedOnce) {
+    const char* file = std::getenv("VIGILOR_SILENT_HOST_FILE");
+    ASSERT_TRUE(file);
+    std::string address;
+    std::ifstream(file) >> address;
+    if (address.empty() || address == "unavailable") GTEST_SKIP() << "no network namespace for a silent host here";
+    const std::string silent = "\\\\" + address;
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(silent, "Anything");
+    Monitor(kLoopback, stopped.DisplayName());
+    std::ofstream(page, std::ios::binary) << "the last good page\r\n";
+    TMainForm& f = Open();
+    ASSERT_EQ(f.Monitored().At(0).server, silent) << "the silent computer comes first";
+
+    for (int pass = 0; pass < 2; ++pass) {
+        Command(IDM_FORCE_CHECK);
+        EXPECT_TRUE(MemoHolds("The computer " + silent + " is no longer responding !")) << f.MemoText();
+        EXPECT_FALSE(MemoHolds("\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped")) << "the pass ended";
+        EXPECT_TRUE(f.MemoInAlarm());
+        EXPECT_EQ(test::ReadWholeFile(page), "the last good page\r\n");
+        const auto mails = mail.New();
+        EXPECT_EQ(MailBox::Subjects(mails),
+                  pass == 0 ? std::vector<std::string>{"NT Server is DOWN!"} : std::vector<std::string>{});
+        if (pass == 0 && !mails.empty()) {
+            EXPECT_NE(mails[0].text.find(silent + " has stopped responding!"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(MonitoringEndToEnd, TheMinuteTimerRunsPassesAndAFailedPassDoesNotEndMonitoring) {
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(kLoopback, stopped.DisplayName());
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+
+    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped")) << f.MemoText();
+    EXPECT_EQ(PageStatus(stopped.DisplayName()).second, "STOPPED</font></td>");
+    EXPECT_TRUE(f.MonitorTimer().Armed());
+    EXPECT_EQ(f.MonitorTimer().Count(), 0);
+
+    // A page that cannot be written raises at the end of the pass.
+    std::filesystem::remove_all(std::filesystem::path(page).parent_path());
+    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    EXPECT_TRUE(dialogs.shown.empty()) << "no box waits for an answer in a timed pass";
+    EXPECT_TRUE(MemoHolds("Cannot create file " + page)) << f.MemoText();
+    EXPECT_TRUE(f.MemoInAlarm());
+    EXPECT_TRUE(f.MonitorTimer().Armed()) << "monitoring goes on";
+    EXPECT_TRUE(f.IsMonitoring());
+
+    Command(IDM_FORCE_CHECK);
+    ASSERT_EQ(dialogs.shown.size(), 1u) << "a forced pass shows the error";
+    EXPECT_EQ(dialogs.shown[0].text, "Cannot create file " + page);
+}
+
+}  // namespace
+}  // namespace vigilor
