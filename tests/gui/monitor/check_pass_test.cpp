@@ -13,6 +13,7 @@
 #include "app/main_form_ids.h"
 #include "resources/resource_ids.h"
 #include "tests/support/form_fixture_win.h"
+#include "tests/support/silent_host.h"
 #include "tests/support/test_service_win.h"
 #include "tests/support/wine_paths.h"
 
@@ -224,11 +225,8 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
 }
 
 TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndIsMailedOnce) {
-    const char* file = std::getenv("VIGILOR_SILENT_HOST_FILE");
-    ASSERT_TRUE(file);
-    std::string address;
-    std::ifstream(file) >> address;
-    if (address.empty() || address == "unavailable") GTEST_SKIP() << "no network namespace for a silent host here";
+    const std::string address = test::SilentHostAddress();
+    if (address.empty()) GTEST_SKIP() << "no network namespace for a silent host here";
     const std::string silent = "\\\\" + address;
     test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
     Monitor(silent, "Anything");

@@ -2,10 +2,9 @@
 // loopback and to a host of the test's own that ignores echoes.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "net/ping_form_win.h"
 #include "platform/message_pump_win.h"
+#include "tests/support/silent_host.h"
 
 namespace vigilor {
 namespace {
@@ -30,11 +29,8 @@ TEST(IsMachineAlive, NameThatDoesNotResolveSendsNoEcho) {
 }
 
 TEST(IsMachineAlive, HostThatIgnoresEchoesIsNotAliveAfterTheTimeOut) {
-    const char* file = std::getenv("VIGILOR_SILENT_HOST_FILE");
-    ASSERT_TRUE(file);
-    std::string address;
-    std::ifstream(file) >> address;
-    if (address.empty() || address == "unavailable") GTEST_SKIP() << "no network namespace for a silent host here";
+    const std::string address = test::SilentHostAddress();
+    if (address.empty()) GTEST_SKIP() << "no network namespace for a silent host here";
     const LivenessCheck check = CheckMachine("\\\\" + address, nullptr);
     EXPECT_TRUE(check.nameResolved);
     EXPECT_EQ(check.echoesSent, 1);
