@@ -9,12 +9,16 @@
 
 #include "app/main_form_ids.h"
 #include "app/main_texts.h"
+#include "config/settings_dialog_win.h"
 #include "config/settings_store.h"
 #include "maint/about_box_win.h"
+#include "maint/ftp_update_dialog_win.h"
+#include "maint/print_command_win.h"
 #include "monitor/failure_options.h"
 #include "monitor/failure_options_dialog_win.h"
 #include "platform/app_error.h"
 #include "platform/control_table_win.h"
+#include "platform/file_chooser_win.h"
 #include "platform/report_error_win.h"
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
@@ -24,6 +28,7 @@
 #include "notify/smtp_socket_win.h"
 #include "resources/resource_ids.h"
 #include "services/service_platform_win.h"
+#include "services/service_properties_dialog_win.h"
 
 namespace vigilor {
 
@@ -48,7 +53,7 @@ const ControlSpec kControls[] = {
     {kResetBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON | WS_DISABLED, 192, 4, 88, 44, "Reset", "Reset all current Alarms"},
     {kSettingsBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON, 283, 4, 88, 44, "Settings", "Change system Settings"},
     {kLabel2, L"STATIC", WS_VISIBLE | SS_LEFT, 386, 2, 140, 14, "Windows NT Servers:"},
-    {kCmbName, WC_COMBOBOXW, kVisibleTab | CBS_DROPDOWNLIST | WS_VSCROLL, 386, 19, 129, 200, "",
+    {kCmbName, WC_COMBOBOXW, kVisibleTab | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 386, 19, 129, 200, "",
      "Select an NT Server from here"},
     {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX, 388, 42, 125, 17, "&Logon required",
      "Check this box before selecting a new NT server if you wish to Logon first"},
@@ -174,12 +179,15 @@ std::string MainFormSystem::CurrentUserName() { return vigilor::CurrentUserName(
 bool MainFormSystem::DirectoryExists(const std::string& path) { return vigilor::DirectoryExists(path); }
 std::string MainFormSystem::PrimaryDomainName() { return vigilor::PrimaryDomainName(); }
 std::string MainFormSystem::DefaultPrinterName() { return vigilor::DefaultPrinterName(); }
+std::string MainFormSystem::ChooseOpenFile(const OpenFileRequest& request) {
+    return SystemFileChooser(GetActiveWindow()).ChooseOpenFile(request);
+}
 long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
     return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 TMainForm::TMainForm(MainFormContext context)
-    : context_(std::move(context)), ntService_(SystemServices(), SystemNetwork()) {}
+    : context_(std::move(context)), ntService_(SystemServices(), SystemNetwork()), NTPrivilege1_(SystemNetwork()) {}
 
 TMainForm::~TMainForm() {
     if (window_) {
@@ -291,10 +299,7 @@ void TMainForm::FormCreate() {
     DateTimerTimer();
     SetTimer(window_, kDateTimer, 10000, nullptr);
 
-    const HWND computers = Control(kCmbName);
-    SendMessageW(computers, CB_RESETCONTENT, 0, 0);
-    SendMessageW(computers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(settings_.selectedComputer).c_str()));
-    SendMessageW(computers, CB_SETCURSEL, 0, 0);
+    RefreshSrvListBtnClick();
 
     SetStatusPanel(1, context_.system.PrimaryDomainName(), false);
     ShowAllClear();
@@ -308,6 +313,8 @@ void TMainForm::Show(int showCommand) {
 
 void TMainForm::FormShow() {
     LoadAllSvcBtnClick();
+    // After the load, whose own messages would hide it.
+    if (!computerListNotice_.empty()) ShowStatus(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
 }
 
@@ -454,6 +461,33 @@ void TMainForm::SaveSettings() {
     vigilor::SaveSettings(store, settings_, monitored_);
 }
 
+namespace {
+
+// The main window's file dialogs, as the settings dialog asks for them.
+class SystemFiles : public FileChooser {
+public:
+    explicit SystemFiles(MainFormSystem& system) : system_(system) {}
+    std::string ChooseOpenFile(const OpenFileRequest& request) override { return system_.ChooseOpenFile(request); }
+
+private:
+    MainFormSystem& system_;
+};
+
+}  // namespace
+
+void TMainForm::Settings1Click() {
+    SettingsForm form;
+    {
+        const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+        SettingsStore store(*raw);
+        form = ReadSettingsForm(store, context_.system.CurrentUserName(), settings_);
+    }
+    SystemFiles files(context_.system);
+    TeMailConfig dialog(std::move(form), context_.dialogs, files, *channels_, MakeSmtpClient());
+    dialog.Run(window_);
+    SettingsDialogClosed(*this, dialog.SettingsApplied(), dialog.Form());
+}
+
 // ----- monitored list -----
 
 void TMainForm::RefreshMonitoredView() {
@@ -580,6 +614,8 @@ void TMainForm::DateTimerTimer() {
     SetStatusPanel(2, ClockText(now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute), false);
 }
 
+std::vector<std::string> TMainForm::ComputerList() { return ComboItems(Control(kCmbName)); }
+
 bool TMainForm::PrintEnabled() const {
     return !(GetMenuState(GetMenu(window_), IDM_PRINT, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
 }
@@ -624,6 +660,10 @@ bool TMainForm::PreTranslateMessage(MSG& message) {
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
     if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
     const HWND focus = GetFocus();
+    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && GetParent(focus) == Control(kCmbName)) {
+        ComputerTyped();
+        return true;
+    }
     if (focus == Control(kSvcMonitorList) && TranslateAcceleratorW(window_, serviceKeys_, &message)) return true;
     if (focus == Control(kPZBox1) && TranslateAcceleratorW(window_, monitoredKeys_, &message)) return true;
     return TranslateAcceleratorW(window_, mainKeys_, &message) != 0;
@@ -671,11 +711,22 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
         case kMonitorBtn: if (code == BN_CLICKED) Forcechecknow1Click(); break;
         case IDM_EXIT: PostMessageW(window_, WM_CLOSE, 0, 0); break;
         case IDM_ABOUT: About1Click(); break;
+        case kCmbName:
+            if (code == CBN_SELCHANGE) cmbNameChange();
+            if (code == CBN_KILLFOCUS) ComputerTyped();
+            break;
+        case IDM_PRINT: if (!printerName_.empty()) FilePrintCmdExecute(window_, *this); break;
+        case IDM_SETTINGS: Settings1Click(); break;
+        case kSettingsBtn: if (code == BN_CLICKED) Settings1Click(); break;
         case IDM_WEBSITE: VisitWebSite(); break;
+        case IDM_DOWNLOAD: ShowUpdateDialog(window_, context_.dialogs, context_.versionText, context_.openStore); break;
         case IDM_ADD_TO_MONITOR: AddtoMonitorList1Click(); break;
         case IDM_START_SERVICE: serviceBrowser_->StartSelected(); break;
         case IDM_STOP_SERVICE: serviceBrowser_->StopSelected(); break;
         case IDM_REFRESH: serviceBrowser_->Refresh(); break;
+        case IDM_PROPERTIES:
+            ViewProperties1Click(window_, *serviceBrowser_, ntService_, context_.dialogs, settings_.selectedComputer);
+            break;
         case IDM_KEY_RELOAD: if (HasComputer()) LoadAllSvcBtnClick(); break;
         case IDM_REMOVE_MONITORED: RemovefromMonitorList1Click(); break;
         case IDM_MONITOR_OPTIONS: Options1Click(); break;
@@ -686,7 +737,12 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
 }
 
 LRESULT TMainForm::OnNotify(NMHDR& header) {
-    if (header.idFrom == kSvcMonitorList && header.code == LVN_ITEMCHANGED) {
+    // A double click on a row opens its properties, as F6 does, once the
+    // list has finished with the click.
+    if (header.idFrom == kSvcMonitorList && header.code == NM_DBLCLK &&
+        reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
+        PostMessageW(window_, WM_COMMAND, IDM_PROPERTIES, 0);
+    if (header.idFrom == kSvcMonitorList && header.code == LVN_ITEMCHANGED && !serviceBrowser_->Reloading()) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();
     }

@@ -12,12 +12,16 @@
 #include "app/friendly_status_bar_win.h"
 #include "config/key_value_store.h"
 #include "config/settings.h"
+#include "config/settings_form.h"
 #include "monitor/check_pass.h"
 #include "monitor/graphic_light_win.h"
 #include "monitor/long_timer_win.h"
 #include "monitor/monitored_list.h"
 #include "monitor/monitoring_control.h"
+#include "maint/printed_report.h"
+#include "net/logon.h"
 #include "net/ping_form_win.h"
+#include "platform/file_chooser.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
 #include "notify/alert_host.h"
@@ -41,6 +45,8 @@ public:
     virtual std::string DefaultPrinterName();
     // The shell's "open" of a document or address; its result code.
     virtual long long ShellOpen(HWND owner, const std::string& target);
+    // The open-file dialog, over the window that is active.
+    virtual std::string ChooseOpenFile(const OpenFileRequest& request);
 };
 
 struct MainFormContext {
@@ -58,7 +64,9 @@ class TMainForm : private ServiceBrowserHost,
                   private AlertHost,
                   private FailureMemo,
                   private CheckPassHost,
-                  private MonitoringHost {
+                  private MonitoringHost,
+                  private SettingsDialogHost,
+                  private ReportHost {
 public:
     explicit TMainForm(MainFormContext context);
     ~TMainForm();
@@ -85,8 +93,20 @@ public:
     void AppendFailureReport(const std::string& message) override;
     void SaveFailureReportsToDisk();
 
-    void LoadSettings();
+    void LoadSettings() override;
     void SaveSettings();
+    // The settings dialog, then the writes and the reload after it.
+    void Settings1Click();
+
+    // The computer list at start-up, and a change of computer by a pick
+    // from it or by a typed name.
+    void RefreshSrvListBtnClick();
+    void cmbNameChange();
+    void ComputerTyped();
+    void ChooseComputer(const std::string& computer);
+    // The logon dialog for name, then the connection of NTPrivilege1.
+    void Logon(const std::string& name);
+    TNTPrivilege& NTPrivilege1() { return NTPrivilege1_; }
 
     void STARTBtn1Click();
     void StopBtn1Click();
@@ -182,6 +202,10 @@ private:
     void AppendLine(const std::string& line) override { AppendMemoLine(line); }
     std::vector<std::string> Lines() override;
 
+    // What the printed report asks of the window.
+    std::vector<std::string> ComputerList() override;
+    std::vector<std::string> MonitoredRows() override { return monitored_.Rows(); }
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateChildren();
@@ -198,7 +222,7 @@ private:
     int SelectedIndex(int listId) const;
     void SetAppIcon(bool red);
     void SetMenuBarEnabled(bool enabled);
-    void SetLightHint();
+    void SetLightHint() override;
 
     MainFormContext context_;
     HWND window_ = nullptr;
@@ -215,6 +239,8 @@ private:
     std::unique_ptr<TGraphicLight> light_;
     TNTService ntService_;
     MonitoringControl monitoring_{static_cast<MonitoringHost&>(*this)};
+    TNTPrivilege NTPrivilege1_;
+    std::string computerListNotice_;
     std::unique_ptr<ServiceSession> passServices_;
     std::unique_ptr<TPingTstForm> pingForm_;
     std::unique_ptr<ServiceBrowserController> serviceBrowser_;

@@ -4,16 +4,13 @@
 
 #include <vector>
 
+#include "platform/file_chooser_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
 std::string SystemSaveDialog::ChooseSaveFile(const SaveFileRequest& request) {
-    // "Name|pattern|..." becomes the NUL-separated, doubly terminated list.
-    std::wstring filter = Wide(request.filter);
-    for (wchar_t& c : filter)
-        if (c == L'|') c = L'\0';
-    filter.append(2, L'\0');
+    const std::wstring filter = DialogFilter(request.filter);
     const std::wstring extension = Wide(request.defaultExtension);
     std::vector<wchar_t> path(32768, L'\0');
     OPENFILENAMEW dialog{};

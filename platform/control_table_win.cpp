@@ -33,6 +33,19 @@ std::string WindowText(HWND window) {
 
 void SetWindowTextUtf8(HWND window, const std::string& text) { SetWindowTextW(window, Wide(text).c_str()); }
 
+std::vector<std::string> ComboItems(HWND combo) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        if (length < 0) continue;
+        std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+        const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        items.push_back(Narrow(std::wstring_view(text.data(), static_cast<size_t>(got < 0 ? 0 : got))));
+    }
+    return items;
+}
+
 SIZE OuterSizeForClient(DWORD style, DWORD exStyle, bool hasMenu, int clientWidth, int clientHeight) {
     RECT rect{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&rect, style, hasMenu, exStyle);

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace vigilor {
 
@@ -27,6 +28,8 @@ HFONT CreateTahoma(int pixelHeight, bool bold = false, bool underline = false);
 
 std::string WindowText(HWND window);
 void SetWindowTextUtf8(HWND window, const std::string& text);
+// The items of a combo box, in list order.
+std::vector<std::string> ComboItems(HWND combo);
 
 // The outer size of a window whose client area has the given size.
 SIZE OuterSizeForClient(DWORD style, DWORD exStyle, bool hasMenu, int clientWidth, int clientHeight);

@@ -56,4 +56,19 @@ struct ServiceHandleTraits {
 };
 using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
 
+struct PrinterDcTraits {
+    using Handle = HDC;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+using PrinterDc = UniqueHandle<PrinterDcTraits>;
+
+// Memory from GlobalAlloc, as the common dialogs hand it over.
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { GlobalFree(h); }
+};
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
 }  // namespace vigilor

@@ -4,9 +4,9 @@
 
 namespace vigilor {
 
-enum class BoxIcon { None, Error, Question };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+enum class BoxIcon { None, Error, Question, Information };
+enum class BoxButtons { Ok, YesNo, OkCancel };
+enum class BoxAnswer { Ok, Yes, No, Cancel };
 
 class UserDialogs {
 public:

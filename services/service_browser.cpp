@@ -3,6 +3,7 @@
 #include "monitor/monitored_service.h"
 #include "platform/app_error.h"
 #include "platform/text.h"
+#include "services/then_close.h"
 
 namespace vigilor {
 
@@ -10,31 +11,6 @@ namespace {
 
 using enum TDesiredManagerAccess;
 using enum TDesiredServiceAccess;
-
-// Closes the service, then the manager. After a failure the first error is
-// the one the user sees, so errors of closing are dropped then.
-void CloseQuietly(TNTService& service) noexcept {
-    try {
-        service.SetActiveService(false);
-    } catch (const AppError&) {
-    }
-    try {
-        service.SetActiveManager(false);
-    } catch (const AppError&) {
-    }
-}
-
-template <typename Action>
-void ThenClose(TNTService& service, Action&& action) {
-    try {
-        action();
-    } catch (...) {
-        CloseQuietly(service);
-        throw;
-    }
-    service.SetActiveService(false);
-    service.SetActiveManager(false);
-}
 
 }  // namespace
 

@@ -10,6 +10,8 @@ namespace vigilor {
 
 namespace {
 
+constexpr int kDescriptionColumn = 1;
+
 // Shows a cursor for as long as an operation blocks the window.
 class CursorDuring {
 public:
@@ -44,7 +46,27 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 
 ServiceBrowserController::ServiceBrowserController(HWND list, HWND label, HMENU popup, TNTService& service,
                                                    ServiceBrowserHost& host)
-    : list_(list), label_(label), popup_(popup), host_(host), browser_(service) {}
+    : list_(list), label_(label), popup_(popup), host_(host), browser_(service) {
+    SetWindowSubclass(list_, ListProcedure, 1, 0);
+}
+
+ServiceBrowserController::~ServiceBrowserController() {
+    if (IsWindow(list_)) RemoveWindowSubclass(list_, ListProcedure, 1);
+}
+
+LRESULT CALLBACK ServiceBrowserController::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                                         UINT_PTR, DWORD_PTR) {
+    // The header asks the list, its parent, before a column is resized.
+    if (message == WM_NOTIFY) {
+        const auto& header = *reinterpret_cast<const NMHEADERW*>(lParam);
+        const UINT code = header.hdr.code;
+        if ((code == HDN_BEGINTRACKW || code == HDN_BEGINTRACKA || code == HDN_DIVIDERDBLCLICKW ||
+             code == HDN_DIVIDERDBLCLICKA) &&
+            header.iItem != kDescriptionColumn)
+            return TRUE;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
 
 void ServiceBrowserController::Reload() {
     const CursorDuring hourglass(IDC_WAIT);
@@ -57,6 +79,14 @@ void ServiceBrowserController::Reload() {
         }
     } idle{host_};
 
+    // The rows selected while loading are the load's own doing, not the
+    // user's: they rewrite no captions.
+    const struct Loading {
+        bool& flag;
+        explicit Loading(bool& f) : flag(f) { flag = true; }
+        ~Loading() { flag = false; }
+    } loading{reloading_};
+
     const int remembered = ListView_GetItemCount(list_) > 0 ? SelectedIndex() : 0;
     ListView_DeleteAllItems(list_);
     const std::string computer = host_.SelectedComputer();
@@ -65,6 +95,7 @@ void ServiceBrowserController::Reload() {
     FillList();
     if (!browser_.Rows().empty()) Select(0);
     SetWindowTextW(label_, Wide(browser_.LabelText()).c_str());
+    host_.ShowStatus("Getting status...");
     if (remembered > 0) {
         if (remembered < static_cast<int>(browser_.Rows().size())) Select(remembered);
         SelectionChanged();
@@ -85,7 +116,13 @@ void ServiceBrowserController::SelectionChanged() {
     host_.ShowStatusQuietly(view.statusText);
 }
 
+bool ServiceBrowserController::ItemEnabled(UINT command) const {
+    return !(GetMenuState(popup_, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
 void ServiceBrowserController::StartSelected() {
+    // F3 arrives here whether or not the menu offers the start.
+    if (!ItemEnabled(IDM_START_SERVICE)) return;
     const int index = SelectedIndex();
     const std::string computer = host_.SelectedComputer();
     if (browser_.ServiceIsDisabled(index, computer)) {
@@ -101,6 +138,7 @@ void ServiceBrowserController::StartSelected() {
 }
 
 void ServiceBrowserController::StopSelected() {
+    if (!ItemEnabled(IDM_STOP_SERVICE)) return;
     const CursorDuring starting(IDC_APPSTARTING);
     browser_.StopAt(SelectedIndex());
     host_.StartWaitAnimation();

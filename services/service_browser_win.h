@@ -15,7 +15,7 @@
 //   - SelectionChanged(): on a click in the list (it may also run on every
 //     selection change; it only rewrites texts and enabling).
 //   - StartSelected() / StopSelected(): IDM_START_SERVICE (F3) and
-//     IDM_STOP_SERVICE (F4).
+//     IDM_STOP_SERVICE (F4); each does nothing while its menu item is greyed.
 //   - Add to Monitor List takes field 1 of the selected row:
 //     SelectedDisplayName(); Properties takes SelectedKeyName().
 // Reload, StartSelected, StopSelected and SelectedKeyName raise AppError
@@ -54,6 +54,9 @@ public:
 class ServiceBrowserController {
 public:
     ServiceBrowserController(HWND list, HWND label, HMENU popup, TNTService& service, ServiceBrowserHost& host);
+    ~ServiceBrowserController();
+    ServiceBrowserController(const ServiceBrowserController&) = delete;
+    ServiceBrowserController& operator=(const ServiceBrowserController&) = delete;
 
     // Loads the services of the selected computer again, keeping the
     // selected row when it still exists.
@@ -77,17 +80,26 @@ public:
     std::string SelectedKeyName() const;
 
     const ServiceBrowser& Model() const { return browser_; }
+    HMENU Popup() const { return popup_; }
+    // True while Reload() fills the list: its selection is not the user's.
+    bool Reloading() const { return reloading_; }
+
 
 private:
     void FillList();
     void Select(int index);
     void SetMenuItem(UINT command, const std::string& caption, const wchar_t* shortcut, bool enabled);
+    bool ItemEnabled(UINT command) const;
+    // The list's own messages: only the "Description" column may be resized.
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                          DWORD_PTR data);
 
     HWND list_;
     HWND label_;
     HMENU popup_;
     ServiceBrowserHost& host_;
     ServiceBrowser browser_;
+    bool reloading_ = false;
 };
 
 }  // namespace vigilor

@@ -22,7 +22,7 @@ public:
                    bool owned) override {
         shown.push_back({text, caption, icon, buttons, owned});
         if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
-        if (answers.empty()) return BoxAnswer::No;
+        if (answers.empty()) return buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel : BoxAnswer::No;
         const BoxAnswer answer = answers.front();
         answers.pop_front();
         return answer;
@@ -33,7 +33,7 @@ public:
         return texts;
     }
 
-    std::deque<BoxAnswer> answers;  // for Yes/No questions; No when empty
+    std::deque<BoxAnswer> answers;  // for questions; No (Cancel) when empty
     std::vector<ShownBox> shown;
 };
 

@@ -10,9 +10,9 @@ each envelope recipient, an empty line, then the message as received.
 import os
 import signal
 import socket
-import subprocess
 import sys
-import time
+
+import background_server
 
 
 def free_port():
@@ -52,37 +52,7 @@ def start(folder):
         os.remove(os.path.join(folder, name))
     port = free_port()
     signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
-    child = subprocess.Popen([sys.executable, __file__, "serve", folder, str(port)],
-                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                             stderr=open(os.path.join(folder, "server.log"), "wb"),
-                             start_new_session=True)
-    with open(os.path.join(folder, "pid"), "w") as f:
-        f.write(str(child.pid))
-    deadline = time.monotonic() + 20
-    while time.monotonic() < deadline:
-        if os.path.exists(os.path.join(folder, "port")):
-            return 0
-        if child.poll() is not None:
-            print("smtp sink ended early", file=sys.stderr)
-            return 1
-        time.sleep(0.05)
-    print("smtp sink did not start", file=sys.stderr)
-    child.kill()
-    return 1
-
-
-def stop(folder):
-    try:
-        with open(os.path.join(folder, "pid")) as f:
-            pid = int(f.read())
-    except FileNotFoundError:
-        return 0
-    try:
-        os.kill(pid, signal.SIGTERM)
-    except ProcessLookupError:
-        pass
-    os.remove(os.path.join(folder, "pid"))
-    return 0
+    return background_server.launch(__file__, folder, [str(port)], "port", "smtp sink")
 
 
 if __name__ == "__main__":
@@ -92,4 +62,4 @@ if __name__ == "__main__":
     elif command == "start":
         sys.exit(start(folder))
     elif command == "stop":
-        sys.exit(stop(folder))
+        sys.exit(background_server.stop(folder))

@@ -373,6 +373,32 @@ TEST_F(MonitoredRows, AddSavesAndADuplicateSavesNothing) {
     EXPECT_EQ(Stored("ComputerName"), std::nullopt) << "a duplicate add saves nothing";
 }
 
+TEST_F(MonitoredRows, ALoadSelectsTheFirstRowWithoutRewritingTheMenu) {
+    TMainForm& f = Open();
+    ASSERT_GT(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0);
+    wchar_t caption[256] = {};
+    GetMenuStringW(f.ServiceBrowser().Popup(), IDM_START_SERVICE, caption, 256, MF_BYCOMMAND);
+    EXPECT_EQ(Narrow(caption), "Start Service\tF3");
+}
+
+TEST_F(MonitoredRows, OnlyTheDescriptionColumnOfAllServicesCanBeResized) {
+    TMainForm& f = Open();
+    const HWND list = f.Control(kSvcMonitorList);
+    const HWND header = ListView_GetHeader(list);
+    // Drags each column's right divider 30 pixels to the right.
+    int divider = 0;
+    for (int column = 0; column < 3; ++column) {
+        const int before = ListView_GetColumnWidth(list, column);
+        divider += before;
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, 5));
+        SendMessageW(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 30, 5));
+        SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(divider + 30, 5));
+        const int after = ListView_GetColumnWidth(list, column);
+        EXPECT_EQ(after, column == 1 ? before + 30 : before) << column;
+        divider += after - before;
+    }
+}
+
 TEST_F(MonitoredRows, OptionsDialogOutcomes) {
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("SvcMonitor0", "Spooler");

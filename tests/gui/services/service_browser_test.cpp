@@ -147,7 +147,8 @@ TEST_F(ServiceBrowserWindow, LoadShowsEveryWin32ServiceWithItsState) {
         EXPECT_EQ(controller_->Model().KeyNameAt(i), CellText(list_, i, 0)) << "row and snapshot agree";
     }
     EXPECT_EQ(controller_->SelectedIndex(), 0);
-    EXPECT_EQ(host_.statuses, (std::vector<std::string>{"Getting ALL services on " + host_.computer, ""}));
+    EXPECT_EQ(host_.statuses,
+              (std::vector<std::string>{"Getting ALL services on " + host_.computer, "Getting status...", ""}));
     EXPECT_EQ(host_.animations, (std::vector<bool>{true, false}));
 }
 
@@ -164,6 +165,8 @@ TEST_F(ServiceBrowserWindow, SelectionRewritesTheMenuAndTheStatus) {
     EXPECT_EQ(ItemOf(popup_, IDM_ADD_TO_MONITOR).text, "Add " + running.DisplayName() + " to Monitoring\tIns");
     EXPECT_EQ(host_.quietStatuses.back(), running.DisplayName() + " on " + host_.computer);
     EXPECT_EQ(controller_->SelectedDisplayName(), running.DisplayName());
+    controller_->StartSelected();  // F3, with its menu item greyed
+    EXPECT_EQ(host_.waitAnimations, 0) << "no start request for a running service";
 
     SelectRow(RowOf(stopped.KeyName()));
     EXPECT_TRUE(ItemOf(popup_, IDM_START_SERVICE).enabled);
@@ -210,6 +213,14 @@ TEST_F(ServiceBrowserWindow, RefusedStopRaisesAndArmsNoReload) {
     InstalledTestService stopped("run");
     controller_->Reload();
     SelectRow(RowOf(stopped.KeyName()));
+    controller_->StopSelected();  // F4, with its menu item greyed
+    EXPECT_EQ(host_.waitAnimations, 0);
+    // The list still shows it running when it has stopped meanwhile.
+    ASSERT_TRUE(stopped.StartAndWaitFor(SERVICE_RUNNING));
+    controller_->Reload();
+    SelectRow(RowOf(stopped.KeyName()));
+    ASSERT_TRUE(stopped.Control(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(stopped.WaitForState(SERVICE_STOPPED, 10000));
     try {
         controller_->StopSelected();
         FAIL() << "a stopped service accepted a stop";

@@ -1,0 +1,402 @@
+#include "config/settings_dialog_win.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "platform/app_error.h"
+#include "platform/control_table_win.h"
+#include "platform/text.h"
+#include "platform/wide_win.h"
+
+namespace vigilor {
+
+namespace {
+
+using C = TeMailConfig;
+using Tab = SettingsTab;
+
+constexpr DWORD kVisibleTab = WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD kLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP;
+constexpr DWORD kEdit = kVisibleTab | ES_AUTOHSCROLL;
+constexpr DWORD kCheck = kVisibleTab | BS_AUTOCHECKBOX;
+constexpr DWORD kButton = kVisibleTab | BS_PUSHBUTTON;
+constexpr DWORD kGroup = WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
+
+constexpr const char* kHtmlFilter = "HTML files (*.htm?)|*.htm?";
+constexpr const char* kProgramFilter = "Program files (*.exe)|*.exe|Command files (*.cmd)|*.CMD";
+
+// Above and below the tabs.
+const ControlSpec kFrame[] = {
+    {C::kCheckBox1, L"BUTTON", kCheck, 12, 10, 556, 18, "In case of Service or Server failures, notify me by:"},
+    {C::kRadioButton1, L"BUTTON", kVisibleTab | WS_GROUP | BS_AUTORADIOBUTTON, 32, 32, 150, 18, "&Internet e-mail"},
+    {C::kRadioButton2, L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 200, 32, 200, 18, "&Screen message alert"},
+    {C::kPageControl1, WC_TABCONTROLW, kVisibleTab | WS_GROUP | WS_CLIPSIBLINGS, 8, 58, 564, 302, ""},
+    {C::kApplyBtn, L"BUTTON", kVisibleTab | BS_DEFPUSHBUTTON, 406, 368, 75, 25, "&Apply", "Save settings and Exit"},
+    {C::kCancelBtn, L"BUTTON", kButton, 492, 368, 75, 25, "Cancel", "Cancel changes and Exit"},
+    // The body of the test e-mail.
+    {C::kMemo1, L"EDIT", ES_MULTILINE, 0, 0, 185, 40, "THIS IS A TEST MESSAGE SENT BY \r\nVigilor"},
+};
+
+struct PageControl {
+    Tab tab;
+    ControlSpec spec;
+};
+
+const PageControl kPages[] = {
+    {Tab::MonitoringFrequency, {C::kIntervalLabel, L"STATIC", kLabel, 30, 104, 126, 16, "Interval  (in minutes):"}},
+    {Tab::MonitoringFrequency,
+     {C::kEdScanInterval, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 101, 40, 22, "", "", kSunken}},
+    {Tab::MonitoringFrequency,
+     {C::kUpDown1, UPDOWN_CLASSW, WS_VISIBLE | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_ALIGNRIGHT, 200, 101, 16, 22,
+      ""}},
+
+    {Tab::InternetEmail, {C::kAccountGroup, L"BUTTON", kGroup, 20, 92, 540, 78, "Outgoing e-mail account details:"}},
+    {Tab::InternetEmail, {C::kHostLabel, L"STATIC", kLabel, 30, 114, 66, 16, "SMTP Host:"}},
+    {Tab::InternetEmail, {C::kEdit1, L"EDIT", kEdit, 98, 111, 260, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kPortLabel, L"STATIC", kLabel, 372, 114, 30, 16, "Port:"}},
+    {Tab::InternetEmail, {C::kEdit2, L"EDIT", kEdit, 406, 111, 80, 21, "25", "", kSunken}},
+    {Tab::InternetEmail, {C::kUserLabel, L"STATIC", kLabel, 30, 142, 66, 16, "User ID:"}},
+    {Tab::InternetEmail, {C::kEdit3, L"EDIT", kEdit, 98, 139, 180, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kPasswordLabel, L"STATIC", kLabel, 296, 142, 58, 16, "Password:"}},
+    {Tab::InternetEmail, {C::kEdit4, L"EDIT", kEdit | ES_PASSWORD, 356, 139, 194, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kSenderGroup, L"BUTTON", kGroup, 20, 174, 540, 52, "Sender Information"}},
+    {Tab::InternetEmail, {C::kNameLabel, L"STATIC", kLabel, 30, 196, 68, 16, "Real Name: "}},
+    {Tab::InternetEmail, {C::kEdit5, L"EDIT", kEdit, 100, 193, 178, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kReplyLabel, L"STATIC", kLabel, 288, 196, 90, 16, "Reply to e-mail:"}},
+    {Tab::InternetEmail, {C::kEdit6, L"EDIT", kEdit, 380, 193, 170, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kRecipientGroup, L"BUTTON", kGroup, 20, 230, 540, 80, "Recipient Information:"}},
+    {Tab::InternetEmail, {C::kToLabel, L"STATIC", kLabel, 30, 252, 30, 16, "To: "}},
+    {Tab::InternetEmail, {C::kEdit7, L"EDIT", kEdit, 62, 249, 488, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kCcLabel, L"STATIC", kLabel, 30, 280, 30, 16, "CC: "}},
+    {Tab::InternetEmail, {C::kEdit8, L"EDIT", kEdit, 62, 277, 220, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kBccLabel, L"STATIC", kLabel, 300, 280, 34, 16, "BCC: "}},
+    {Tab::InternetEmail, {C::kEdit9, L"EDIT", kEdit, 336, 277, 214, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kTestBtn, L"BUTTON", kButton, 475, 320, 75, 25, "&Test", "Send a test message"}},
+
+    {Tab::ScreenNotification, {C::kScreenTitle, L"STATIC", kLabel, 30, 104, 520, 16, "Screen notification alert method"}},
+    {Tab::ScreenNotification, {C::kLoginLabel, L"STATIC", kLabel, 30, 138, 66, 16, "User Login:"}},
+    {Tab::ScreenNotification, {C::kEdNotifyLogin, L"EDIT", kEdit, 98, 135, 260, 21, "", "", kSunken}},
+    {Tab::ScreenNotification,
+     {C::kTestScreenBtn, L"BUTTON", kButton, 380, 133, 75, 25, "&Test", "Send a test message"}},
+
+    {Tab::ApplicationLaunch, {C::kLaunchTitle, L"STATIC", kLabel, 30, 104, 520, 16, "Application launch method"}},
+    {Tab::ApplicationLaunch,
+     {C::kChkActivateAppLaunch, L"BUTTON", kCheck, 30, 128, 520, 18, "Launch this application in case of failure"}},
+    {Tab::ApplicationLaunch, {C::kLaunchLabel, L"STATIC", kLabel, 30, 160, 56, 16, "Launch:"}},
+    {Tab::ApplicationLaunch, {C::kEdLaunchApp, L"EDIT", kEdit | ES_READONLY, 88, 157, 462, 21, "", "", kSunken}},
+    {Tab::ApplicationLaunch,
+     {C::kButton3, L"BUTTON", kButton, 88, 186, 75, 25, "Select...", "Select the application to launch"}},
+    {Tab::ApplicationLaunch,
+     {C::kButton4, L"BUTTON", kButton, 170, 186, 75, 25, "Clear", "Clear the file settings (no Appl launch)"}},
+    {Tab::ApplicationLaunch,
+     {C::kChkExecAndWait, L"BUTTON", kCheck, 30, 224, 180, 18, "Wait for execution to finish "}},
+    {Tab::ApplicationLaunch, {C::kContinuingLabel, L"STATIC", kLabel, 212, 225, 150, 16, "before continuing..."}},
+    {Tab::ApplicationLaunch,
+     {C::kBtnTestLaunch, L"BUTTON", kButton, 475, 320, 75, 25, "&Test", "Test launch the selected application"}},
+
+    {Tab::HtmlOutput, {C::kHtmlTitle, L"STATIC", kLabel, 30, 104, 520, 16, "HTML Output Option"}},
+    {Tab::HtmlOutput,
+     {C::kHTMLCheckBox, L"BUTTON", kCheck, 30, 128, 520, 18, "Update an HTML page with the service statuses"}},
+    {Tab::HtmlOutput, {C::kFileLabel, L"STATIC", kLabel, 30, 160, 56, 16, "Filename:"}},
+    {Tab::HtmlOutput, {C::kEdit10, L"EDIT", kEdit | ES_READONLY, 88, 157, 462, 21, "", "", kSunken}},
+    {Tab::HtmlOutput,
+     {C::kButton1, L"BUTTON", kButton, 88, 186, 75, 25, "Select...", "Select a new file for the HTML output"}},
+    {Tab::HtmlOutput,
+     {C::kButton2, L"BUTTON", kButton, 170, 186, 75, 25, "Clear", "Clear the file settings (no HTML output)"}},
+};
+
+constexpr std::array<const char*, 5> kTabCaptions{"Monitoring Frequency", "Internet e-mail", "Screen Notification",
+                                                  "Application Launch", "HTML Output"};
+
+// The field Apply sends the user back to.
+int FieldControl(SettingsField field) {
+    switch (field) {
+        case SettingsField::SmtpHost: return C::kEdit1;
+        case SettingsField::Port: return C::kEdit2;
+        case SettingsField::UserId: return C::kEdit3;
+        case SettingsField::SenderName: return C::kEdit5;
+        case SettingsField::SenderAddress: return C::kEdit6;
+        case SettingsField::Recipient: return C::kEdit7;
+    }
+    return C::kEdit1;
+}
+
+// Sets the hourglass for as long as a test runs, however it ends.
+class HourglassScope {
+public:
+    HourglassScope() : previous_(::SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~HourglassScope() { ::SetCursor(previous_ ? previous_ : LoadCursorW(nullptr, IDC_ARROW)); }
+    HourglassScope(const HourglassScope&) = delete;
+    HourglassScope& operator=(const HourglassScope&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+}  // namespace
+
+TeMailConfig::TeMailConfig(SettingsForm form, UserDialogs& dialogs, FileChooser& files,
+                           NotificationChannels& channels, std::unique_ptr<TNMSMTP> client)
+    : form_(std::move(form)), dialogs_(dialogs), files_(files), channels_(channels), NMSMTP1_(std::move(client)) {
+    NMSMTP1_->Port = 25;
+    NMSMTP1_->OnSuccess = [this] { NMSMTP1Success(); };
+    NMSMTP1_->OnConnectionFailed = [this] { NMSMTP1ConnectionFailed(); };
+    NMSMTP1_->OnInvalidHost = [this](bool& handled) { NMSMTP1InvalidHost(handled); };
+}
+
+void TeMailConfig::OnInit(HWND dialog) {
+    dialog_ = dialog;
+    CreateControls(dialog, kFrame, Font());
+    for (const PageControl& control : kPages) CreateControl(dialog, control.spec, Font());
+    const HWND tabs = GetDlgItem(dialog, kPageControl1);
+    // Below the pages' controls, so that it does not paint over them.
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (size_t i = 0; i < kTabCaptions.size(); ++i) {
+        std::wstring caption = Wide(kTabCaptions[i]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        TabCtrl_InsertItem(tabs, static_cast<int>(i), &item);
+    }
+    const HWND upDown = GetDlgItem(dialog, kUpDown1);
+    SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kEdScanInterval)), 0);
+    SendMessageW(upDown, UDM_SETRANGE32, 1, 60);
+    SendDlgItemMessageW(dialog, kEdScanInterval, EM_LIMITTEXT, 2, 0);
+    // Ports above 999 are common with mail providers (2525, 587 ...).
+    SendDlgItemMessageW(dialog, kEdit2, EM_LIMITTEXT, 5, 0);
+    SendDlgItemMessageW(dialog, kEdit4, EM_SETPASSWORDCHAR, L'*', 0);
+    AddHints();
+    FormShow();
+}
+
+void TeMailConfig::AddHints() {
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                                dialog_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    auto add = [this](const ControlSpec& spec) {
+        if (!*spec.hint) return;
+        std::wstring hint = Wide(spec.hint);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = dialog_;
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog_, spec.id));
+        tool.lpszText = hint.data();
+        SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    };
+    for (const ControlSpec& spec : kFrame) add(spec);
+    for (const PageControl& control : kPages) add(control.spec);
+}
+
+void TeMailConfig::FormShow() {
+    CheckDlgButton(dialog_, kCheckBox1, form_.notifyByMail ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(dialog_, kRadioButton1, kRadioButton2, form_.screenMethod ? kRadioButton2 : kRadioButton1);
+    SendDlgItemMessageW(dialog_, kUpDown1, UDM_SETPOS32, 0, form_.scanInterval);
+    const std::pair<int, const std::string*> texts[] = {
+        {kEdit1, &form_.smtpHost},       {kEdit2, &form_.port},        {kEdit3, &form_.userId},
+        {kEdit4, &form_.password},       {kEdit5, &form_.senderName},  {kEdit6, &form_.senderAddress},
+        {kEdit7, &form_.to},             {kEdit8, &form_.cc},          {kEdit9, &form_.bcc},
+        {kEdNotifyLogin, &form_.notifyLogin}, {kEdLaunchApp, &form_.launchApp}, {kEdit10, &form_.htmlOutput},
+    };
+    for (const auto& [id, text] : texts) SetWindowTextUtf8(GetDlgItem(dialog_, id), *text);
+    CheckDlgButton(dialog_, kChkActivateAppLaunch, form_.launchAppActive ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, kChkExecAndWait, form_.execAndWait ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, kHTMLCheckBox, form_.htmlOutputEnabled ? BST_CHECKED : BST_UNCHECKED);
+    ShowTab(Tab::MonitoringFrequency);
+}
+
+std::string TeMailConfig::Text(int id) const { return WindowText(GetDlgItem(dialog_, id)); }
+
+bool TeMailConfig::Checked(int id) const { return IsDlgButtonChecked(dialog_, id) == BST_CHECKED; }
+
+void TeMailConfig::ShowTab(SettingsTab tab) {
+    TabCtrl_SetCurSel(GetDlgItem(dialog_, kPageControl1), static_cast<int>(tab));
+    for (const PageControl& control : kPages)
+        ShowWindow(GetDlgItem(dialog_, control.spec.id), control.tab == tab ? SW_SHOWNA : SW_HIDE);
+}
+
+SettingsTab TeMailConfig::CurrentTab() const {
+    return static_cast<SettingsTab>(TabCtrl_GetCurSel(GetDlgItem(dialog_, kPageControl1)));
+}
+
+void TeMailConfig::ReadFields() {
+    form_.notifyByMail = Checked(kCheckBox1);
+    form_.screenMethod = Checked(kRadioButton2);
+    form_.scanInterval = static_cast<int>(SendDlgItemMessageW(dialog_, kUpDown1, UDM_GETPOS32, 0, 0));
+    form_.smtpHost = Text(kEdit1);
+    form_.port = Text(kEdit2);
+    form_.userId = Text(kEdit3);
+    form_.password = Text(kEdit4);
+    form_.senderName = Text(kEdit5);
+    form_.senderAddress = Text(kEdit6);
+    form_.to = Text(kEdit7);
+    form_.cc = Text(kEdit8);
+    form_.bcc = Text(kEdit9);
+    form_.notifyLogin = Text(kEdNotifyLogin);
+    form_.launchAppActive = Checked(kChkActivateAppLaunch);
+    form_.launchApp = Text(kEdLaunchApp);
+    form_.execAndWait = Checked(kChkExecAndWait);
+    form_.htmlOutputEnabled = Checked(kHTMLCheckBox);
+    form_.htmlOutput = Text(kEdit10);
+}
+
+void TeMailConfig::ApplyBtnClick() {
+    ReadFields();
+    if (const auto refusal = CheckApply(form_)) {
+        dialogs_.Show(refusal->message, "Error", BoxIcon::Error, BoxButtons::Ok, true);
+        if (refusal->field == SettingsField::Port && Trim(form_.port).empty())
+            SetWindowTextW(GetDlgItem(dialog_, kEdit2), L"25");
+        // A field on a hidden tab cannot take the focus.
+        ShowTab(Tab::InternetEmail);
+        SetFocus(GetDlgItem(dialog_, FieldControl(refusal->field)));
+        return;
+    }
+    SettingsApplied_ = true;
+    EndDialog(dialog_, IDOK);
+}
+
+void TeMailConfig::CheckBox1Click() {
+    if (!Checked(kCheckBox1)) ShowTab(Tab::MonitoringFrequency);
+}
+
+void TeMailConfig::RadioButton1Click() {
+    if (Checked(kCheckBox1)) ShowTab(TabForMethod(false));
+}
+
+void TeMailConfig::RadioButton2Click() {
+    if (Checked(kCheckBox1)) ShowTab(TabForMethod(true));
+}
+
+bool TeMailConfig::PageControl1Changing() { return MayLeaveTab(CurrentTab(), Checked(kCheckBox1)); }
+
+void TeMailConfig::ChooseFile(int field, const char* filter) {
+    const std::string current = Text(field);
+    const std::string chosen = files_.ChooseOpenFile({filter, DirectoryPart(current), current});
+    if (!chosen.empty()) SetWindowTextUtf8(GetDlgItem(dialog_, field), chosen);
+}
+
+void TeMailConfig::Button2Click() {
+    SetWindowTextW(GetDlgItem(dialog_, kEdit10), L"");
+    CheckDlgButton(dialog_, kHTMLCheckBox, BST_UNCHECKED);
+}
+
+void TeMailConfig::Button4Click() {
+    CheckDlgButton(dialog_, kChkActivateAppLaunch, BST_UNCHECKED);
+    SetWindowTextW(GetDlgItem(dialog_, kEdLaunchApp), L"");
+}
+
+void TeMailConfig::TestBtnClick() {
+    const HourglassScope hourglass;
+    TNMSMTP& client = *NMSMTP1_;
+    client.Host = Text(kEdit1);
+    const std::string port = Text(kEdit2);
+    const std::optional<int> number = ParseDecimal(port);
+    if (!number) throw AppError("'" + port + "' is not a valid integer value");
+    client.Port = *number;
+    client.UserID = Text(kEdit3);
+    // Every test ends with the connection closed, also after an error, so
+    // that the next one starts clean.
+    try {
+        client.SmtpConnect();
+        TPostMessage& message = client.PostMessage;
+        message.FromName = Text(kEdit5);
+        message.FromAddress = Text(kEdit6);
+        message.Subject = "NT Service Failure Alert";
+        message.ToAddress.push_back(Text(kEdit7));
+        message.ToCarbonCopy.push_back(Text(kEdit8));
+        message.ToBlindCarbonCopy.push_back(Text(kEdit9));
+        message.Body.clear();
+        const std::string body = Text(kMemo1);
+        for (size_t start = 0;;) {
+            const size_t end = body.find("\r\n", start);
+            message.Body.push_back(body.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) break;
+            start = end + 2;
+        }
+        client.SendPost();
+    } catch (...) {
+        client.PostMessage.ToAddress.clear();
+        client.PostMessage.ToCarbonCopy.clear();
+        client.PostMessage.ToBlindCarbonCopy.clear();
+        try {
+            client.SmtpQuit();
+        } catch (const std::exception&) {
+            // The error that ended the test is the one to show.
+        }
+        throw;
+    }
+    client.SmtpQuit();
+}
+
+void TeMailConfig::NMSMTP1Success() {
+    dialogs_.Show("A test e-mail message has bent sent to " + Text(kEdit7) + " " + Text(kEdit8) + " " + Text(kEdit9),
+                  "Information", BoxIcon::Information, BoxButtons::Ok, true);
+}
+
+void TeMailConfig::NMSMTP1ConnectionFailed() {
+    dialogs_.Show("Operation failed ! Please check your parameters.", "Error", BoxIcon::Error, BoxButtons::Ok, true);
+}
+
+void TeMailConfig::NMSMTP1InvalidHost(bool& handled) {
+    handled = false;
+    dialogs_.Show("Invalid SMTP host ! Please check your parameters.", "Error", BoxIcon::Error, BoxButtons::Ok, true);
+}
+
+void TeMailConfig::TestScreenBtnClick() {
+    channels_.SendScreenMessage("This is a test message from Vigilor", Text(kEdNotifyLogin));
+}
+
+void TeMailConfig::btnTestLaunchClick() {
+    const std::string program = Text(kEdLaunchApp);
+    if (Checked(kChkExecAndWait))
+        channels_.RunAndWait(program, kShowNormally);
+    else
+        channels_.ShellLaunch(program, "", DirectoryPart(program), kShowNormally);
+}
+
+INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {
+    // The tab's body is drawn in the window colour; its labels and boxes
+    // sit on it without a grey patch.
+    const int id = GetDlgCtrlID(control);
+    for (const PageControl& page : kPages) {
+        if (page.spec.id != id) continue;
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    return 0;
+}
+
+bool TeMailConfig::OnCommand(HWND dialog, int id, int code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+        case kApplyBtn: ApplyBtnClick(); return true;
+        case kCheckBox1: CheckBox1Click(); return true;
+        case kRadioButton1: RadioButton1Click(); return true;
+        case kRadioButton2: RadioButton2Click(); return true;
+        case kButton1: ChooseFile(kEdit10, kHtmlFilter); return true;
+        case kButton2: Button2Click(); return true;
+        case kButton3: ChooseFile(kEdLaunchApp, kProgramFilter); return true;
+        case kButton4: Button4Click(); return true;
+        case kTestBtn: TestBtnClick(); return true;
+        case kTestScreenBtn: TestScreenBtnClick(); return true;
+        case kBtnTestLaunch: btnTestLaunchClick(); return true;
+        case IDOK: ApplyBtnClick(); return true;  // Enter: the default button
+        default: return ModalDialog::OnCommand(dialog, id, code);
+    }
+}
+
+INT_PTR TeMailConfig::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CTLCOLORSTATIC) return PageColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    if (message != WM_NOTIFY) return 0;
+    const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+    if (header.idFrom != static_cast<UINT_PTR>(kPageControl1)) return 0;
+    if (header.code == TCN_SELCHANGING) {
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, PageControl1Changing() ? FALSE : TRUE);
+        return TRUE;
+    }
+    if (header.code == TCN_SELCHANGE) ShowTab(CurrentTab());
+    return 0;
+}
+
+}  // namespace vigilor

@@ -1,0 +1,227 @@
+#include "maint/ftp_network_win.h"
+
+#include <ws2tcpip.h>
+
+#include "net/host_lookup_win.h"
+#include "platform/handles_win.h"
+#include "platform/message_pump_win.h"
+#include "platform/socket_win.h"
+
+namespace vigilor {
+
+namespace {
+
+// Shared by the network and every socket it made: Cancel ends their waits.
+struct CancelFlag {
+    bool raised = false;
+};
+
+ULONGLONG DeadlineIn(int timeoutMs) {
+    return GetTickCount64() + (timeoutMs > 0 ? static_cast<ULONGLONG>(timeoutMs) : 0);
+}
+
+FtpWait PumpUntil(HANDLE handle, const CancelFlag& cancel, ULONGLONG deadline) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return FtpWait::TimedOut;
+    switch (WaitPumpingMessages(handle, [&cancel] { return cancel.raised; }, static_cast<DWORD>(deadline - now))) {
+        case PumpWait::Signaled: return cancel.raised ? FtpWait::Canceled : FtpWait::Done;
+        case PumpWait::TimedOut: return FtpWait::TimedOut;
+        case PumpWait::Quit: break;
+    }
+    return FtpWait::Canceled;
+}
+
+// Waits until one of the events has happened on the socket; the error code
+// of what happened (0 = none) in *error.
+FtpWait WaitForEvents(SOCKET s, WSAEVENT event, long events, const CancelFlag& cancel, ULONGLONG deadline, int* error) {
+    for (;;) {
+        const FtpWait wait = PumpUntil(event, cancel, deadline);
+        if (wait != FtpWait::Done) return wait;
+        WSANETWORKEVENTS happened{};
+        if (WSAEnumNetworkEvents(s, event, &happened) != 0) return FtpWait::Failed;
+        const long seen = happened.lNetworkEvents & events;
+        if (!seen) continue;
+        *error = 0;
+        for (int bit = 0; bit < FD_MAX_EVENTS; ++bit)
+            if ((seen & (1L << bit)) && happened.iErrorCode[bit] != 0) *error = happened.iErrorCode[bit];
+        return FtpWait::Done;
+    }
+}
+
+std::string AddressText(const sockaddr_in& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    return text;
+}
+
+class WinsockConnection : public FtpConnection {
+public:
+    WinsockConnection(SocketHandle socket, SocketEvent event, std::shared_ptr<const CancelFlag> cancel)
+        : socket_(std::move(socket)), event_(std::move(event)), cancel_(std::move(cancel)) {}
+
+    bool Send(const std::string& bytes, int timeoutMs) override {
+        const ULONGLONG deadline = DeadlineIn(timeoutMs);
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - sent, 64 * 1024));
+            const int n = send(socket_.Get(), bytes.data() + sent, chunk, 0);
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+                continue;
+            }
+            if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+            int error = 0;
+            if (WaitForEvents(socket_.Get(), event_.Get(), FD_WRITE | FD_CLOSE, *cancel_, deadline, &error) !=
+                    FtpWait::Done ||
+                error != 0)
+                return false;
+        }
+        return true;
+    }
+
+    FtpWait Receive(std::string& into, int timeoutMs) override {
+        const ULONGLONG deadline = DeadlineIn(timeoutMs);
+        for (;;) {
+            char buffer[16 * 1024];
+            const int n = recv(socket_.Get(), buffer, sizeof buffer, 0);
+            if (n > 0) {
+                into.append(buffer, static_cast<size_t>(n));
+                return FtpWait::Done;
+            }
+            if (n == 0) return FtpWait::Closed;
+            if (WSAGetLastError() != WSAEWOULDBLOCK) return FtpWait::Failed;
+            int error = 0;
+            const FtpWait wait =
+                WaitForEvents(socket_.Get(), event_.Get(), FD_READ | FD_CLOSE, *cancel_, deadline, &error);
+            if (wait != FtpWait::Done) return wait;
+            // After FD_CLOSE the next recv tells the last data from the end.
+        }
+    }
+
+    std::string LocalAddress() const override {
+        sockaddr_in address{};
+        int size = sizeof address;
+        if (getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &size) != 0) return {};
+        return AddressText(address);
+    }
+
+    std::string PeerAddress() const override {
+        sockaddr_in address{};
+        int size = sizeof address;
+        if (getpeername(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &size) != 0) return {};
+        return AddressText(address);
+    }
+
+private:
+    SocketHandle socket_;
+    SocketEvent event_;
+    std::shared_ptr<const CancelFlag> cancel_;
+};
+
+// A socket of its own event, non-blocking, watching the given events.
+bool Watch(const SocketHandle& s, SocketEvent& event, long events) {
+    event = SocketEvent(WSACreateEvent());
+    return event && WSAEventSelect(s.Get(), event.Get(), events) == 0;
+}
+
+constexpr long kStreamEvents = FD_READ | FD_WRITE | FD_CLOSE;
+
+class WinsockListener : public FtpListener {
+public:
+    WinsockListener(SocketHandle socket, SocketEvent event, int port, std::shared_ptr<const CancelFlag> cancel)
+        : socket_(std::move(socket)), event_(std::move(event)), port_(port), cancel_(std::move(cancel)) {}
+
+    int Port() const override { return port_; }
+
+    FtpWait Accept(int timeoutMs, std::unique_ptr<FtpConnection>& connection) override {
+        const ULONGLONG deadline = DeadlineIn(timeoutMs);
+        for (;;) {
+            SocketHandle accepted(accept(socket_.Get(), nullptr, nullptr));
+            if (accepted) {
+                // The accepted socket inherits the listener's event; it gets its own.
+                SocketEvent event;
+                if (!Watch(accepted, event, kStreamEvents)) return FtpWait::Failed;
+                connection = std::make_unique<WinsockConnection>(std::move(accepted), std::move(event), cancel_);
+                return FtpWait::Done;
+            }
+            if (WSAGetLastError() != WSAEWOULDBLOCK) return FtpWait::Failed;
+            int error = 0;
+            const FtpWait wait = WaitForEvents(socket_.Get(), event_.Get(), FD_ACCEPT, *cancel_, deadline, &error);
+            if (wait != FtpWait::Done) return wait;
+        }
+    }
+
+private:
+    SocketHandle socket_;
+    SocketEvent event_;
+    int port_;
+    std::shared_ptr<const CancelFlag> cancel_;
+};
+
+class WinsockFtpNetwork : public FtpNetwork {
+public:
+    FtpWait LookupHost(const std::string& host, int timeoutMs, std::string& address) override {
+        // The event is shared with the worker, which may outlive this wait.
+        auto done = std::make_shared<KernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!*done) return FtpWait::Failed;
+        HostLookupRequest request(host, [done] { SetEvent(done->Get()); });
+        const FtpWait wait = PumpUntil(done->Get(), *cancel_, DeadlineIn(timeoutMs));
+        if (wait != FtpWait::Done) return wait;
+        const HostLookupOutcome outcome = request.Outcome();
+        if (outcome.error != 0) return FtpWait::Failed;
+        address = outcome.address;
+        return FtpWait::Done;
+    }
+
+    FtpWait Connect(const std::string& address, int port, int timeoutMs,
+                    std::unique_ptr<FtpConnection>& connection) override {
+        if (!session_.Ok()) return FtpWait::Failed;
+        sockaddr_in target{};
+        target.sin_family = AF_INET;
+        target.sin_port = htons(static_cast<u_short>(port));
+        if (inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1 || port <= 0 || port > 65535)
+            return FtpWait::Failed;
+        SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        SocketEvent event;
+        if (!s || !Watch(s, event, FD_CONNECT | kStreamEvents)) return FtpWait::Failed;
+        if (connect(s.Get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) != 0 &&
+            WSAGetLastError() != WSAEWOULDBLOCK)
+            return FtpWait::Failed;
+        int error = 0;
+        const FtpWait wait = WaitForEvents(s.Get(), event.Get(), FD_CONNECT, *cancel_, DeadlineIn(timeoutMs), &error);
+        if (wait != FtpWait::Done) return wait;
+        if (error != 0) return error == WSAETIMEDOUT ? FtpWait::TimedOut : FtpWait::Failed;
+        connection = std::make_unique<WinsockConnection>(std::move(s), std::move(event), cancel_);
+        return FtpWait::Done;
+    }
+
+    std::unique_ptr<FtpListener> Listen(const std::string& localAddress) override {
+        if (!session_.Ok()) return nullptr;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        if (inet_pton(AF_INET, localAddress.c_str(), &address.sin_addr) != 1) return nullptr;
+        SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        SocketEvent event;
+        if (!s || !Watch(s, event, FD_ACCEPT)) return nullptr;
+        int size = sizeof address;
+        if (bind(s.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            listen(s.Get(), 1) != 0 || getsockname(s.Get(), reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return nullptr;
+        return std::make_unique<WinsockListener>(std::move(s), std::move(event), ntohs(address.sin_port), cancel_);
+    }
+
+    void Cancel() override { cancel_->raised = true; }
+    void Rearm() override { cancel_->raised = false; }
+
+private:
+    WinsockSession session_{MAKEWORD(2, 2)};
+    std::shared_ptr<CancelFlag> cancel_ = std::make_shared<CancelFlag>();
+};
+
+}  // namespace
+
+std::unique_ptr<FtpNetwork> MakeWinsockFtpNetwork() { return std::make_unique<WinsockFtpNetwork>(); }
+
+std::unique_ptr<TNMFTP> MakeFtpClient() { return std::make_unique<TNMFTP>(MakeWinsockFtpNetwork()); }
+
+}  // namespace vigilor

@@ -1,0 +1,33 @@
+#pragma once
+// The main window's list of computers: the network's browse list when it
+// answers, else the computers this program knows of; and which of them is
+// the selected computer.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/nt_persistent.h"
+
+namespace vigilor {
+
+struct ComputerList {
+    std::vector<std::string> items;     // each "\\" + name
+    std::optional<size_t> selected;     // the item that is the selected computer
+    std::string browseError;            // why the browse list is missing; empty when it answered
+};
+
+// The browse list in its order, with the first item equal (blanks trimmed,
+// letter case counting) to the selected computer selected. When the browse
+// list fails (it is gone from most networks today): the selected computer,
+// this computer and the computers of the monitored rows, each once.
+ComputerList MakeComputerList(TNTPersistent& network, const std::string& selectedComputer,
+                              const std::string& localComputer, const std::vector<std::string>& monitoredServers);
+
+// The status-bar note that the browse list is missing, and why.
+std::string BrowseListNotice(const std::string& browseError);
+
+// A name typed into the list's box as a computer: blanks trimmed and "\\"
+// put in front when missing; nullopt for nothing but blanks and backslashes.
+std::optional<std::string> TypedComputer(const std::string& text);
+
+}  // namespace vigilor

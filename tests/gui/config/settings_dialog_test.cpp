@@ -1,0 +1,202 @@
+// The settings dialog, driven for real on the main window: its checks, its
+// writes to the real registry, the reload after it, its tabs and its test
+// e-mail to a real SMTP server on the loopback.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+
+#include "app/main_form_ids.h"
+#include "config/settings_dialog_win.h"
+#include "platform/control_table_win.h"
+#include "platform/wide_win.h"
+#include "resources/resource_ids.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/modal_driver_win.h"
+#include "tests/support/wine_paths.h"
+
+namespace vigilor {
+namespace {
+
+using C = TeMailConfig;
+
+class SettingsDialog : public test::FormFixture {
+protected:
+    // Opens the dialog from the main window and hands it to act, which
+    // must close it.
+    void WithDialog(const std::function<void(HWND)>& act) {
+        const auto outcome = test::DriveModal([&] { Command(IDM_SETTINGS); }, act);
+        ASSERT_TRUE(outcome.found);
+        ASSERT_FALSE(outcome.timedOut) << "the dialog stayed open";
+    }
+    static void Type(HWND dialog, int id, const std::string& text) {
+        SetWindowTextW(GetDlgItem(dialog, id), Wide(text).c_str());
+    }
+    static void Press(HWND dialog, int id) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+    static void Tick(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static int Tab(HWND dialog) { return TabCtrl_GetCurSel(GetDlgItem(dialog, C::kPageControl1)); }
+    // A click on a tab's header, as the user makes it.
+    static void ClickTab(HWND dialog, SettingsTab tab) {
+        const HWND tabs = GetDlgItem(dialog, C::kPageControl1);
+        RECT item;
+        TabCtrl_GetItemRect(tabs, static_cast<int>(tab), &item);
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(tabs, WM_LBUTTONUP, 0, at);
+    }
+    static std::string Text(HWND dialog, int id) { return test::DialogItemText(dialog, id); }
+    void FillMail(HWND dialog) {
+        Tick(dialog, C::kRadioButton1);
+        Type(dialog, C::kEdit1, "127.0.0.1");
+        Type(dialog, C::kEdit3, "monitor-host");
+        Type(dialog, C::kEdit5, "Vigilor Monitor");
+        Type(dialog, C::kEdit6, "vigilor@example.org");
+        Type(dialog, C::kEdit7, "ops@example.org");
+    }
+};
+
+TEST_F(SettingsDialog, ApplyChecksTheMailFieldsWithFocusAndPutsThePortBack) {
+    TMainForm& f = Open();
+    WithDialog([&](HWND dialog) {
+        Tick(dialog, C::kRadioButton1);
+        Type(dialog, C::kEdit2, "");
+        Press(dialog, C::kApplyBtn);
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"No SMTP host defined! Please check your parameters."});
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdit1));
+        Type(dialog, C::kEdit1, "127.0.0.1");
+        Press(dialog, C::kApplyBtn);
+        EXPECT_EQ(dialogs.shown.back().text, "No Port defined! Please check your parameters.");
+        EXPECT_EQ(Text(dialog, C::kEdit2), "25");
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdit2));
+        Press(dialog, C::kCancelBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPHost"), std::nullopt) << "Cancel writes nothing";
+    EXPECT_FALSE(f.Settings().notifyByMail) << "the incomplete e-mail settings switched mail off";
+}
+
+TEST_F(SettingsDialog, APortThatIsNoNumberKeepsTheDialogOpenAndWritesNothing) {
+    Open();
+    WithDialog([&](HWND dialog) {
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, "2x");
+        Press(dialog, C::kApplyBtn);
+        EXPECT_EQ(dialogs.shown.back().text, "'2x' is not a valid integer value");
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdit2));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Type(dialog, C::kEdit2, "2525");
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPPort"), "2525") << "five digits fit";
+}
+
+TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open();
+    f.Monitored().Clear();
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kEdit10), "not defined");
+        EXPECT_EQ(Text(dialog, C::kEdScanInterval), "1");
+        EXPECT_EQ(Tab(dialog), 0);
+        Tick(dialog, C::kCheckBox1);  // notification off: no checks
+        SendDlgItemMessageW(dialog, C::kUpDown1, UDM_SETPOS32, 0, 15);
+        Type(dialog, C::kEdit2, "587");
+        Type(dialog, C::kEdit4, "pw");
+        Type(dialog, C::kEdit7, " ops@example.org ");
+        Type(dialog, C::kEdit8, "cc@example.org");
+        Tick(dialog, C::kChkExecAndWait);
+        Press(dialog, C::kApplyBtn);
+    });
+    const std::pair<const char*, std::string> stored[] = {
+        {"NotifybyMail", "0"}, {"ScreenNotify", "1"}, {"ScanInterval", "15"}, {"EMailSMTPPort", "587"},
+        {"EMailSMTPPwd", ScramblePassword("pw")}, {"EMailTo", " ops@example.org "}, {"EMailCc", "cc@example.org"},
+        {"ExecAndWait", "0"}, {"LaunchAppActive", "0"}, {"HTMLOutput", "not defined"}, {"HTMLOutputEnabled", "0"},
+        {"EMailSMTPHost", ""}, {"NotifyLogin", f.Settings().notifyLogin},
+    };
+    for (const auto& [name, value] : stored) EXPECT_EQ(Stored(name), value) << name;
+    EXPECT_EQ(f.HintOf(f.Control(main_form::kGL1)), "Scanning interval - every 15 minutes.");
+    EXPECT_EQ(f.MonitorTimer().Minutes(), 15);
+    EXPECT_EQ(f.Monitored().Count(), 1u) << "the list came back from the store";
+    EXPECT_EQ(f.Settings().emailTo, "ops@example.org");
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    WithDialog([&](HWND dialog) {
+        SendDlgItemMessageW(dialog, C::kUpDown1, UDM_SETPOS32, 0, 1);
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(f.HintOf(f.Control(main_form::kGL1)), "Scanning interval - every minute.");
+}
+
+TEST_F(SettingsDialog, CancelAfterEditsWritesNothingAndReloadsTheList) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("SvcMonitor0", "Spooler");
+    TMainForm& f = Open();
+    f.Monitored().Clear();
+    WithDialog([&](HWND dialog) {
+        Type(dialog, C::kEdit1, "changed.example.org");
+        Tick(dialog, C::kHTMLCheckBox);
+        Press(dialog, C::kCancelBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPHost"), std::nullopt);
+    EXPECT_EQ(Stored("HTMLOutputEnabled"), std::nullopt);
+    EXPECT_EQ(f.Monitored().Count(), 1u);
+}
+
+TEST_F(SettingsDialog, TabsFollowTheSwitchAndTheMethod) {
+    Open();
+    WithDialog([&](HWND dialog) {
+        Tick(dialog, C::kRadioButton1);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::InternetEmail));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, C::kEdit1)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, C::kEdScanInterval)));
+        Tick(dialog, C::kRadioButton2);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::ScreenNotification));
+        Tick(dialog, C::kCheckBox1);  // off
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::MonitoringFrequency));
+        Tick(dialog, C::kRadioButton1);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::MonitoringFrequency)) << "no jump while off";
+        ClickTab(dialog, SettingsTab::ApplicationLaunch);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::ApplicationLaunch)) << "leaving the first tab is free";
+        ClickTab(dialog, SettingsTab::HtmlOutput);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::ApplicationLaunch)) << "but not this one while off";
+        Tick(dialog, C::kCheckBox1);  // on again
+        ClickTab(dialog, SettingsTab::HtmlOutput);
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::HtmlOutput));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, C::kEdit10)));
+        Press(dialog, C::kCancelBtn);
+    });
+}
+
+TEST_F(SettingsDialog, TestMailsArriveTwiceInOneOpening) {
+    const char* folder = std::getenv("VIGILOR_SMTP_SINK");
+    ASSERT_TRUE(folder);
+    const std::string sink = test::WinePath(folder);
+    int before = 0;
+    while (test::FileThere(sink + "\\mail-" + std::to_string(before + 1) + ".txt")) ++before;
+    key.SetText("NotifybyMail", "0");
+    Open();
+    WithDialog([&](HWND dialog) {
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, test::ReadWholeFile(sink + "\\port"));
+        Press(dialog, C::kTestBtn);
+        Press(dialog, C::kTestBtn);
+        Press(dialog, C::kCancelBtn);
+    });
+    const std::string sent = "A test e-mail message has bent sent to ops@example.org  ";
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{sent, sent}));
+    for (int n = before + 1; n <= before + 2; ++n) {
+        const std::string mail = test::ReadWholeFile(sink + "\\mail-" + std::to_string(n) + ".txt");
+        EXPECT_EQ(mail.substr(0, mail.find("\n\n")), "MAIL FROM: vigilor@example.org\nRCPT TO: ops@example.org");
+        EXPECT_NE(mail.find("\r\nCC: \r\nSubject: NT Service Failure Alert\r\n"), std::string::npos) << mail;
+        EXPECT_NE(mail.find("\r\nTHIS IS A TEST MESSAGE SENT BY \r\nVigilor\r\n"), std::string::npos) << mail;
+        EXPECT_EQ(mail.find("Date:"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace vigilor

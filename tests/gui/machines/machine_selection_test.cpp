@@ -1,0 +1,123 @@
+// Choosing the computer on the main window, with Wine's real network layer
+// (which has no browse list, as most networks today) and the real logon
+// dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_form_ids.h"
+#include "net/login_dialog_win.h"
+#include "platform/control_table_win.h"
+#include "platform/system_info_win.h"
+#include "platform/wide_win.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/modal_driver_win.h"
+
+namespace vigilor {
+namespace {
+
+using namespace main_form;
+using D = TLoginDlg;
+
+class MachineSelection : public test::FormFixture {
+protected:
+    std::vector<std::string> ComputerItems() const {
+        const HWND box = form->Control(kCmbName);
+        std::vector<std::string> items;
+        for (int i = 0; i < SendMessageW(box, CB_GETCOUNT, 0, 0); ++i) {
+            std::wstring text(static_cast<size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)), L'\0');
+            SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            items.push_back(Narrow(text));
+        }
+        return items;
+    }
+    // Types a name into the computer box and presses Enter there.
+    void TypeComputer(const std::string& name) {
+        const HWND edit = GetWindow(form->Control(kCmbName), GW_CHILD);
+        SetFocus(edit);
+        SetWindowTextUtf8(form->Control(kCmbName), name);
+        MSG enter{};
+        enter.hwnd = edit;
+        enter.message = WM_KEYDOWN;
+        enter.wParam = VK_RETURN;
+        EXPECT_TRUE(form->PreTranslateMessage(enter));
+        Pump();
+    }
+    static void TypeKeys(HWND dialog, int id, const std::string& keys) {
+        for (char c : keys) SendMessageW(GetDlgItem(dialog, id), WM_CHAR, static_cast<WPARAM>(c), 0);
+    }
+    static bool OkEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, D::kOKBtn)); }
+};
+
+TEST_F(MachineSelection, WithoutABrowseListTheKnownComputersAreOfferedWithoutABox) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("ComputerName", "\\\\SELECTED");
+    key.SetText("MacMonitor0", "\\\\127.0.0.1");
+    key.SetText("SvcMonitor0", "Anything");
+    key.SetText("MacMonitor1", "\\\\selected");
+    SetCursorPos(0, 0);  // away from the window, whose hints share the panel
+    TMainForm& f = Open({"/A"});
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    EXPECT_TRUE(f.IsMonitoring()) << "/A is not held up";
+    const std::string local = "\\\\" + LocalComputerName();
+    EXPECT_EQ(ComputerItems(), (std::vector<std::string>{"\\\\SELECTED", local, "\\\\127.0.0.1"}));
+    EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\SELECTED");
+    EXPECT_NE(f.StatusPanelText(0).find("No network computer list (6118"), std::string::npos) << f.StatusPanelText(0);
+}
+
+TEST_F(MachineSelection, ATypedNameBecomesTheSelectedComputer) {
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    TypeComputer("127.0.0.1");
+    EXPECT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1");
+    const std::string label = WindowText(f.Control(kLabel3));
+    EXPECT_EQ(label.rfind("ALL SERVICES ON  \\\\127.0.0.1  [", 0), 0u) << label;
+    EXPECT_GT(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0);
+    EXPECT_TRUE(dialogs.shown.empty());
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    dialogs.answers = {BoxAnswer::Yes};
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Stored("ComputerName"), "\\\\127.0.0.1") << "saved with the settings";
+}
+
+TEST_F(MachineSelection, TheLogonDialogTakesBothValuesAndKeepsTheUser) {
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    CheckDlgButton(f.Handle(), kLogonCheckBox1, BST_CHECKED);
+    std::string server;
+    const auto outcome = test::DriveModal([&] { TypeComputer("127.0.0.1"); },
+                                          [&](HWND dialog) {
+                                              server = test::DialogItemText(dialog, D::kLabel6);
+                                              EXPECT_EQ(WindowText(dialog), "Logon Parameters");
+                                              EXPECT_FALSE(OkEnabled(dialog));
+                                              TypeKeys(dialog, D::kEdUser, "Admin");
+                                              EXPECT_FALSE(OkEnabled(dialog)) << "the password is still empty";
+                                              TypeKeys(dialog, D::kEdPass, "PaSs");
+                                              EXPECT_TRUE(OkEnabled(dialog));
+                                              test::ClickButton(dialog, D::kOKBtn);
+                                          });
+    ASSERT_TRUE(outcome.found);
+    EXPECT_EQ(server, "\\\\127.0.0.1");
+    EXPECT_EQ(Stored("User"), "admin") << "the user name in lower case";
+    EXPECT_EQ(f.NTPrivilege1().LogonAs().UserName, "admin");
+    EXPECT_EQ(f.NTPrivilege1().LogonAs().Password, "PaSs") << "the password as typed";
+    EXPECT_EQ(f.NTPrivilege1().MachineName(), "\\\\127.0.0.1");
+
+    // Again, for another name of this computer: the stored user is offered
+    // and the password box has the focus; Cancel gives nothing.
+    HWND focus = nullptr;
+    test::DriveModal([&] { TypeComputer("localhost"); },
+                     [&](HWND dialog) {
+                         focus = GetFocus();
+                         EXPECT_EQ(test::DialogItemText(dialog, D::kEdUser), "admin");
+                         test::ClickButton(dialog, D::kCancelBtn);
+                         EXPECT_EQ(focus, GetDlgItem(dialog, D::kEdPass));
+                     });
+    EXPECT_EQ(f.NTPrivilege1().LogonAs().UserName, "");
+    EXPECT_EQ(f.NTPrivilege1().MachineName(), "\\\\localhost");
+    EXPECT_EQ(Stored("User"), "admin");
+}
+
+}  // namespace
+}  // namespace vigilor

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "net/computer_list.h"
+#include "net/logon.h"
+#include "tests/support/memory_store.h"
+#include "tests/unit/fake_network_platform.h"
+
+namespace vigilor {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(ComputerList, TheBrowseListInItsOrderWithTheExactNameSelected) {
+    test::FakeNetworkPlatform net;
+    net.rounds = {{{0, {"alpha", "HOST", "host"}}}};
+    TNTPersistent browser(net);
+    const ComputerList list = MakeComputerList(browser, " \\\\host ", "THISPC", {"\\\\OTHER"});
+    EXPECT_EQ(list.items, (Names{"\\\\alpha", "\\\\HOST", "\\\\host"})) << "only the browse list";
+    EXPECT_EQ(list.selected, 2u) << "letter case counts, blanks do not";
+    EXPECT_TRUE(list.browseError.empty());
+
+    net.rounds = {{{0, {"alpha"}}}};
+    EXPECT_EQ(MakeComputerList(browser, "\\\\gone", "THISPC", {}).selected, std::nullopt);
+}
+
+TEST(ComputerList, WithoutABrowseListTheKnownComputersEachOnce) {
+    test::FakeNetworkPlatform net;
+    net.rounds = {{{6118, {}}}};
+    TNTPersistent browser(net);
+    const ComputerList list =
+        MakeComputerList(browser, "\\\\SRV1", "THISPC", {"\\\\srv1", "\\\\DB", "  ", "\\\\thispc", "\\\\DB", "\\\\WEB"});
+    EXPECT_EQ(list.items, (Names{"\\\\SRV1", "\\\\THISPC", "\\\\DB", "\\\\WEB"}));
+    EXPECT_EQ(list.selected, 0u);
+    EXPECT_FALSE(list.browseError.empty());
+    EXPECT_NE(list.browseError.find("6118"), std::string::npos) << list.browseError;
+}
+
+TEST(ComputerList, TypedNames) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"HOST", "\\\\HOST"}, {"  \\\\host ", "\\\\host"}, {"\\host", "\\\\host"}, {"10.1.2.3", "\\\\10.1.2.3"},
+        {"   ", std::nullopt}, {"\\\\", std::nullopt},
+    };
+    for (const auto& [typed, expected] : cases) EXPECT_EQ(TypedComputer(typed), expected) << typed;
+}
+
+class ScriptedLogon : public LogonDialog {
+public:
+    LogonCredentials answer;
+    std::string askedServer, offeredUser;
+    LogonCredentials Ask(const std::string& server, const std::string& storedUser) override {
+        askedServer = server;
+        offeredUser = storedUser;
+        return answer;
+    }
+};
+
+TEST(Logon, OkConnectsAndKeepsTheUserName) {
+    test::FakeNetworkPlatform net;
+    TNTPrivilege holder(net);
+    test::MemoryStore store;
+    store.values["User"] = "old";
+    ScriptedLogon dialog;
+    dialog.answer = {"admin", "Secret"};
+    Logon("\\\\SRV1", store, dialog, holder);
+    EXPECT_EQ(dialog.askedServer, "\\\\SRV1");
+    EXPECT_EQ(dialog.offeredUser, "old");
+    EXPECT_EQ(store.values["User"], "admin");
+    EXPECT_EQ(net.calls, Names{"add \\\\SRV1\\IPC$ admin Secret"});
+
+    Logon("\\\\srv1", store, dialog, holder);
+    EXPECT_EQ(net.calls.size(), 1u) << "the same computer in other letters: no new connection";
+    EXPECT_EQ(holder.MachineName(), "\\\\SRV1");
+
+    dialog.answer = {"ops", "pw"};
+    Logon("\\\\SRV2", store, dialog, holder);
+    EXPECT_EQ(net.calls, (Names{"add \\\\SRV1\\IPC$ admin Secret", "cancel \\\\SRV1\\IPC$", "add \\\\SRV2\\IPC$ ops pw"}));
+}
+
+TEST(Logon, CancelStoresNothingAndConnectsNothing) {
+    test::FakeNetworkPlatform net;
+    TNTPrivilege holder(net);
+    test::MemoryStore store;
+    ScriptedLogon dialog;
+    dialog.answer = {"", ""};
+    Logon("\\\\SRV1", store, dialog, holder);
+    EXPECT_FALSE(store.Has("User"));
+    EXPECT_TRUE(net.calls.empty());
+    EXPECT_EQ(holder.MachineName(), "\\\\SRV1");
+
+    dialog.answer = {"  ", "x"};
+    Logon("\\\\SRV2", store, dialog, holder);
+    EXPECT_FALSE(store.Has("User")) << "a blank user name is not kept";
+}
+
+}  // namespace
+}  // namespace vigilor

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "config/settings_form.h"
+#include "tests/support/memory_store.h"
+
+namespace vigilor {
+namespace {
+
+// Remembers the order in which values were written.
+class RecordingStore : public test::MemoryStore {
+public:
+    void Write(const std::string& name, const std::string& value) override {
+        order.push_back(name);
+        MemoryStore::Write(name, value);
+    }
+    std::vector<std::string> order;
+};
+
+TEST(SettingsForm, AFirstRunShowsTheDefaultsAndRefreshesMemory) {
+    test::MemoryStore raw;
+    SettingsStore store(raw);
+    ProgramSettings memory;
+    memory.screenNotify = false;
+    memory.emailTo = "old";
+    const SettingsForm form = ReadSettingsForm(store, "alice", memory);
+    EXPECT_TRUE(form.notifyByMail);
+    EXPECT_TRUE(form.screenMethod);
+    EXPECT_EQ(form.scanInterval, 1);
+    EXPECT_EQ(form.port, "25");
+    EXPECT_EQ(form.notifyLogin, "alice");
+    EXPECT_TRUE(form.execAndWait);
+    EXPECT_FALSE(form.launchAppActive);
+    EXPECT_FALSE(form.htmlOutputEnabled);
+    EXPECT_EQ(form.htmlOutput, "not defined");
+    EXPECT_TRUE(memory.screenNotify);
+    EXPECT_EQ(memory.emailTo, "");
+    EXPECT_EQ(memory.notifyLogin, "alice");
+}
+
+TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
+    test::MemoryStore raw;
+    raw.values = {{"EMailSMTPPwd", ScramblePassword("s3cret")}, {"EMailcc", "cc@example.org"},
+                  {"EMailTo", "  ops@example.org "}, {"ScanInterval", "75"}, {"EMailSMTPPort", "x"},
+                  {"ScreenNotify", "0"}};
+    SettingsStore store(raw);
+    ProgramSettings memory;
+    const SettingsForm form = ReadSettingsForm(store, "alice", memory);
+    EXPECT_EQ(form.password, "s3cret");
+    EXPECT_EQ(form.cc, "cc@example.org") << "written as EMailCc, read under either case";
+    EXPECT_EQ(form.to, "  ops@example.org ");
+    EXPECT_EQ(memory.emailTo, "ops@example.org");
+    EXPECT_EQ(form.scanInterval, 1) << "the arrows go from 1 to 60";
+    EXPECT_EQ(form.port, "25");
+    EXPECT_FALSE(form.screenMethod);
+}
+
+SettingsForm CompleteMailForm() {
+    SettingsForm form;
+    form.screenMethod = false;
+    form.smtpHost = "mail.example.org";
+    form.userId = "monitor";
+    form.senderName = "Vigilor";
+    form.senderAddress = "vigilor@example.org";
+    form.to = "ops@example.org";
+    return form;
+}
+
+TEST(SettingsForm, ApplyChecksTheMailFieldsInOrderThenThePort) {
+    struct Case {
+        const char* name;
+        std::function<void(SettingsForm&)> change;
+        std::optional<SettingsField> field;
+        const char* message;
+    } cases[] = {
+        {"complete", [](SettingsForm&) {}, std::nullopt, ""},
+        {"all empty",
+         [](SettingsForm& f) { f = SettingsForm{}; f.screenMethod = false; f.port = ""; },
+         SettingsField::SmtpHost, "No SMTP host defined! Please check your parameters."},
+        {"blank port", [](SettingsForm& f) { f.port = "  "; }, SettingsField::Port,
+         "No Port defined! Please check your parameters."},
+        {"user", [](SettingsForm& f) { f.userId = " "; }, SettingsField::UserId,
+         "No User ID defined! Please check your parameters."},
+        {"sender name", [](SettingsForm& f) { f.senderName = ""; }, SettingsField::SenderName,
+         "No Sender Name defined! Please check your parameters."},
+        {"sender address", [](SettingsForm& f) { f.senderAddress = ""; }, SettingsField::SenderAddress,
+         "No Sender e-mail defined! Please check your parameters."},
+        {"recipient", [](SettingsForm& f) { f.to = "\t"; }, SettingsField::Recipient,
+         "No Recipient (TO) defined! Please check your parameters."},
+        {"screen method skips the mail fields", [](SettingsForm& f) { f.screenMethod = true; f.smtpHost = ""; },
+         std::nullopt, ""},
+        {"notification off skips them", [](SettingsForm& f) { f.notifyByMail = false; f.to = ""; }, std::nullopt,
+         ""},
+        {"port 2525", [](SettingsForm& f) { f.port = "2525"; }, std::nullopt, ""},
+        {"port not a number", [](SettingsForm& f) { f.port = "2x"; }, SettingsField::Port,
+         "'2x' is not a valid integer value"},
+        {"port 0", [](SettingsForm& f) { f.port = "0"; }, SettingsField::Port, "'0' is not a valid integer value"},
+        {"port 65536", [](SettingsForm& f) { f.port = "65536"; }, SettingsField::Port,
+         "'65536' is not a valid integer value"},
+        {"empty port with notification off", [](SettingsForm& f) { f.notifyByMail = false; f.port = ""; },
+         SettingsField::Port, "'' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        SettingsForm form = CompleteMailForm();
+        c.change(form);
+        const auto refusal = CheckApply(form);
+        ASSERT_EQ(refusal.has_value(), c.field.has_value()) << c.name;
+        if (refusal) {
+            EXPECT_EQ(refusal->field, *c.field) << c.name;
+            EXPECT_EQ(refusal->message, c.message) << c.name;
+        }
+    }
+}
+
+TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
+    RecordingStore raw;
+    SettingsStore store(raw);
+    SettingsForm form = CompleteMailForm();
+    form.port = " 2525";
+    form.password = "pw";
+    form.to = " ops@example.org ";
+    form.scanInterval = 15;
+    form.htmlOutput = "not defined";
+    form.execAndWait = false;
+    form.notifyLogin = "bob";
+    ProgramSettings memory;
+    WriteSettingsForm(store, form, memory);
+    EXPECT_EQ(raw.order,
+              (std::vector<std::string>{"ScreenNotify", "NotifyLogin", "HTMLOutput", "HTMLOutputEnabled",
+                                        "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID", "NotifybyMail",
+                                        "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc", "LaunchApp",
+                                        "LaunchAppActive", "ExecAndWait", "EMailLocalName", "EMailLocalAddr",
+                                        "ScanInterval"}));
+    EXPECT_EQ(raw.values["EMailSMTPPort"], "2525");
+    EXPECT_EQ(raw.values["EMailSMTPPwd"], ScramblePassword("pw"));
+    EXPECT_EQ(raw.values["EMailTo"], " ops@example.org ") << "stored untrimmed";
+    EXPECT_EQ(raw.values["ScreenNotify"], "0");
+    EXPECT_EQ(raw.values["ExecAndWait"], "0");
+    EXPECT_EQ(raw.values["HTMLOutput"], "not defined");
+    EXPECT_EQ(raw.values["ScanInterval"], "15");
+    EXPECT_EQ(memory.emailTo, "ops@example.org");
+    EXPECT_EQ(memory.scanInterval, 15);
+    EXPECT_FALSE(memory.screenNotify);
+    EXPECT_EQ(memory.notifyLogin, "bob");
+}
+
+class FakeDialogHost : public SettingsDialogHost {
+public:
+    ProgramSettings settings;
+    test::MemoryStore raw;
+    bool mailComplete = true;
+    std::vector<std::string> steps;
+
+    ProgramSettings& Settings() override { return settings; }
+    std::unique_ptr<KeyValueStore> OpenStore() override {
+        steps.push_back("store");
+        return std::make_unique<Borrowed>(raw);
+    }
+    void SetLightHint() override { steps.push_back("hint " + std::to_string(settings.scanInterval)); }
+    bool MailSettingsComplete() override {
+        steps.push_back("validate");
+        return mailComplete;
+    }
+    void ShowError(const std::string& text) override { steps.push_back("error " + text); }
+    void DisableEmail() override {
+        steps.push_back("mail off");
+        settings.notifyByMail = false;
+    }
+    void LoadSettings() override { steps.push_back("load"); }
+
+private:
+    class Borrowed : public KeyValueStore {
+    public:
+        explicit Borrowed(KeyValueStore& store) : store_(store) {}
+        std::optional<std::string> Read(const std::string& n) override { return store_.Read(n); }
+        void Write(const std::string& n, const std::string& v) override { store_.Write(n, v); }
+        void Remove(const std::string& n) override { store_.Remove(n); }
+
+    private:
+        KeyValueStore& store_;
+    };
+};
+
+TEST(SettingsForm, AfterTheDialogCloses) {
+    const std::string missing = "error Missing e-mail parameters. Please use the settings button to update them.";
+    struct Case {
+        bool applied;
+        bool notifyByMail;
+        bool mailComplete;
+        std::vector<std::string> steps;
+    } cases[] = {
+        {true, true, true, {"store", "hint 5", "validate", "load"}},
+        {true, true, false, {"store", "hint 5", "validate", missing, "mail off"}},
+        {true, false, false, {"store", "hint 5", "load"}},
+        {false, true, true, {"validate", "load"}},
+        {false, true, false, {"validate", missing, "mail off"}},
+        {false, false, true, {"load"}},
+    };
+    for (const Case& c : cases) {
+        FakeDialogHost host;
+        host.settings.notifyByMail = c.notifyByMail;
+        host.mailComplete = c.mailComplete;
+        SettingsForm form = CompleteMailForm();
+        form.notifyByMail = c.notifyByMail;
+        form.scanInterval = 5;
+        SettingsDialogClosed(host, c.applied, form);
+        EXPECT_EQ(host.steps, c.steps) << c.applied << c.notifyByMail << c.mailComplete;
+        EXPECT_EQ(host.raw.Has("ScanInterval"), c.applied) << "Cancel writes nothing";
+    }
+}
+
+TEST(SettingsForm, TabRules) {
+    EXPECT_EQ(TabForMethod(false), SettingsTab::InternetEmail);
+    EXPECT_EQ(TabForMethod(true), SettingsTab::ScreenNotification);
+    for (const SettingsTab tab : {SettingsTab::MonitoringFrequency, SettingsTab::InternetEmail,
+                                  SettingsTab::ScreenNotification, SettingsTab::ApplicationLaunch,
+                                  SettingsTab::HtmlOutput}) {
+        EXPECT_TRUE(MayLeaveTab(tab, true));
+        const bool free = tab == SettingsTab::MonitoringFrequency || tab == SettingsTab::HtmlOutput;
+        EXPECT_EQ(MayLeaveTab(tab, false), free) << static_cast<int>(tab);
+    }
+}
+
+}  // namespace
+}  // namespace vigilor
