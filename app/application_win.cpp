@@ -50,12 +50,21 @@ int RunApplication(const std::vector<std::string>& arguments) {
     TMainForm form({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText, arguments});
     try {
         form.Create();
-        dialogs.SetOwner(form.Handle());
-        form.Show(SW_SHOWNORMAL);
-        RaiseSplash(splash);
     } catch (const std::exception& error) {
+        // Without its window the program can do nothing; running on hidden
+        // would only hold the one-instance lock against every later start.
+        ReportError(nullptr, error.what());
+        return 1;
+    }
+    dialogs.SetOwner(form.Handle());
+    try {
+        form.Show(SW_SHOWNORMAL);
+    } catch (const std::exception& error) {
+        // The window is up: the user can choose another computer or fix
+        // the settings.
         ReportError(form.Handle(), error.what());
     }
+    RaiseSplash(splash);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -233,6 +233,9 @@ void TMainForm::CreateChildren() {
                   {kMemo1, L"EDIT", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 241, 274,
                    ""},
                   font);
+    // The default of about 32 K characters would drop the reports of a long
+    // list silently.
+    SendMessageW(Control(kMemo1), EM_SETLIMITTEXT, 0, 0);
 
     const std::pair<int, int> icons[] = {{kStartBtn, IDI_BTN_START},
                                          {kStopBtn, IDI_BTN_STOP},

@@ -9,6 +9,7 @@ namespace vigilor {
 namespace {
 constexpr unsigned long kSessionCredentialConflict = 1219;
 constexpr unsigned long kMoreData = 234;
+constexpr int kBrowseRoundLimit = 1024;
 }  // namespace
 
 void TNTPersistent::SetMachineName(const std::string& name) {
@@ -41,7 +42,10 @@ void TNTPersistent::Disconnect() {
 std::vector<std::string> TNTPersistent::ServerList(const std::string& server) {
     std::vector<std::string> list;
     unsigned long resume = 0;
+    int rounds = 0;
     do {
+        // A browser that keeps saying "more" must not hold the window.
+        if (++rounds > kBrowseRoundLimit) throw AppError("The network's computer list does not end");
         NetworkPlatform::BrowseRound round = network_.ServerEnum(server, resume);
         if (round.status != 0 && round.status != kMoreData) throw AppError(NetworkErrorText(network_, round.status));
         if (round.names.empty()) break;

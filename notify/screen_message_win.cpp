@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <lm.h>
 
+#include <atomic>
+#include <system_error>
 #include <thread>
 
 #include "platform/system_info_win.h"
@@ -28,13 +30,28 @@ bool IsLocalRecipient(const std::string& recipient) {
                              EqualsIgnoringAsciiCase(name, LocalComputerName()));
 }
 
+std::atomic<int> g_openBoxes{0};
+
 // The box lives on a thread of its own, so that neither the check pass nor
-// the caller waits for the user to read it.
-void ShowMessageWindow(const std::string& message) {
-    std::thread([text = Wide(message)] {
-        MessageBoxW(nullptr, text.c_str(), Wide(kScreenMessageCaption).c_str(),
-                    MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
-    }).detach();
+// the caller waits for the user to read it. An alert every pass to a user
+// who is away must not pile up threads and boxes: beyond a handful still
+// open, a message is not shown. False then.
+bool ShowMessageWindow(const std::string& message) {
+    if (g_openBoxes.fetch_add(1) >= kMaxOpenScreenMessages) {
+        --g_openBoxes;
+        return false;
+    }
+    try {
+        std::thread([text = Wide(message)] {
+            MessageBoxW(nullptr, text.c_str(), Wide(kScreenMessageCaption).c_str(),
+                        MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+            --g_openBoxes;
+        }).detach();
+    } catch (const std::system_error&) {
+        --g_openBoxes;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -42,12 +59,7 @@ void ShowMessageWindow(const std::string& message) {
 bool SendScreenMessage(const std::string& message, const std::string& recipient) {
     if (!IsRunningUnderWine()) return SendNetworkMessage(message, recipient);
     if (!IsLocalRecipient(recipient)) return false;
-    try {
-        ShowMessageWindow(message);
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    return ShowMessageWindow(message);
 }
 
 }  // namespace vigilor

@@ -8,6 +8,8 @@ namespace vigilor {
 
 namespace {
 
+constexpr int kEnumRoundLimit = 4096;
+
 constexpr const char* kManagerActive = "Can not change parameter when CONTROL SERVICE MANAGER is active";
 constexpr const char* kServiceActive = "Can not change parameter when SERVICE is active";
 constexpr size_t kMultiStringBytes = 16384;
@@ -212,7 +214,9 @@ TEnumList TNTService::EnumServices(TEnumStates states, TEnumKinds kinds) {
     std::vector<EnumServiceRecord> all;
     std::uint32_t bufferBytes = kEnumBufferBytes;
     std::uint32_t resume = 0;
-    for (;;) {
+    for (int round = 1;; ++round) {
+        // A manager that keeps saying "more" must not hold the window.
+        if (round > kEnumRoundLimit) throw AppError("The service manager's list of services does not end");
         std::vector<EnumServiceRecord> batch;
         std::uint32_t needed = 0;
         const std::uint32_t resumedFrom = resume;

@@ -18,6 +18,7 @@ public:
         unsigned long resumeAfter = 0;
     };
     std::deque<Round> rounds;
+    bool browseNeverEnds = false;  // every round: a name and "more data"
     std::vector<unsigned long> resumesSeen;
     std::optional<std::string> computerName = std::string("THISPC");
     unsigned long lastError = 0;
@@ -36,6 +37,10 @@ public:
     }
     BrowseRound ServerEnum(const std::string&, unsigned long& resumeHandle) override {
         resumesSeen.push_back(resumeHandle);
+        if (browseNeverEnds) {
+            resumeHandle = 7;
+            return {234, {"AGAIN"}};
+        }
         if (rounds.empty()) return {};
         Round round = rounds.front();
         rounds.pop_front();

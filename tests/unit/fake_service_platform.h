@@ -51,6 +51,7 @@ public:
     unsigned long controlError = 0;
     unsigned long enumError = 0;
     bool enumResumes = true;  // false: like a manager that only reports the size needed
+    bool enumNeverEnds = false;  // every call: one record and "more data", resume handle unchanged
 
     // What was asked.
     std::vector<ManagerCall> managerCalls;
@@ -143,6 +144,12 @@ public:
         records.clear();
         if (!live_.count(manager)) return Fail(6), false;
         if (enumError) return Fail(enumError), false;
+        if (enumNeverEnds) {
+            records.push_back({"Loop", "Loop", {}});
+            resumeHandle = 1;
+            bytesNeeded = 100;
+            return Fail(234), false;
+        }
         const std::vector<EnumServiceRecord> all = Listing();
         size_t index = enumResumes ? resumeHandle : 0;
         std::uint32_t used = 0;

@@ -106,6 +106,21 @@ TEST_F(ConnectionTest, ServerListStopsAtARoundWithoutEntries) {
     EXPECT_EQ(network.resumesSeen.size(), 2u);
 }
 
+TEST_F(ConnectionTest, ABrowserThatNeverEndsItsListIsGivenUp) {
+    network.browseNeverEnds = true;
+    EXPECT_THROW(
+        {
+            try {
+                component.ServerList("");
+            } catch (const AppError& e) {
+                EXPECT_STREQ(e.what(), "The network's computer list does not end");
+                throw;
+            }
+        },
+        AppError);
+    EXPECT_EQ(network.resumesSeen.size(), 1024u);
+}
+
 TEST_F(ConnectionTest, ServerListErrorsCarryTheNetworkText) {
     network.rounds = {{{2102, {}}, 0}};
     try {

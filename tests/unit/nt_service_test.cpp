@@ -329,6 +329,12 @@ TEST_F(EnumerationTest, AnEntryLargerThanAnyBufferEndsInTheMoreDataError) {
     EXPECT_EQ(ErrorOf([&] { service.EnumServices(all, win32); }), "234: message 234\r\n");
 }
 
+TEST_F(EnumerationTest, AManagerThatNeverEndsItsListIsGivenUp) {
+    manager.enumNeverEnds = true;
+    EXPECT_EQ(ErrorOf([&] { service.EnumServices(all, win32); }), "The service manager's list of services does not end");
+    EXPECT_EQ(manager.enumBufferSizes.size(), 4096u);
+}
+
 TEST_F(NTServiceTest, LoadOrderGroupsComeFromTheComputersRegistry) {
     manager.groupBlock = "System Reserved\0Boot Bus Extender\0\0"s;
     service.SetMachineName("\\\\HOST");

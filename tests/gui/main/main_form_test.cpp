@@ -496,6 +496,14 @@ TEST_F(StatusAndAlarms, FailureReportsAreStampedAndSeparated) {
 
 using Settings = FormFixture;
 
+TEST_F(StatusAndAlarms, TheMemoKeepsReportsBeyondThirtyTwoThousandCharacters) {
+    TMainForm& f = Open();
+    const std::string line(99, 'x');
+    for (int i = 0; i < 1000; ++i) f.AppendMemoLine(line + std::to_string(i % 10));
+    EXPECT_EQ(f.MemoText().size(), 1000u * 100 + 999 * 2);
+    EXPECT_TRUE(f.MemoText().ends_with(line + "9"));
+}
+
 TEST_F(Settings, MissingHtmlFolderIsReportedAtStartUp) {
     key.SetText("HTMLOutputEnabled", "1");
     TMainForm& f = Open();

@@ -2,6 +2,8 @@
 // logged-on user, never through the network call that would end the process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/test_alert_host.h"
 
 #include "notify/email_alerts.h"
@@ -51,6 +53,23 @@ TEST(ScreenMessage, AnyoneElseIsRefusedSilently) {
     EXPECT_EQ(FindMessageWindow(0), nullptr);
 }
 
+TEST(ScreenMessage, UnreadMessagesDoNotPileUp) {
+    for (int i = 0; i < kMaxOpenScreenMessages; ++i)
+        EXPECT_TRUE(SendScreenMessage("unread " + std::to_string(i), CurrentUserName())) << i;
+    EXPECT_FALSE(SendScreenMessage("one too many", CurrentUserName()));
+    std::vector<std::string> read;
+    for (int i = 0; i < kMaxOpenScreenMessages; ++i) read.push_back(TakeMessage());
+    std::sort(read.begin(), read.end());
+    EXPECT_EQ(read.front(), "unread 0");
+    EXPECT_EQ(read.back(), "unread " + std::to_string(kMaxOpenScreenMessages - 1));
+    EXPECT_EQ(FindMessageWindow(0), nullptr);
+    // Each box read frees its place once its thread has ended.
+    const ULONGLONG until = GetTickCount64() + 20000;
+    bool shown = false;
+    while (!(shown = SendScreenMessage("after reading", CurrentUserName())) && GetTickCount64() < until) Sleep(20);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(TakeMessage(), "after reading");
+}
 
 TEST(ScreenMessage, FailureAlertReachesTheUserThroughTheRealChannels) {
     test::TestAlertHost host;
