@@ -1,5 +1,6 @@
 #include "config/settings.h"
 
+#include "config/row_journal.h"
 #include "platform/text.h"
 
 namespace vigilor {
@@ -25,6 +26,33 @@ void CheckHtmlOutput(SettingsStore& store, SettingsHost& host, ProgramSettings& 
     settings.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
 }
 
+// Rows first, then the slots above the last row: at no moment is the
+// stored list erased.
+void WriteRows(SettingsStore& store, const std::vector<std::string>& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const auto row = MonitoredService::FromRow(rows[i]);
+        store.WriteString(Slot("MacMonitor", i), row.server);
+        store.WriteString(Slot("SvcMonitor", i), row.service);
+        store.WriteString(Slot("Autorestart", i), row.autoRestart);
+        store.WriteString(Slot("EMail", i), row.email);
+    }
+    for (size_t n = rows.size(); n < kStoredRows; ++n) {
+        store.Remove(Slot("MacMonitor", n));
+        store.Remove(Slot("SvcMonitor", n));
+        store.Remove(Slot("Autorestart", n));
+        store.Remove(Slot("Email", n));
+    }
+}
+
+// A save that was cut short left its journal: its rows are written now.
+// A journal that cannot be read was never finished; the rows stand.
+void FinishInterruptedSave(SettingsStore& store) {
+    const std::string journal = store.ReadString(kRowJournalValue, "");
+    if (journal.empty()) return;
+    if (const auto rows = ParseRowJournal(journal)) WriteRows(store, *rows);
+    store.Remove(kRowJournalValue);
+}
+
 int ReadScanInterval(SettingsStore& store) {
     const int minutes = store.ReadInteger("ScanInterval", 1);
     // Anything outside the offered range would stall or flood the timer.
@@ -46,6 +74,7 @@ std::string ScramblePassword(const std::string& text) {
 }
 
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list) {
+    FinishInterruptedSave(store);
     list.Clear();
     CheckHtmlOutput(store, host, settings);
 
@@ -78,22 +107,11 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
 void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list) {
     store.WriteString("ComputerName", settings.selectedComputer);
 
-    // Rows first, then the slots above the last row: at no moment is the
-    // stored list erased.
-    const auto& rows = list.Rows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto row = MonitoredService::FromRow(rows[i]);
-        store.WriteString(Slot("MacMonitor", i), row.server);
-        store.WriteString(Slot("SvcMonitor", i), row.service);
-        store.WriteString(Slot("Autorestart", i), row.autoRestart);
-        store.WriteString(Slot("EMail", i), row.email);
-    }
-    for (size_t n = rows.size(); n < kStoredRows; ++n) {
-        store.Remove(Slot("MacMonitor", n));
-        store.Remove(Slot("SvcMonitor", n));
-        store.Remove(Slot("Autorestart", n));
-        store.Remove(Slot("Email", n));
-    }
+    // The journal first: a save cut short anywhere after it is finished by
+    // the next load, so the stored list is always the old or the new one.
+    store.WriteString(kRowJournalValue, RowJournalText(list.Rows()));
+    WriteRows(store, list.Rows());
+    store.Remove(kRowJournalValue);
 
     for (size_t c = 0; c < settings.columnWidths.size(); ++c)
         store.WriteInteger(Slot("colWidth", c), settings.columnWidths[c]);

@@ -154,6 +154,79 @@ TEST(SettingsSaveFailure, AFailedWriteLosesNoStoredRow) {
     for (int i = 1; i < 5; ++i) EXPECT_TRUE(store.Has("MacMonitor" + std::to_string(i)));
 }
 
+// A store that breaks off (as at a crash) at its n-th change.
+class CrashingStore : public test::MemoryStore {
+public:
+    void Write(const std::string& name, const std::string& value) override {
+        Change();
+        MemoryStore::Write(name, value);
+    }
+    void Remove(const std::string& name) override {
+        Change();
+        MemoryStore::Remove(name);
+    }
+    int crashAt = -1;
+    int changes = 0;
+
+private:
+    void Change() {
+        if (changes++ == crashAt) throw AppError("crash");
+    }
+};
+
+TEST(SettingsSaveFailure, ASaveCutShortAnywhereLeavesTheOldListOrTheNew) {
+    std::vector<std::string> oldRows, newRows;
+    for (int i = 0; i < 6; ++i)
+        oldRows.push_back("\\\\OLD" + std::to_string(i) + "\tSvc" + std::to_string(i) + "\tNo\tYes");
+    newRows = oldRows;
+    newRows.erase(newRows.begin() + 1);  // a Remove shifts the rows after it
+    newRows.push_back("\\\\ZNEW\tAdded\tYes\tNo");  // sorts last, as the load sorts
+    FakeHost host;
+    ProgramSettings settings;
+    int total = 0;
+    for (int crashAt = 0;; ++crashAt) {
+        CrashingStore store;
+        SettingsStore typed(store);
+        MonitoredList list;
+        for (const auto& row : oldRows) list.AppendUnsorted(row);
+        SaveSettings(typed, settings, list);
+        list.Clear();
+        for (const auto& row : newRows) list.AppendUnsorted(row);
+        store.changes = 0;
+        store.crashAt = crashAt;
+        bool crashed = false;
+        try {
+            SaveSettings(typed, settings, list);
+        } catch (const AppError&) {
+            crashed = true;
+        }
+        store.crashAt = -1;
+        MonitoredList loaded;
+        LoadSettings(typed, host, settings, loaded);
+        EXPECT_TRUE(loaded.Rows() == oldRows || loaded.Rows() == newRows) << "cut at change " << crashAt;
+        EXPECT_FALSE(store.Has("MonitorListJournal"));
+        if (!crashed) break;
+        ++total;
+    }
+    EXPECT_GT(total, 30) << "every change of the save was a place to cut";
+}
+
+TEST(SettingsSaveFailure, AJournalThatCannotBeReadLeavesTheRows) {
+    test::MemoryStore store;
+    store.values["MacMonitor0"] = "\\KEPT";
+    for (const char* journal : {"rows-v1 2:1:a", "nonsense", "rows-v1 99999999999:", "rows-v1 1:3:abc3:def2:No2:No!"}) {
+        store.values["MonitorListJournal"] = journal;
+        SettingsStore typed(store);
+        FakeHost host;
+        ProgramSettings settings;
+        MonitoredList list;
+        LoadSettings(typed, host, settings, list);
+        ASSERT_EQ(list.Count(), 1u) << journal;
+        EXPECT_EQ(list.At(0).server, "\\KEPT");
+        EXPECT_FALSE(store.Has("MonitorListJournal"));
+    }
+}
+
 TEST_F(SettingsTest, SavedValuesAndTheirTextForms) {
     ProgramSettings s;
     s.selectedComputer = "\\\\SERVER1";
