@@ -277,5 +277,44 @@ TEST_F(MonitoringEndToEnd, TheMinuteTimerRunsPassesAndAFailedPassDoesNotEndMonit
     EXPECT_EQ(dialogs.shown[0].text, "Cannot create file " + page);
 }
 
+TEST_F(MonitoringEndToEnd, AHostileRegistryStillGivesAPassAValidPageAndASave) {
+    const DWORD number = 7;
+    key.SetRaw("ScanInterval", REG_DWORD, &number, sizeof number);
+    key.SetRaw("NotifybyMail", REG_BINARY, "\x01\x02", 2);
+    key.SetText("ScreenNotify", "not a number");
+    key.SetText("colWidth0", std::string(5000, '9'));
+    key.SetText("NotifyLogin", std::string(1 << 20, 'u'));
+    key.SetText("EMailTo", std::string(100000, '<'));
+    key.SetText("ComputerName", "\\127.0.0.1\r\n<&>");
+    const std::wstring withNul = L"Svc\0after the NUL";
+    for (int n = 0; n < 10000; ++n) {
+        const std::string slot = std::to_string(n);
+        key.SetText("MacMonitor" + slot, kLoopback);
+        if (n % 4 == 0) key.SetText("SvcMonitor" + slot, "Name " + slot + " <b>&\r\nline two\t\"q\"");
+        if (n % 4 == 1) key.SetRaw("SvcMonitor" + slot, REG_SZ, withNul.c_str(), (DWORD)(withNul.size() + 1) * 2);
+        if (n % 4 == 2) key.SetRaw("SvcMonitor" + slot, REG_DWORD, &number, sizeof number);
+        if (n % 4 == 3) key.SetText("SvcMonitor" + slot, std::string(70000, 'S'));
+        key.SetText("Autorestart" + slot, n % 2 ? "YES\r\n" : "");
+    }
+    key.SetText("NotifybyMail", "0");  // no mail to the recipient of "<"s
+    TMainForm& f = Open();
+    ASSERT_EQ(f.Monitored().Count(), 100u) << "slots 0 to 99";
+    Command(IDM_FORCE_CHECK);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+
+    const std::string text = test::ReadWholeFile(page);
+    const std::vector<std::string> lines = PageLines();
+    ASSERT_EQ(lines.size(), 13u + 100 * 9 + 7) << "one entry a line, whatever the names hold";
+    EXPECT_EQ(lines.back(), "</p></small></body></html>");
+    EXPECT_EQ(text.find("<b>"), std::string::npos) << "no tag from a name";
+    // A tab ends the field, as in every row of the list.
+    EXPECT_NE(text.find("&lt;b&gt;&amp;&#13;&#10;line two</font></td>"), std::string::npos);
+
+    dialogs.answers = {BoxAnswer::Yes};
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Stored("MacMonitor0"), kLoopback);
+    EXPECT_EQ(Stored("MonitorListJournal"), std::nullopt) << "the save was finished";
+}
+
 }  // namespace
 }  // namespace vigilor
