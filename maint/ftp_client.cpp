@@ -356,9 +356,10 @@ void TNMFTP::Transfer(Mode mode, const std::string& remote, FtpSink& sink) {
             case FtpWait::Canceled: throw WaitCanceled{};
             default:
                 // Nothing came: hear the server out on this retrieve, then
-                // go passive.
+                // go passive. Final replies only: preliminary ones could come
+                // for ever.
                 listener_.reset();
-                while (owed_ > 0) ReadReply();
+                while (owed_ > 0) ReadFinalReply();
                 throw DataPathFailed{};
         }
         listener_.reset();
@@ -393,11 +394,12 @@ void TNMFTP::ReceiveData(FtpSink& sink) {
 bool TNMFTP::SettleAfterTransfer() {
     // The server answers a retrieve whose data connection we closed (426,
     // or 226 when it had sent everything); read what it still owes so that
-    // the next command's reply is its own.
+    // the next command's reply is its own. Each owed reply may be preceded
+    // by a few preliminary ones, but not by any number of them.
     if (!control_ || closeRequested_) return false;
     network_->Rearm();
     try {
-        while (owed_ > 0) ReadReply();
+        while (owed_ > 0) ReadFinalReply();
         return true;
     } catch (const ControlLost& lost) {
         Raise(OnError, lost.number, lost.text);

@@ -7,9 +7,13 @@
 namespace vigilor {
 
 bool MonitoredList::Add(const std::string& machine, const std::string& service) {
+    // Compared as the row holds them, so that a name with a tab is found.
+    std::string added = MonitoredService{machine, service, "No", "No"}.ToRow();
+    const std::string addedMachine = FieldOf(added, kServerColumn);
+    const std::string addedService = FieldOf(added, kServiceColumn);
     for (const auto& row : rows_)
-        if (FieldOf(row, kServerColumn) == machine && FieldOf(row, kServiceColumn) == service) return false;
-    rows_.push_back(MonitoredService{machine, service, "No", "No"}.ToRow());
+        if (FieldOf(row, kServerColumn) == addedMachine && FieldOf(row, kServiceColumn) == addedService) return false;
+    rows_.push_back(std::move(added));
     Sort();
     return true;
 }

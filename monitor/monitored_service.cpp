@@ -22,6 +22,20 @@ MonitoredService MonitoredService::FromRow(std::string_view row) {
             FieldOf(row, kEmailColumn)};
 }
 
-std::string MonitoredService::ToRow() const { return server + '\t' + service + '\t' + autoRestart + '\t' + email; }
+namespace {
+
+// A tab inside a field (a service may be named with one, a stored value may
+// hold one) would shift every field after it: it is written as a blank.
+std::string AsField(std::string text) {
+    for (char& c : text)
+        if (c == '\t') c = ' ';
+    return text;
+}
+
+}  // namespace
+
+std::string MonitoredService::ToRow() const {
+    return AsField(server) + '\t' + AsField(service) + '\t' + AsField(autoRestart) + '\t' + AsField(email);
+}
 
 }  // namespace vigilor

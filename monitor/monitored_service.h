@@ -19,6 +19,7 @@ struct MonitoredService {
     std::string email = "No";
 
     static MonitoredService FromRow(std::string_view row);
+    // The fields joined by tabs; a tab inside a field becomes a blank.
     std::string ToRow() const;
     bool AutoRestartOn() const { return FlagIsOn(autoRestart); }
     bool EmailOn() const { return FlagIsOn(email); }

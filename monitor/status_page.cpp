@@ -21,7 +21,8 @@ std::string HtmlText(std::string_view utf8) {
             case '>': out += "&gt;"; break;
             case '"': out += "&quot;"; break;
             default:
-                if (c < 0x20 || c >= 0x80) {
+                // DEL (0x7F) is a control character too.
+                if (c < 0x20 || c >= 0x7F) {
                     out += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
                 } else {
                     out += static_cast<char>(c);

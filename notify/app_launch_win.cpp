@@ -9,12 +9,6 @@
 
 namespace vigilor {
 
-std::string QuotedCommandLine(const std::string& commandLine) {
-    const bool quoted = !commandLine.empty() && commandLine.front() == '"';
-    if (quoted || commandLine.find_first_of(" \t") == std::string::npos) return commandLine;
-    return "\"" + commandLine + "\"";
-}
-
 int RunAndWait(const std::string& commandLine, int showMode) {
     if (commandLine.size() > kMaxRunCommandLine) return -1;
     const std::wstring line = Wide(QuotedCommandLine(commandLine));

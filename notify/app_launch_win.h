@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "notify/app_launch.h"
+
 namespace vigilor {
 
 constexpr size_t kMaxRunCommandLine = 512;
@@ -19,8 +21,5 @@ int RunAndWait(const std::string& commandLine, int showMode);
 // reported. Texts longer than kMaxShellText are not launched.
 void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
                  int showMode);
-
-// The command line RunAndWait hands to the system.
-std::string QuotedCommandLine(const std::string& commandLine);
 
 }  // namespace vigilor

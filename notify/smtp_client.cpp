@@ -1,11 +1,21 @@
 #include "notify/smtp_client.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "net/ipv4_address.h"
 #include "platform/app_error.h"
 
 namespace vigilor {
 
 namespace {
+
+// The connection itself failed (no reply in time, closed, garbled): no
+// further command can go over it, not even QUIT.
+class BrokenConnection : public AppError {
+public:
+    using AppError::AppError;
+};
 
 // Marks the client busy for one operation; a nested call (from a handler
 // run while the socket waits) does nothing.
@@ -82,7 +92,7 @@ void TNMSMTP::SmtpConnect() {
             throw AppError(greeting);
         }
         for (bool firstRefusal = true;; firstRefusal = false) {
-            Command("HELO " + UserID, true);
+            Command("HELO " + WithoutLineBreaks(UserID), true);
             if (replyNumber_ < 300) return;
             if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
                 QuitQuietly();
@@ -99,20 +109,37 @@ void TNMSMTP::SmtpConnect() {
 void TNMSMTP::SendPost() {
     BusyScope busy(busy_);
     if (!busy.Entered()) return;
+    if (!socket_->IsOpen()) throw AppError("Not Connected");
+    // Nothing may stay open after an error: the alert that called us does
+    // not reach its quit, and the next one could not connect.
+    try {
+        Transmit();
+    } catch (const BrokenConnection&) {
+        socket_->Close();
+        throw;
+    } catch (...) {
+        QuitQuietly();
+        throw;
+    }
+}
+
+void TNMSMTP::Transmit() {
     const std::vector<std::string> header = HeaderLines(PostMessage);
     const std::string body = BodyText(PostMessage.Body);
-    if (!socket_->IsOpen()) throw AppError("Not Connected");
-    if (PostMessage.FromAddress.empty() ||
+    // Line breaks in the envelope values are dropped, as in the header: they
+    // would send commands of their own.
+    const std::string from = WithoutLineBreaks(PostMessage.FromAddress);
+    if (from.empty() ||
         (PostMessage.ToAddress.empty() && PostMessage.ToCarbonCopy.empty() && PostMessage.ToBlindCarbonCopy.empty()))
         throw AppError("Incomplete Header");
 
     Command("RSET", false);
     RaiseIfAtLeast(400);
-    Command("MAIL FROM:<" + PostMessage.FromAddress + ">", false);
+    Command("MAIL FROM:<" + from + ">", false);
     RaiseIfAtLeast(400);
     for (const auto* list : {&PostMessage.ToAddress, &PostMessage.ToCarbonCopy, &PostMessage.ToBlindCarbonCopy}) {
         for (const auto& entry : *list) {
-            const std::string address = ExtractAddress(entry);
+            const std::string address = WithoutLineBreaks(ExtractAddress(entry));
             if (address.empty()) continue;
             Command("RCPT TO:<" + address + ">", false);
             if (replyNumber_ > 300) Raise(OnRecipientNotFound);
@@ -124,7 +151,7 @@ void TNMSMTP::SendPost() {
     std::string data;
     for (const auto& line : header) data += line + "\r\n";
     data += "\r\n\r\n" + body;
-    if (!socket_->Send(data, TimeOut)) throw AppError("Connection Failed");
+    if (!socket_->Send(data, TimeOut)) throw BrokenConnection("Connection Failed");
     Command(".", false);
     if (replyNumber_ >= 400) {
         Raise(OnFailure);
@@ -166,34 +193,46 @@ void TNMSMTP::QuitQuietly() {
 }
 
 void TNMSMTP::Command(const std::string& text, bool multiLine) {
-    if (!socket_->Send(text + "\r\n", TimeOut)) throw AppError("Connection Failed");
+    if (!socket_->Send(text + "\r\n", TimeOut)) throw BrokenConnection("Connection Failed");
     ReadReply(multiLine);
 }
 
 void TNMSMTP::ReadReply(bool multiLine) {
-    replyLine_ = ReadLine();
+    // One deadline and one byte budget for all lines of the reply, so that
+    // neither a trickle nor endless continuation lines can hold the client.
+    const long long deadline = socket_->ClockMs() + TimeOut;
+    size_t budget = kMaxReplyBytes;
+    replyLine_ = ReadLine(deadline, budget);
     replyNumber_ = ReplyNumberOf(replyLine_);
     if (!multiLine) return;
     auto continues = [](const std::string& line) {
         return (!line.empty() && line[0] == ' ') || (line.size() >= 4 && line[3] == '-');
     };
-    while (continues(replyLine_)) replyLine_ = ReadLine();
+    for (int lines = 1; continues(replyLine_); ++lines) {
+        if (lines == kMaxReplyLines) throw BrokenConnection("Invalid server reply: too many lines");
+        replyLine_ = ReadLine(deadline, budget);
+    }
 }
 
-std::string TNMSMTP::ReadLine() {
+std::string TNMSMTP::ReadLine(long long deadline, size_t& budget) {
     for (;;) {
         const size_t end = received_.find('\n');
         if (end != std::string::npos) {
+            if (end > kMaxReplyLine) throw BrokenConnection("Invalid server reply: line too long");
+            if (end + 1 > budget) throw BrokenConnection("Invalid server reply: too long");
+            budget -= end + 1;
             std::string line = received_.substr(0, end + 1);
             received_.erase(0, end + 1);
             return WithoutLineEnd(line);
         }
-        if (received_.size() > kMaxReplyLine) throw AppError("Invalid server reply: line too long");
-        switch (socket_->Receive(received_, TimeOut)) {
+        if (received_.size() > kMaxReplyLine) throw BrokenConnection("Invalid server reply: line too long");
+        const long long left = deadline - socket_->ClockMs();
+        if (left <= 0) throw BrokenConnection("Server reply Timed out");
+        switch (socket_->Receive(received_, static_cast<int>(std::min<long long>(left, INT_MAX)))) {
             case WaitOutcome::Done: break;
-            case WaitOutcome::TimedOut: throw AppError("Server reply Timed out");
+            case WaitOutcome::TimedOut: throw BrokenConnection("Server reply Timed out");
             case WaitOutcome::Canceled:
-            case WaitOutcome::Failed: throw AppError("Connection closed by server");
+            case WaitOutcome::Failed: throw BrokenConnection("Connection closed by server");
         }
     }
 }

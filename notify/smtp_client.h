@@ -1,6 +1,8 @@
 #pragma once
 // TNMSMTP: one plain-text message at a time to one SMTP server, over a
-// socket given from outside. Every wait is bounded by TimeOut.
+// socket given from outside. Every wait is bounded by TimeOut, and every
+// reply as a whole in time, bytes and lines.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,19 +37,28 @@ public:
     // the connection was closed or broken.
     virtual WaitOutcome Receive(std::string& into, int timeoutMs) = 0;
     virtual void Close() = 0;
+    // A steady clock in milliseconds, the one the waits above pass on.
+    virtual long long ClockMs() {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 class TNMSMTP {
 public:
     static constexpr int kDefaultTimeOut = 30000;
     static constexpr size_t kMaxReplyLine = 4096;
+    // A reply of more lines or bytes is no answer an honest server gives.
+    static constexpr int kMaxReplyLines = 1000;
+    static constexpr size_t kMaxReplyBytes = 64 * 1024;
 
     explicit TNMSMTP(std::unique_ptr<SmtpSocket> socket);
 
     std::string Host;
     int Port = 25;
     std::string UserID;
-    // Milliseconds for the look-up, the connect and each reply.
+    // Milliseconds for the look-up, the connect, each send and each reply
+    // (all of its lines).
     int TimeOut = kDefaultTimeOut;
     TPostMessage PostMessage;
 
@@ -59,6 +70,8 @@ public:
     std::function<void(bool& handled)> OnAuthenticationFailed;
 
     void SmtpConnect();
+    // Any error leaves the client disconnected: after a refusal it quits,
+    // after a broken connection it closes the socket.
     void SendPost();
     void SmtpQuit();
 
@@ -70,7 +83,9 @@ private:
     std::string ResolveHost();
     void Command(const std::string& text, bool multiLine);
     void ReadReply(bool multiLine);
-    std::string ReadLine();
+    // One line of the reply due by the deadline, taken from its byte budget.
+    std::string ReadLine(long long deadline, size_t& budget);
+    void Transmit();
     void RaiseIfAtLeast(int limit);
     void Quit();
     void QuitQuietly();

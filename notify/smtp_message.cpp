@@ -10,13 +10,6 @@ bool BodyIsAscii(const std::vector<std::string>& body) {
     return std::all_of(body.begin(), body.end(), [](const std::string& line) { return IsAscii(line); });
 }
 
-std::string WithoutLineBreaks(const std::string& value) {
-    std::string out;
-    for (char c : value)
-        if (c != '\r' && c != '\n') out += c;
-    return out;
-}
-
 std::string Base64(const std::string& bytes) {
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
@@ -104,6 +97,13 @@ std::vector<std::string> QuotedPrintable(const std::string& line) {
 
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string WithoutLineBreaks(const std::string& value) {
+    std::string out;
+    for (char c : value)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
 }
 
 std::string ExtractAddress(const std::string& entry) {

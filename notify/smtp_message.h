@@ -36,4 +36,8 @@ std::string BodyText(const std::vector<std::string>& body);
 
 bool IsAscii(const std::string& text);
 
+// The value without any CR or LF, as every header value and every command
+// argument is sent: a value cannot start a line of its own.
+std::string WithoutLineBreaks(const std::string& value);
+
 }  // namespace vigilor

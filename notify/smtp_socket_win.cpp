@@ -21,6 +21,8 @@ WaitOutcome FromPump(PumpWait wait) {
 
 DWORD Milliseconds(int timeoutMs) { return timeoutMs > 0 ? static_cast<DWORD>(timeoutMs) : 0; }
 
+ULONGLONG DeadlineAfter(int timeoutMs) { return GetTickCount64() + Milliseconds(timeoutMs); }
+
 }  // namespace
 
 WinsockSmtpSocket::WinsockSmtpSocket() : event_(WSACreateEvent()) {}
@@ -59,7 +61,7 @@ WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int
         return WaitOutcome::Failed;
     }
     int error = 0;
-    WaitOutcome outcome = WaitFor(FD_CONNECT, timeoutMs, &error);
+    WaitOutcome outcome = WaitFor(FD_CONNECT, DeadlineAfter(timeoutMs), &error);
     if (outcome == WaitOutcome::Done && error != 0)
         outcome = error == WSAETIMEDOUT ? WaitOutcome::TimedOut : WaitOutcome::Failed;
     if (outcome != WaitOutcome::Done) Close();
@@ -67,6 +69,9 @@ WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int
 }
 
 bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
+    // One deadline for all of the bytes: a peer that takes them slowly
+    // cannot stretch the send.
+    const ULONGLONG deadline = DeadlineAfter(timeoutMs);
     size_t sent = 0;
     while (socket_ && sent < bytes.size()) {
         const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - sent, 64 * 1024));
@@ -77,12 +82,13 @@ bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
         }
         if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
         int error = 0;
-        if (WaitFor(FD_WRITE | FD_CLOSE, timeoutMs, &error) != WaitOutcome::Done || error != 0) return false;
+        if (WaitFor(FD_WRITE | FD_CLOSE, deadline, &error) != WaitOutcome::Done || error != 0) return false;
     }
     return sent == bytes.size();
 }
 
 WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
+    const ULONGLONG deadline = DeadlineAfter(timeoutMs);
     for (;;) {
         if (!socket_) return WaitOutcome::Failed;
         char buffer[4096];
@@ -93,7 +99,7 @@ WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
         }
         if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return WaitOutcome::Failed;
         int error = 0;
-        const WaitOutcome outcome = WaitFor(FD_READ | FD_CLOSE, timeoutMs, &error);
+        const WaitOutcome outcome = WaitFor(FD_READ | FD_CLOSE, deadline, &error);
         if (outcome != WaitOutcome::Done) return outcome;
         // After FD_CLOSE the next recv tells data from the end.
     }
@@ -101,8 +107,7 @@ WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
 
 void WinsockSmtpSocket::Close() { socket_.Reset(); }
 
-WaitOutcome WinsockSmtpSocket::WaitFor(long events, int timeoutMs, int* error) {
-    const ULONGLONG deadline = GetTickCount64() + Milliseconds(timeoutMs);
+WaitOutcome WinsockSmtpSocket::WaitFor(long events, ULONGLONG deadline, int* error) {
     for (;;) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return WaitOutcome::TimedOut;

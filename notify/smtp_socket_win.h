@@ -18,11 +18,12 @@ public:
     bool Send(const std::string& bytes, int timeoutMs) override;
     WaitOutcome Receive(std::string& into, int timeoutMs) override;
     void Close() override;
+    long long ClockMs() override { return static_cast<long long>(GetTickCount64()); }
 
 private:
-    // Waits until one of the events happened on the socket; its error code
-    // (0 = none) in *error.
-    WaitOutcome WaitFor(long events, int timeoutMs, int* error);
+    // Waits until one of the events happened on the socket, at the latest
+    // until the deadline (GetTickCount64); its error code (0 = none) in *error.
+    WaitOutcome WaitFor(long events, ULONGLONG deadline, int* error);
 
     WinsockSession session_{MAKEWORD(2, 2)};
     SocketHandle socket_;

@@ -1,7 +1,9 @@
 #pragma once
 // A fake SMTP server behind the client's socket interface: the greeting,
 // then one scripted reply per command line; a command with no reply left
-// fails to send. Receiving with nothing pending is a time-out.
+// fails to send. Receiving with nothing pending is a time-out, or a close
+// by the server with hangsUp. Time is a clock of its own that only the
+// waits move on: no test waits for real.
 #include <algorithm>
 #include <deque>
 #include <string>
@@ -25,6 +27,11 @@ public:
 
     WaitOutcome lookup = WaitOutcome::Done;
     WaitOutcome connect = WaitOutcome::Done;
+    bool hangsUp = false;
+    // How the bytes come: so many at a time, each piece after so long.
+    size_t bytesPerReceive = 5;
+    int msPerReceive = 0;
+    long long clock = 0;
 
     WaitOutcome LookupHost(const std::string& host, int, std::string& address) override {
         log_.lookups.push_back(host);
@@ -51,13 +58,16 @@ public:
         if (bytes == "DATA\r\n") inData_ = true;
         return true;
     }
-    WaitOutcome Receive(std::string& into, int) override {
-        if (pending_.empty()) {
+    WaitOutcome Receive(std::string& into, int timeoutMs) override {
+        if (pending_.empty() && hangsUp) return WaitOutcome::Failed;
+        if (pending_.empty() || msPerReceive > timeoutMs) {
+            clock += timeoutMs;
             ++log_.timeOuts;
             return WaitOutcome::TimedOut;
         }
         // Dribble the bytes in small pieces, as a network does.
-        const size_t n = std::min<size_t>(pending_.size(), 5);
+        clock += msPerReceive;
+        const size_t n = std::min(pending_.size(), bytesPerReceive);
         into += pending_.substr(0, n);
         pending_.erase(0, n);
         return WaitOutcome::Done;
@@ -66,6 +76,7 @@ public:
         open_ = false;
         log_.closed = true;
     }
+    long long ClockMs() override { return clock; }
 
 private:
     Log& log_;

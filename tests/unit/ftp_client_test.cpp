@@ -275,6 +275,19 @@ TEST_F(FtpDialogue, AServerThatStopsGivesABoundedError) {
     }
 }
 
+TEST_F(FtpDialogue, PreliminaryRepliesWithoutEndAfterABrokenTransferAreGivenUpOn) {
+    std::string preliminaries = "150 Go\r\n";
+    for (int i = 0; i < 40; ++i) preliminaries += "150 Still going\r\n";
+    LogOn({"200 Type set to I.\r\n", "200 ok\r\n", preliminaries + "226 Done at last\r\n"});
+    script.data = {"abc"};
+    script.dataEnd = FtpWait::Failed;
+    EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "Data connection lost");
+    EXPECT_EQ(seen, (std::vector<std::string>{"TransactionStart", "Packet 3", "Error 10054: Data connection lost",
+                                              "Error 0: Invalid server reply: no final reply", "Failure Download",
+                                              "Disconnect"}));
+    EXPECT_FALSE(client.Connected());
+}
+
 TEST_F(FtpDialogue, HostileRepliesGiveClearErrorsNeverAHang) {
     std::string endless = "220-start\r\n";
     while (endless.size() < 70000) endless += "more of a reply that never ends\r\n";

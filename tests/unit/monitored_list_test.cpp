@@ -29,6 +29,15 @@ TEST(MonitoredServiceRow, RoundTripsThroughItsText) {
     EXPECT_EQ(row.ToRow(), "\\\\HOST\tSpooler\tYes\tNo");
 }
 
+TEST(MonitoredServiceRow, ATabInsideAFieldBecomesABlankSoTheFieldsStayInPlace) {
+    const MonitoredService service{"\\\\HO\tST", "Print\tSpooler", "Yes", "No\t"};
+    const auto row = MonitoredService::FromRow(service.ToRow());
+    EXPECT_EQ(row.server, "\\\\HO ST");
+    EXPECT_EQ(row.service, "Print Spooler");
+    EXPECT_EQ(row.autoRestart, "Yes");
+    EXPECT_EQ(row.email, "No ");
+}
+
 class MonitoredListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -74,6 +83,12 @@ TEST_F(MonitoredListTest, DuplicateAddChangesNothing) {
     const auto before = list.Rows();
     EXPECT_FALSE(list.Add("\\\\BRAVO", "zeta"));
     EXPECT_EQ(list.Rows(), before);
+}
+
+TEST_F(MonitoredListTest, DuplicateAddOfANameWithATabChangesNothing) {
+    EXPECT_TRUE(list.Add("\\\\BRAVO", "Print\tSpooler"));
+    EXPECT_FALSE(list.Add("\\\\BRAVO", "Print\tSpooler"));
+    EXPECT_EQ(list.Count(), 4u);
 }
 
 TEST_F(MonitoredListTest, SameNameOnOtherComputerOrOtherCaseIsNoDuplicate) {

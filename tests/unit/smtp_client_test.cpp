@@ -139,14 +139,48 @@ TEST_F(SmtpDialogue, RefusedRecipientIsReportedAndTheOthersStillGetTheMail) {
     EXPECT_NE(log.sent.find("To: ghost@example.org,Ops <ops@example.org>\r\n"), std::string::npos);
 }
 
-TEST_F(SmtpDialogue, RefusalAfterTheDataRaisesFailureWithTheReplyLineAndKeepsTheSocket) {
-    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n",
-                                          "554 5.7.1 rejected as spam\r\n"});
-    c.SmtpConnect();
-    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "554 5.7.1 rejected as spam");
-    EXPECT_EQ(events.seen, std::vector<std::string>{"Failure"});
-    EXPECT_TRUE(c.Connected());
-    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Already connected");
+TEST_F(SmtpDialogue, AnyErrorInSendPostLeavesTheClientDisconnectedSoTheNextConnectWorks) {
+    EXPECT_EQ(ErrorOf([&] { Client("220 ready\r\n", {}).SendPost(); }), "Not Connected");
+    const struct {
+        const char* name;
+        std::deque<std::string> replies;  // after HELO's
+        std::function<void(TPostMessage&)> change;
+        bool hangsUp;
+        std::string error;
+        std::vector<std::string> events;
+        std::string lastSent;  // a refusal is answered with QUIT, a broken connection is just closed
+    } cases[] = {
+        {"no sender", {"221 bye\r\n"}, [](TPostMessage& m) { m.FromAddress.clear(); }, false, "Incomplete Header",
+         {}, "HELO monitor\r\nQUIT\r\n"},
+        {"no recipient", {"221 bye\r\n"}, [](TPostMessage& m) { m.ToAddress.clear(); }, false, "Incomplete Header",
+         {}, "HELO monitor\r\nQUIT\r\n"},
+        {"sender refused", {"250 ok\r\n", "451 try later\r\n", "221 bye\r\n"}, nullptr, false, "451 try later", {},
+         "MAIL FROM:<vigilor@example.org>\r\nQUIT\r\n"},
+        {"refused after the data",
+         {"250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n", "554 5.7.1 rejected as spam\r\n", "221 bye\r\n"},
+         nullptr, false, "554 5.7.1 rejected as spam", {"Failure"}, "\r\n.\r\nQUIT\r\n"},
+        {"closed by the server", {"250 ok\r\n", ""}, nullptr, true, "Connection closed by server", {},
+         "RSET\r\nMAIL FROM:<vigilor@example.org>\r\n"},
+        {"garbled reply", {"250 ok\r\n", std::string(5000, 'x')}, nullptr, false, "Invalid server reply: line too long",
+         {}, "RSET\r\nMAIL FROM:<vigilor@example.org>\r\n"},
+    };
+    for (const auto& row : cases) {
+        log = {};
+        events.seen.clear();
+        std::deque<std::string> replies = {"250 hi\r\n"};
+        replies.insert(replies.end(), row.replies.begin(), row.replies.end());
+        replies.push_back("250 hello again\r\n");
+        TNMSMTP& c = Client("220 ready\r\n", replies);
+        socket_->hangsUp = row.hangsUp;
+        if (row.change) row.change(c.PostMessage);
+        c.SmtpConnect();
+        EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), row.error) << row.name;
+        EXPECT_EQ(events.seen, row.events) << row.name;
+        EXPECT_FALSE(c.Connected()) << row.name;
+        EXPECT_TRUE(log.sent.ends_with(row.lastSent)) << row.name << ": " << log.sent;
+        EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "(no error)") << row.name;
+        EXPECT_EQ(c.ReplyLine(), "250 hello again") << row.name;
+    }
 }
 
 TEST_F(SmtpDialogue, RecipientsComeFromAllThreeListsAndBlindCopiesStayOutOfTheHeader) {
@@ -165,17 +199,21 @@ TEST_F(SmtpDialogue, RecipientsComeFromAllThreeListsAndBlindCopiesStayOutOfTheHe
     EXPECT_EQ(log.sent.find("d@x.org", log.sent.find("DATA")), std::string::npos);
 }
 
-TEST_F(SmtpDialogue, ErrorsBeforeAndDuringTheTransaction) {
-    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "451 try later\r\n"});
-    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Not Connected");
+TEST_F(SmtpDialogue, LineBreaksInEnvelopeValuesAreDroppedSoTheyCannotAddCommands) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n", "250 ok\r\n",
+                                          "354 go\r\n", "250 queued\r\n"});
+    c.UserID = "monitor\r\nRSET";
+    c.PostMessage.FromAddress = "v@x.org>\r\nRCPT TO:<evil@x.org";
+    c.PostMessage.ToAddress = {"ops@x.org\r\nDATA", "\r\n", "chief@x.org\n"};
     c.SmtpConnect();
-    c.PostMessage.FromAddress.clear();
-    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Incomplete Header");
-    c.PostMessage.FromAddress = "v@x.org";
-    c.PostMessage.ToAddress.clear();
-    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "Incomplete Header");
-    c.PostMessage.ToAddress = {"a@x.org"};
-    EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "451 try later");
+    c.SendPost();
+    EXPECT_EQ(log.sent.substr(0, log.sent.find("DATA\r\n") + 6),
+              "HELO monitorRSET\r\n"
+              "RSET\r\n"
+              "MAIL FROM:<v@x.org>RCPT TO:<evil@x.org>\r\n"
+              "RCPT TO:<ops@x.orgDATA>\r\n"
+              "RCPT TO:<chief@x.org>\r\n"
+              "DATA\r\n");
 }
 
 TEST_F(SmtpDialogue, NameLookupFailureAndRetry) {
@@ -232,6 +270,49 @@ TEST_F(SmtpDialogue, MalformedRepliesGiveClearErrorsOrTheirNumber) {
     EXPECT_EQ(ReplyNumberOf("250ok"), 250);
     EXPECT_EQ(ReplyNumberOf("99999999999999"), 2147483647);
     EXPECT_EQ(ReplyNumberOf(""), 0);
+}
+
+// A reply of the given size in bytes: full continuation lines, then a last
+// line that makes up the rest.
+std::string ReplyOfSize(size_t bytes) {
+    std::string reply;
+    while (bytes - reply.size() > 4006) reply += "220-" + std::string(4000, 'x') + "\r\n";
+    return reply + "220 " + std::string(bytes - reply.size() - 6, 'x') + "\r\n";
+}
+
+std::string ReplyOfLines(int lines) {
+    std::string reply;
+    for (int i = 1; i < lines; ++i) reply += "220-more\r\n";
+    return reply + "220 end\r\n";
+}
+
+TEST_F(SmtpDialogue, EachReplyIsBoundedAsAWholeInTimeBytesAndLines) {
+    const struct {
+        const char* name;
+        std::string greeting;
+        size_t bytesPerReceive;
+        int msPerReceive;
+        bool hangsUp;
+        std::string error;
+        long long endsAt;  // on the socket's clock
+    } cases[] = {
+        {"1000 lines", ReplyOfLines(1000), 5, 0, false, "(no error)", 0},
+        {"1001 lines", ReplyOfLines(1001), 5, 0, false, "Invalid server reply: too many lines", 0},
+        {"64 KiB", ReplyOfSize(64 * 1024), 4096, 0, false, "(no error)", 0},
+        {"64 KiB and a byte", ReplyOfSize(64 * 1024 + 1), 4096, 0, false, "Invalid server reply: too long", 0},
+        {"lines a byte a second", ReplyOfLines(100), 1, 1000, false, "Server reply Timed out", 30000},
+        {"every reply in 20 s", "220 ready\r\n", 100, 20000, false, "(no error)", 40000},
+        {"closed in the middle", "220-one\r\n220-tw", 5, 0, true, "Connection closed by server", 0},
+    };
+    for (const auto& row : cases) {
+        TNMSMTP& c = Client(row.greeting, {"250 hi\r\n"});
+        socket_->bytesPerReceive = row.bytesPerReceive;
+        socket_->msPerReceive = row.msPerReceive;
+        socket_->hangsUp = row.hangsUp;
+        EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), row.error) << row.name;
+        EXPECT_EQ(c.Connected(), row.error == "(no error)") << row.name;
+        EXPECT_EQ(socket_->clock, row.endsAt) << row.name;
+    }
 }
 
 TEST_F(SmtpDialogue, QuitRefusalIsAnErrorButTheSocketCloses) {

@@ -106,6 +106,10 @@ TEST(StatusPage, HtmlTextLeavesPlainAsciiWithoutLineBreaks) {
     for (const auto& c : cases) EXPECT_EQ(HtmlText(c.in), c.out) << c.in;
 }
 
+TEST(StatusPage, HtmlTextWritesDeleteAsAReferenceLikeEveryControlCharacter) {
+    EXPECT_EQ(HtmlText("a\x7F" "b\x1F"), "a&#127;b&#31;");
+}
+
 TEST(StatusPage, RowTextsAreEscapedAndStayOnTheirLines) {
     const Lines row = StatusPageRow("\\\\SRV<1>", "Line\r\nBreak & \"Dienst\" f\xC3\xBCr", "RUN<>");
     ASSERT_EQ(row.size(), 9u);

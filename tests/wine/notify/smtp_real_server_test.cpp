@@ -1,10 +1,16 @@
-// Alert mails delivered to a real SMTP server on the loopback.
+// Alert mails delivered to a real SMTP server on the loopback, also right
+// after a server that misbehaves.
 #include <gtest/gtest.h>
 
 #include "tests/support/test_alert_host.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "notify/email_alerts.h"
 #include "notify/smtp_socket_win.h"
+#include "platform/app_error.h"
+#include "tests/support/loopback_server_win.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/wine_paths.h"
 
@@ -140,6 +146,127 @@ TEST_F(RealServer, HostNameIsLookedUp) {
     const std::string mail = NextMail();
     EXPECT_NE(HeaderOf(mail).find("Subject: NT Server is DOWN!\r\n"), std::string::npos) << mail;
     EXPECT_NE(mail.find("\\\\SRV2 has stopped responding!\r\n"), std::string::npos);
+}
+
+void SendAll(SOCKET s, const std::string& bytes) {
+    for (size_t sent = 0; sent < bytes.size();) {
+        const int n = send(s, bytes.data() + sent, static_cast<int>(std::min<size_t>(bytes.size() - sent, 65536)), 0);
+        if (n <= 0) return;
+        sent += static_cast<size_t>(n);
+    }
+}
+
+// Answers the client as a polite server does up to the first line that
+// starts with `until`, which is left unanswered. False when the client
+// went away first.
+bool PoliteUntil(SOCKET s, const std::string& until) {
+    SendAll(s, "220 ready\r\n");
+    std::string pending;
+    bool inData = false;
+    for (;;) {
+        for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+            const std::string line = pending.substr(0, end);
+            pending.erase(0, end + 2);
+            if (inData && line != ".") continue;
+            if (line.rfind(until, 0) == 0) return true;
+            inData = line == "DATA";
+            SendAll(s, inData ? "354 go ahead\r\n" : "250 ok\r\n");
+        }
+        char buffer[4096];
+        const int n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        pending.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// Sends one byte a second until the client goes away or all are sent.
+void Trickle(SOCKET s, const std::string& bytes) {
+    for (char byte : bytes) {
+        if (send(s, &byte, 1, 0) != 1) return;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(s, &readable);
+        timeval second{1, 0};
+        char ignored;
+        if (select(0, &readable, nullptr, nullptr, &second) == 1 && recv(s, &ignored, 1, 0) <= 0) return;
+    }
+}
+
+int timerTicks = 0;
+
+TEST_F(RealServer, HostileServersEndInBoundedTimeAndTheNextAlertIsDeliveredToAGoodOne) {
+    std::string continuations;
+    for (int i = 0; i < 100000; ++i) continuations += "250-more\r\n";
+    const struct {
+        const char* name;
+        test::LoopbackServer::Session session;
+        std::string error;  // the timed pass reports it in the memo
+        bool waitsForTheTimeOut;
+    } cases[] = {
+        {"a 1 MB line",
+         [](SOCKET s) {
+             if (PoliteUntil(s, "MAIL FROM")) SendAll(s, "250 " + std::string(1 << 20, 'x') + "\r\n");
+         },
+         "Invalid server reply: line too long", false},
+        {"100000 continuation lines",
+         [&](SOCKET s) {
+             if (PoliteUntil(s, "HELO")) SendAll(s, continuations + "250 end\r\n");
+         },
+         "Invalid server reply: too many lines", false},
+        {"one byte a second",
+         [](SOCKET s) {
+             if (PoliteUntil(s, "DATA")) Trickle(s, "354 go ahead\r\n");
+         },
+         "Server reply Timed out", true},
+        {"closed in the middle of a reply",
+         [](SOCKET s) {
+             if (PoliteUntil(s, "HELO")) SendAll(s, "250-mail.example.org\r\n250-SI");
+         },
+         "Connection closed by server", false},
+        {"reset after the data",
+         [](SOCKET s) {
+             if (!PoliteUntil(s, ".")) return;
+             const linger reset{1, 0};
+             setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
+         },
+         "Connection closed by server", false},
+    };
+    const std::string goodPort = host.store.values["EMailSMTPPort"];
+    // The window's messages, here a timer's, go on while the client waits.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { ++timerTicks; });
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        std::string error;
+        {
+            test::LoopbackServer hostile(row.session);
+            host.store.values["EMailSMTPPort"] = std::to_string(hostile.Port());
+            client->TimeOut = 2000;
+            const int ticks = timerTicks;
+            const auto start = std::chrono::steady_clock::now();
+            try {
+                alerts.SendFailureAlert("\\\\SRV1", row.name);
+            } catch (const AppError& e) {
+                error = e.what();
+            }
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            std::printf("%-32s %5.2f s  %s\n", row.name, took.count(), error.c_str());
+            if (row.waitsForTheTimeOut) {
+                EXPECT_GT(timerTicks, ticks);
+            }
+        }
+        EXPECT_EQ(error, row.error);
+        EXPECT_TRUE(host.memo.lines.empty()) << host.memo.lines.front();
+        EXPECT_FALSE(client->Connected());
+
+        host.store.values["EMailSMTPPort"] = goodPort;
+        client->TimeOut = TNMSMTP::kDefaultTimeOut;
+        const std::string service = std::string("after ") + row.name;
+        alerts.SendFailureAlert("\\\\SRV1", service);
+        EXPECT_NE(NextMail().find(AlertLine("\\\\SRV1", service)), std::string::npos);
+        EXPECT_EQ(host.memo.lines, std::vector<std::string>{"08/12/2026  14:05 EMAIL SENT TO Operators <ops@example.org>"});
+        host.memo.lines.clear();
+    }
+    KillTimer(nullptr, timer);
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+#include "notify/app_launch.h"
+
+namespace vigilor {
+
+std::string QuotedCommandLine(const std::string& commandLine) {
+    const bool quoted = !commandLine.empty() && commandLine.front() == '"';
+    if (quoted || commandLine.find_first_of(" \t") == std::string::npos) return commandLine;
+    return "\"" + commandLine + "\"";
+}
+
+}  // namespace vigilor
