@@ -137,15 +137,7 @@ void TNMFTP::Connect() {
     RequireOneLine(UserID);
     RequireOneLine(Password);
     RequireOneLine(Host);
-    if (control_) {
-        try {
-            Command("QUIT");
-            ReadFinalReply();
-        } catch (const ControlLost&) {
-        } catch (const WaitCanceled&) {
-        }
-        CloseControl();
-    }
+    if (control_) QuitAndClose();
     network_->Rearm();
     closeRequested_ = false;
     const bool viaProxy = !Proxy.empty();
@@ -217,6 +209,12 @@ void TNMFTP::Disconnect() {
     if (!control_) return;
     network_->Rearm();
     closeRequested_ = false;
+    QuitAndClose();
+}
+
+void TNMFTP::QuitAndClose() {
+    // The server's goodbye is a courtesy: a lost or cancelled one still ends
+    // in a closed connection.
     try {
         Command("QUIT");
         ReadFinalReply();

@@ -153,6 +153,7 @@ private:
     FtpReply ReadFinalReply();
     std::string ReadLine();
     void CloseControl();
+    void QuitAndClose();
     void LoseControl(int number, const std::string& text);
 
     std::unique_ptr<FtpNetwork> network_;
