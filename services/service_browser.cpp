@@ -1,5 +1,7 @@
 #include "services/service_browser.h"
 
+#include <algorithm>
+
 #include "monitor/monitored_service.h"
 #include "platform/app_error.h"
 #include "platform/text.h"
@@ -11,6 +13,12 @@ namespace {
 
 using enum TDesiredManagerAccess;
 using enum TDesiredServiceAccess;
+
+// A tab inside a name would shift the fields after it: it shows as a blank.
+std::string AsField(std::string text) {
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    return text;
+}
 
 }  // namespace
 
@@ -40,7 +48,8 @@ void ServiceBrowser::Load(const std::string& computer) {
     });
     for (int i = 0; i < snapshot_->Count(); ++i) {
         const TServiceStatusClass& entry = snapshot_->Items(i);
-        rows_.push_back(entry.ServiceName + "\t" + entry.DisplayName + "\t" + StateText(entry.CurrentState));
+        rows_.push_back(AsField(entry.ServiceName) + "\t" + AsField(entry.DisplayName) + "\t" +
+                        StateText(entry.CurrentState));
     }
 }
 

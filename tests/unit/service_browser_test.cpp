@@ -41,6 +41,12 @@ TEST_F(ServiceBrowserTest, OneEnumerationGivesRowsSnapshotAndLabel) {
     EXPECT_EQ(manager.managerCalls.back().access, 0x0005u);
 }
 
+TEST_F(ServiceBrowserTest, ATabInsideADisplayNameShiftsNoField) {
+    manager.AddService("Tabby", "With\ttab", 1);
+    browser.Load("\\\\HOST");
+    EXPECT_EQ(browser.Rows().back(), "Tabby\tWith tab\t Stopped");
+}
+
 TEST_F(ServiceBrowserTest, AFailedLoadLeavesNoRowsAndNoSnapshot) {
     browser.Load("\\\\HOST");
     manager.enumError = 5;
