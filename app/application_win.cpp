@@ -47,7 +47,16 @@ int RunApplication(const std::vector<std::string>& arguments) {
     const HWND splash = ShowSplash(WithExtension(programPath, ".bmp"));
 
     MainFormSystem system;
-    TMainForm form({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText, arguments});
+    const int result = RunMainWindow({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText,
+                                      arguments},
+                                     [&](HWND window) { dialogs.SetOwner(window); },
+                                     [&](HWND) { RaiseSplash(splash); });
+    return result;
+}
+
+int RunMainWindow(MainFormContext context, const std::function<void(HWND)>& created,
+                  const std::function<void(HWND)>& shown) {
+    TMainForm form(std::move(context));
     try {
         form.Create();
     } catch (const std::exception& error) {
@@ -56,7 +65,7 @@ int RunApplication(const std::vector<std::string>& arguments) {
         ReportError(nullptr, error.what());
         return 1;
     }
-    dialogs.SetOwner(form.Handle());
+    if (created) created(form.Handle());
     try {
         form.Show(SW_SHOWNORMAL);
     } catch (const std::exception& error) {
@@ -64,7 +73,7 @@ int RunApplication(const std::vector<std::string>& arguments) {
         // the settings.
         ReportError(form.Handle(), error.what());
     }
-    RaiseSplash(splash);
+    if (shown) shown(form.Handle());
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
