@@ -46,7 +46,7 @@ constexpr COLORREF kMemoRed = RGB(255, 0, 0);
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr DWORD kVisibleTab = WS_VISIBLE | WS_TABSTOP;
 
-const ControlSpec kControls[] = {
+const ControlEntry kControls[] = {
     {kStartBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON, 10, 4, 88, 44, "Start", "Start monitoring the selected services"},
     {kStopBtn, L"BUTTON", kVisibleTab | BS_PUSHBUTTON | WS_DISABLED, 101, 4, 88, 44, "Stop",
      "Stop monitoring the selected services"},
@@ -335,7 +335,7 @@ std::string TMainForm::HintOf(HWND control) const {
     if (control == statusBar_) return kStatusBarHint;
     if (control == Control(kMemo1)) control = Control(kMemoPanel);
     const int id = GetDlgCtrlID(control);
-    for (const ControlSpec& entry : kControls)
+    for (const ControlEntry& entry : kControls)
         if (entry.id == id) return entry.hint;
     return "";
 }

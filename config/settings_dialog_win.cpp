@@ -28,7 +28,7 @@ constexpr const char* kHtmlFilter = "HTML files (*.htm?)|*.htm?";
 constexpr const char* kProgramFilter = "Program files (*.exe)|*.exe|Command files (*.cmd)|*.CMD";
 
 // Above and below the tabs.
-const ControlSpec kFrame[] = {
+const ControlEntry kFrame[] = {
     {C::kCheckBox1, L"BUTTON", kCheck, 12, 10, 556, 18, "In case of Service or Server failures, notify me by:"},
     {C::kRadioButton1, L"BUTTON", kVisibleTab | WS_GROUP | BS_AUTORADIOBUTTON, 32, 32, 150, 18, "&Internet e-mail"},
     {C::kRadioButton2, L"BUTTON", WS_VISIBLE | BS_AUTORADIOBUTTON, 200, 32, 200, 18, "&Screen message alert"},
@@ -41,7 +41,7 @@ const ControlSpec kFrame[] = {
 
 struct PageControl {
     Tab tab;
-    ControlSpec spec;
+    ControlEntry entry;
 };
 
 const PageControl kPages[] = {
@@ -149,7 +149,7 @@ TeMailConfig::TeMailConfig(SettingsForm form, UserDialogs& dialogs, FileChooser&
 void TeMailConfig::OnInit(HWND dialog) {
     dialog_ = dialog;
     CreateControls(dialog, kFrame, Font());
-    for (const PageControl& control : kPages) CreateControl(dialog, control.spec, Font());
+    for (const PageControl& control : kPages) CreateControl(dialog, control.entry, Font());
     const HWND tabs = GetDlgItem(dialog, kPageControl1);
     // Below the pages' controls, so that it does not paint over them.
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -174,19 +174,19 @@ void TeMailConfig::OnInit(HWND dialog) {
 void TeMailConfig::AddHints() {
     tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                 dialog_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    auto add = [this](const ControlSpec& spec) {
-        if (!*spec.hint) return;
-        std::wstring hint = Wide(spec.hint);
+    auto add = [this](const ControlEntry& control) {
+        if (!*control.hint) return;
+        std::wstring hint = Wide(control.hint);
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = dialog_;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog_, spec.id));
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog_, control.id));
         tool.lpszText = hint.data();
         SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     };
-    for (const ControlSpec& spec : kFrame) add(spec);
-    for (const PageControl& control : kPages) add(control.spec);
+    for (const ControlEntry& control : kFrame) add(control);
+    for (const PageControl& control : kPages) add(control.entry);
 }
 
 void TeMailConfig::FormShow() {
@@ -213,7 +213,7 @@ bool TeMailConfig::Checked(int id) const { return IsDlgButtonChecked(dialog_, id
 void TeMailConfig::ShowTab(SettingsTab tab) {
     TabCtrl_SetCurSel(GetDlgItem(dialog_, kPageControl1), static_cast<int>(tab));
     for (const PageControl& control : kPages)
-        ShowWindow(GetDlgItem(dialog_, control.spec.id), control.tab == tab ? SW_SHOWNA : SW_HIDE);
+        ShowWindow(GetDlgItem(dialog_, control.entry.id), control.tab == tab ? SW_SHOWNA : SW_HIDE);
 }
 
 SettingsTab TeMailConfig::CurrentTab() const {
@@ -360,7 +360,7 @@ INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {
     // sit on it without a grey patch.
     const int id = GetDlgCtrlID(control);
     for (const PageControl& page : kPages) {
-        if (page.spec.id != id) continue;
+        if (page.entry.id != id) continue;
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     }

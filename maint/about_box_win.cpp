@@ -12,7 +12,7 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 }  // namespace
 
 void TAboutBox::OnInit(HWND dialog) {
-    const ControlSpec controls[] = {
+    const ControlEntry controls[] = {
         {kPicture, L"STATIC", WS_VISIBLE | SS_OWNERDRAW, 8, 8, 403, 236, "", "", WS_EX_STATICEDGE},
         {kIconPanel, L"STATIC", WS_VISIBLE | SS_LEFT, 8, 252, 403, 70, "", "", WS_EX_STATICEDGE},
         {kProgramIcon, L"STATIC", WS_VISIBLE | SS_ICON, 20, 265, 32, 32, ""},

@@ -21,7 +21,7 @@ constexpr DWORD kLabel = WS_VISIBLE | SS_LEFT;
 constexpr DWORD kButton = kVisibleTab | BS_PUSHBUTTON;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-const ControlSpec kControls[] = {
+const ControlEntry kControls[] = {
     {kLoginGroup, L"BUTTON", WS_VISIBLE | BS_GROUPBOX, 8, 6, 404, 206, "FTP Login Parameters:"},
     {kHostLabel, L"STATIC", kLabel, 20, 29, 64, 16, "Host:"},
     {kHostTxt, L"EDIT", kEdit | ES_READONLY, 88, 26, 200, 21, "", "", WS_EX_CLIENTEDGE},

@@ -5,7 +5,7 @@
 namespace vigilor {
 
 void TFrmFailureOptions::OnInit(HWND dialog) {
-    const ControlSpec controls[] = {
+    const ControlEntry controls[] = {
         {kQuestion, L"STATIC", WS_VISIBLE | SS_LEFT, 12, 10, 276, 16, "In case this service fails, what do you want to do ?"},
         {kGroup, L"BUTTON", WS_VISIBLE | BS_GROUPBOX, 12, 32, 276, 70, "Auto-restart:"},
         {kRestartBox, L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 24, 52, 250, 18,

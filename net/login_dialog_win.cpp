@@ -11,7 +11,7 @@ using D = TLoginDlg;
 constexpr DWORD kLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP;
 constexpr DWORD kEdit = WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
 
-const ControlSpec kControls[] = {
+const ControlEntry kControls[] = {
     {D::kServerLabel, L"STATIC", kLabel, 16, 14, 84, 16, "Server Name:"},
     {D::kLabel6, L"STATIC", kLabel, 104, 14, 182, 16, ""},
     {D::kPrompt, L"STATIC", kLabel, 16, 42, 270, 16, "Type your Username and Password"},

@@ -6,7 +6,7 @@
 
 namespace vigilor {
 
-HWND CreateControl(HWND parent, const ControlSpec& entry, HFONT font) {
+HWND CreateControl(HWND parent, const ControlEntry& entry, HFONT font) {
     const HWND control = CreateWindowExW(entry.exStyle, entry.className, Wide(entry.text).c_str(), WS_CHILD | entry.style,
                                          entry.x, entry.y, entry.width, entry.height, parent,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)),
@@ -15,8 +15,8 @@ HWND CreateControl(HWND parent, const ControlSpec& entry, HFONT font) {
     return control;
 }
 
-void CreateControls(HWND parent, std::span<const ControlSpec> entries, HFONT font) {
-    for (const ControlSpec& entry : entries) CreateControl(parent, entry, font);
+void CreateControls(HWND parent, std::span<const ControlEntry> entries, HFONT font) {
+    for (const ControlEntry& entry : entries) CreateControl(parent, entry, font);
 }
 
 HFONT CreateTahoma(int pixelHeight, bool bold, bool underline) {

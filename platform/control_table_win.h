@@ -9,7 +9,7 @@
 
 namespace vigilor {
 
-struct ControlSpec {
+struct ControlEntry {
     int id;
     const wchar_t* className;
     DWORD style;  // WS_CHILD is always added
@@ -19,8 +19,8 @@ struct ControlSpec {
     DWORD exStyle = 0;
 };
 
-HWND CreateControl(HWND parent, const ControlSpec& entry, HFONT font);
-void CreateControls(HWND parent, std::span<const ControlSpec> entries, HFONT font);
+HWND CreateControl(HWND parent, const ControlEntry& entry, HFONT font);
+void CreateControls(HWND parent, std::span<const ControlEntry> entries, HFONT font);
 
 // The font every window of the program uses: Tahoma of the given pixel
 // height, optionally bold and underlined.

@@ -30,7 +30,7 @@ constexpr int kLabelWidth = 134;
 constexpr int kFieldX = 150;
 constexpr int kFieldWidth = 342;
 
-const ControlSpec kControls[] = {
+const ControlEntry kControls[] = {
     {F::kFirstLabel + 0, L"STATIC", kLabel, kLabelX, 13, kLabelWidth, 16, "Sevice Name:"},
     {F::kEdtServiceName, L"EDIT", kShown, kFieldX, 10, kFieldWidth, 21, "", "", kSunken},
     {F::kFirstLabel + 1, L"STATIC", kLabel, kLabelX, 38, kLabelWidth, 16, "Display Name:"},
