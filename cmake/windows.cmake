@@ -2,7 +2,7 @@
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 set(VIGILOR_SYSTEM_LIBS comctl32 gdi32 user32 advapi32 shell32 ole32 version netapi32 mpr ws2_32 iphlpapi
-    msimg32 comdlg32 winspool secur32 uuid)
+    msimg32 comdlg32 winspool secur32 uuid wtsapi32 crypt32)
 
 set(VIGILOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(VIGILOR_GUI_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix-gui)

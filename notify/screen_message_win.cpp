@@ -2,18 +2,67 @@
 
 #include <windows.h>
 #include <lm.h>
+#include <wtsapi32.h>
 
 #include <atomic>
 #include <system_error>
 #include <thread>
+#include <vector>
 
+#include "notify/user_sessions.h"
 #include "platform/system_info_win.h"
 #include "platform/text.h"
+#include "platform/unique_handle.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
 namespace {
+
+struct WtsMemoryTraits {
+    using Handle = void*;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { WTSFreeMemory(h); }
+};
+using WtsMemory = UniqueHandle<WtsMemoryTraits>;
+
+std::string SessionText(DWORD session, WTS_INFO_CLASS what) {
+    LPWSTR text = nullptr;
+    DWORD bytes = 0;
+    if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes)) return {};
+    const WtsMemory owner(text);
+    return Narrow(text);
+}
+
+std::vector<UserSession> LocalSessions() {
+    PWTS_SESSION_INFOW list = nullptr;
+    DWORD count = 0;
+    if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count)) return {};
+    const WtsMemory owner(list);
+    std::vector<UserSession> sessions;
+    for (DWORD i = 0; i < count; ++i) {
+        const DWORD id = list[i].SessionId;
+        sessions.push_back({id, SessionText(id, WTSUserName), SessionText(id, WTSDomainName)});
+    }
+    return sessions;
+}
+
+// A box in every session of the recipient on this computer. Not waiting
+// for an answer, so an absent user holds up nothing.
+bool SendToSessions(const std::string& message, const std::string& recipient) {
+    std::wstring caption = Wide(kScreenMessageCaption);
+    std::wstring text = Wide(message);
+    bool sent = false;
+    for (const unsigned long id : SessionsOfUser(LocalSessions(), recipient, LocalComputerName())) {
+        DWORD response = 0;
+        if (WTSSendMessageW(WTS_CURRENT_SERVER_HANDLE, id, caption.data(),
+                            static_cast<DWORD>(caption.size() * sizeof(wchar_t)), text.data(),
+                            static_cast<DWORD>(text.size() * sizeof(wchar_t)), MB_OK | MB_ICONINFORMATION, 0,
+                            &response, FALSE))
+            sent = true;
+    }
+    return sent;
+}
 
 bool SendNetworkMessage(const std::string& message, const std::string& recipient) {
     std::wstring name = Wide(recipient);
@@ -57,7 +106,9 @@ bool ShowMessageWindow(const std::string& message) {
 }  // namespace
 
 bool SendScreenMessage(const std::string& message, const std::string& recipient) {
-    if (!IsRunningUnderWine()) return SendNetworkMessage(message, recipient);
+    // The messenger is gone from current Windows (the call just fails
+    // there), so it is only the fallback for a recipient with no session here.
+    if (!IsRunningUnderWine()) return SendToSessions(message, recipient) || SendNetworkMessage(message, recipient);
     if (!IsLocalRecipient(recipient)) return false;
     return ShowMessageWindow(message);
 }
