@@ -54,9 +54,13 @@ const PageControl kPages[] = {
 
     {Tab::InternetEmail, {C::kAccountGroup, L"BUTTON", kGroup, 20, 92, 540, 78, "Outgoing e-mail account details:"}},
     {Tab::InternetEmail, {C::kHostLabel, L"STATIC", kLabel, 30, 114, 66, 16, "SMTP Host:"}},
-    {Tab::InternetEmail, {C::kEdit1, L"EDIT", kEdit, 98, 111, 260, 21, "", "", kSunken}},
-    {Tab::InternetEmail, {C::kPortLabel, L"STATIC", kLabel, 372, 114, 30, 16, "Port:"}},
-    {Tab::InternetEmail, {C::kEdit2, L"EDIT", kEdit, 406, 111, 80, 21, "25", "", kSunken}},
+    {Tab::InternetEmail, {C::kEdit1, L"EDIT", kEdit, 98, 111, 200, 21, "", "", kSunken}},
+    {Tab::InternetEmail, {C::kPortLabel, L"STATIC", kLabel, 308, 114, 30, 16, "Port:"}},
+    {Tab::InternetEmail, {C::kEdit2, L"EDIT", kEdit, 340, 111, 50, 21, "25", "", kSunken}},
+    {Tab::InternetEmail, {C::kSecurityLabel, L"STATIC", kLabel, 400, 114, 52, 16, "Security:"}},
+    {Tab::InternetEmail,
+     {C::kCmbSecurity, L"COMBOBOX", kVisibleTab | CBS_DROPDOWNLIST | WS_VSCROLL, 454, 110, 96, 100, "",
+      "How the connection to the mail server is protected"}},
     {Tab::InternetEmail, {C::kUserLabel, L"STATIC", kLabel, 30, 142, 66, 16, "User ID:"}},
     {Tab::InternetEmail, {C::kEdit3, L"EDIT", kEdit, 98, 139, 180, 21, "", "", kSunken}},
     {Tab::InternetEmail, {C::kPasswordLabel, L"STATIC", kLabel, 296, 142, 58, 16, "Password:"}},
@@ -167,6 +171,9 @@ void TeMailConfig::OnInit(HWND dialog) {
     // Ports above 999 are common with mail providers (2525, 587 ...).
     SendDlgItemMessageW(dialog, kEdit2, EM_LIMITTEXT, 5, 0);
     SendDlgItemMessageW(dialog, kEdit4, EM_SETPASSWORDCHAR, L'*', 0);
+    for (SmtpSecurity security : {SmtpSecurity::None, SmtpSecurity::StartTls, SmtpSecurity::Tls})
+        SendDlgItemMessageW(dialog, kCmbSecurity, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(Wide(SmtpSecurityName(security)).c_str()));
     AddHints();
     FormShow();
 }
@@ -200,6 +207,8 @@ void TeMailConfig::FormShow() {
         {kEdNotifyLogin, &form_.notifyLogin}, {kEdLaunchApp, &form_.launchApp}, {kEdit10, &form_.htmlOutput},
     };
     for (const auto& [id, text] : texts) SetWindowTextUtf8(GetDlgItem(dialog_, id), *text);
+    shownSecurity_ = form_.security;
+    SendDlgItemMessageW(dialog_, kCmbSecurity, CB_SETCURSEL, static_cast<WPARAM>(form_.security), 0);
     CheckDlgButton(dialog_, kChkActivateAppLaunch, form_.launchAppActive ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kChkExecAndWait, form_.execAndWait ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kHTMLCheckBox, form_.htmlOutputEnabled ? BST_CHECKED : BST_UNCHECKED);
@@ -226,6 +235,7 @@ void TeMailConfig::ReadFields() {
     form_.scanInterval = static_cast<int>(SendDlgItemMessageW(dialog_, kUpDown1, UDM_GETPOS32, 0, 0));
     form_.smtpHost = Text(kEdit1);
     form_.port = Text(kEdit2);
+    form_.security = SelectedSecurity();
     form_.userId = Text(kEdit3);
     form_.password = Text(kEdit4);
     form_.senderName = Text(kEdit5);
@@ -286,6 +296,18 @@ void TeMailConfig::Button4Click() {
     SetWindowTextW(GetDlgItem(dialog_, kEdLaunchApp), L"");
 }
 
+SmtpSecurity TeMailConfig::SelectedSecurity() const {
+    // The list holds the choices in the order of their values.
+    const LRESULT index = SendDlgItemMessageW(dialog_, kCmbSecurity, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? SmtpSecurity::None : static_cast<SmtpSecurity>(index);
+}
+
+void TeMailConfig::cmbSecurityChange() {
+    const SmtpSecurity picked = SelectedSecurity();
+    SetWindowTextUtf8(GetDlgItem(dialog_, kEdit2), PortAfterSecurityChange(Text(kEdit2), shownSecurity_, picked));
+    shownSecurity_ = picked;
+}
+
 void TeMailConfig::TestBtnClick() {
     const HourglassScope hourglass;
     TNMSMTP& client = *NMSMTP1_;
@@ -295,6 +317,8 @@ void TeMailConfig::TestBtnClick() {
     if (!number) throw AppError("'" + port + "' is not a valid integer value");
     client.Port = *number;
     client.UserID = Text(kEdit3);
+    client.Security = SelectedSecurity();
+    client.Password = Text(kEdit4);
     // Every test ends with the connection closed, also after an error, so
     // that the next one starts clean.
     try {
@@ -368,6 +392,10 @@ INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {
 }
 
 bool TeMailConfig::OnCommand(HWND dialog, int id, int code) {
+    if (id == kCmbSecurity && code == CBN_SELCHANGE) {
+        cmbSecurityChange();
+        return true;
+    }
     if (code != BN_CLICKED) return false;
     switch (id) {
         case kApplyBtn: ApplyBtnClick(); return true;

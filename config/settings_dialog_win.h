@@ -69,6 +69,8 @@ public:
         kButton1,
         kButton2,
         kMemo1,
+        kSecurityLabel,
+        kCmbSecurity,
     };
 
     // form: the fields as read from the store. The dialog sends its test
@@ -100,6 +102,8 @@ private:
     void ChooseFile(int field, const char* filter);
     void Button2Click();
     void Button4Click();
+    SmtpSecurity SelectedSecurity() const;
+    void cmbSecurityChange();
     void TestBtnClick();
     void TestScreenBtnClick();
     void btnTestLaunchClick();
@@ -117,6 +121,8 @@ private:
     NotificationChannels& channels_;
     std::unique_ptr<TNMSMTP> NMSMTP1_;
     bool SettingsApplied_ = false;
+    // The security shown before the latest pick, for its usual port.
+    SmtpSecurity shownSecurity_ = SmtpSecurity::None;
     HWND dialog_ = nullptr;
     HWND tooltips_ = nullptr;
 };

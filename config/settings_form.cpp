@@ -12,6 +12,7 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
     if (form.scanInterval < 1 || form.scanInterval > 60) form.scanInterval = 1;
     form.smtpHost = store.ReadString("EMailSMTPHost", "");
     form.port = std::to_string(store.ReadInteger("EMailSMTPPort", 25));
+    form.security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, SmtpSecurityName(SmtpSecurity::None)));
     form.userId = store.ReadString("EMailSMTPID", "");
     form.password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     form.senderName = store.ReadString("EMailLocalName", "");
@@ -82,6 +83,12 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteString("EMailLocalName", form.senderName);
     store.WriteString("EMailLocalAddr", form.senderAddress);
     store.WriteInteger("ScanInterval", memory.scanInterval);
+    store.WriteString(kSmtpSecurityValue, SmtpSecurityName(form.security));
+}
+
+std::string PortAfterSecurityChange(const std::string& port, SmtpSecurity from, SmtpSecurity to) {
+    if (Trim(port) != std::to_string(UsualSmtpPort(from))) return port;
+    return std::to_string(UsualSmtpPort(to));
 }
 
 void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const SettingsForm& form) {

@@ -8,6 +8,7 @@
 
 #include "config/settings.h"
 #include "config/settings_store.h"
+#include "notify/smtp_security.h"
 
 namespace vigilor {
 
@@ -25,6 +26,7 @@ struct SettingsForm {
     int scanInterval = 1;        // UpDown1
     std::string smtpHost;        // Edit1
     std::string port = "25";     // Edit2
+    SmtpSecurity security = SmtpSecurity::None;  // cmbSecurity
     std::string userId;          // Edit3
     std::string password;        // Edit4, as typed
     std::string senderName;      // Edit5
@@ -57,9 +59,14 @@ std::optional<ApplyRefusal> CheckApply(const SettingsForm& form);
 // The port as stored: its number, once CheckApply has passed.
 int PortNumber(const std::string& text);
 
-// The writes after Apply, in their order; texts untrimmed. The in-memory
+// The writes after Apply, in their order, the security last; texts
+// untrimmed. The in-memory
 // settings take what is stored and held in memory.
 void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSettings& memory);
+
+// The port once another security is picked: the new one's usual port when
+// the field still holds the previous one's, else the field as it is.
+std::string PortAfterSecurityChange(const std::string& port, SmtpSecurity from, SmtpSecurity to);
 
 // What the main window does once the dialog has closed.
 class SettingsDialogHost {

@@ -16,13 +16,18 @@
 //      success sends again from its handler
 //   5  messages sent after connecting: 1 + n % 3
 //   6  sends that succeed before the connection breaks (0: all)
+//   7  security: n % 3 = none, STARTTLS, TLS
+//   8  bit 0: a password is stored; bit 1: the TLS handshake fails
 //
 // Properties: the client gives up on a reply that never ends; nothing but
 // AppError escapes; every command is one line with no CR or LF but its
 // line end; only the message after an accepted DATA spans lines, with no
 // bare CR or LF and no line that is a lone "."; "." follows it; a failed
 // connect and a quit leave the client disconnected; the number of commands
-// is bounded by the recipients.
+// is bounded by the recipients. A plain dialogue never says EHLO, STARTTLS
+// or AUTH and never starts TLS; a protected one never says HELO, starts TLS
+// at most once, and before TLS says nothing (implicit TLS) or only EHLO,
+// STARTTLS and QUIT: no password and no mail ever go out in plain text.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,9 +52,22 @@ WaitOutcome OutcomeOf(unsigned n) {
 }
 
 bool IsCommandVerb(const std::string& line) {
-    for (const char* verb : {"HELO ", "RSET\r\n", "MAIL FROM:<", "RCPT TO:<", "DATA\r\n", "QUIT\r\n", ".\r\n"})
+    for (const char* verb : {"HELO ", "EHLO ", "STARTTLS\r\n", "AUTH PLAIN ", "AUTH LOGIN\r\n", "RSET\r\n",
+                             "MAIL FROM:<", "RCPT TO:<", "DATA\r\n", "QUIT\r\n", ".\r\n"})
         if (line.starts_with(verb)) return true;
     return false;
+}
+
+// An answer in an AUTH LOGIN exchange; an empty name or password is an
+// empty line.
+bool IsBase64Line(const std::string& line) {
+    for (size_t i = 0; i + 2 < line.size(); ++i) {
+        const char c = line[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/' ||
+              c == '='))
+            return false;
+    }
+    return true;
 }
 
 // The server: the scripted bytes whenever the client waits, in pieces, and
@@ -63,7 +81,9 @@ public:
           endless_(Option(options, 2) % 3),
           lookup_(OutcomeOf(Option(options, 3) >> 1)),
           connect_(OutcomeOf(Option(options, 3) >> 3)),
-          sendBudget_(Option(options, 6)) {}
+          sendBudget_(Option(options, 6)),
+          security_(static_cast<SmtpSecurity>(Option(options, 7) % 3)),
+          tlsFails_(Option(options, 8) & 2) {}
 
     void Watch(const TNMSMTP* client) { client_ = client; }
     size_t Commands() const { return commands_; }
@@ -121,12 +141,32 @@ public:
         return WaitOutcome::Done;
     }
     void Close() override { open_ = false; }
+    void StartTls(const std::string&, int) override {
+        FUZZ_REQUIRE(open_, "TLS started on a closed connection");
+        FUZZ_REQUIRE(security_ != SmtpSecurity::None, "TLS started in a plain dialogue");
+        FUZZ_REQUIRE(!tls_, "TLS started twice");
+        tls_ = true;
+        if (tlsFails_) throw AppError("TLS handshake failed: refused");
+    }
+    std::string ClientDomain() override { return "fuzz.test"; }
 
 private:
     void CheckCommand(const std::string& bytes) {
         FUZZ_REQUIRE(bytes.size() >= 2 && bytes.find_first_of("\r\n") == bytes.size() - 2 && bytes.ends_with("\r\n"),
                      "a command that is not exactly one line: " + Visible(bytes));
-        FUZZ_REQUIRE(IsCommandVerb(bytes), "an unknown command: " + Visible(bytes));
+        const bool loginAnswer = loginAnswers_ > 0 && IsBase64Line(bytes);
+        loginAnswers_ = bytes == "AUTH LOGIN\r\n" ? 2 : loginAnswer ? loginAnswers_ - 1 : 0;
+        FUZZ_REQUIRE(loginAnswer || IsCommandVerb(bytes), "an unknown command: " + Visible(bytes));
+        const bool extended = loginAnswer || bytes.starts_with("EHLO ") || bytes.starts_with("AUTH ") ||
+                              bytes == "STARTTLS\r\n";
+        if (security_ == SmtpSecurity::None) {
+            FUZZ_REQUIRE(!extended, "a plain dialogue says " + Visible(bytes));
+        } else {
+            FUZZ_REQUIRE(!bytes.starts_with("HELO "), "a protected dialogue says HELO");
+            FUZZ_REQUIRE(tls_ || (security_ == SmtpSecurity::StartTls &&
+                                  (bytes.starts_with("EHLO ") || bytes == "STARTTLS\r\n" || bytes == "QUIT\r\n")),
+                         "sent before TLS: " + Visible(bytes));
+        }
         if (dotOwed_) FUZZ_REQUIRE(bytes == ".\r\n", "the message is not closed by \".\": " + Visible(bytes));
         dotOwed_ = false;
     }
@@ -154,6 +194,10 @@ private:
     WaitOutcome lookup_;
     WaitOutcome connect_;
     size_t sendBudget_;
+    SmtpSecurity security_;
+    bool tlsFails_;
+    bool tls_ = false;
+    int loginAnswers_ = 0;
     size_t sends_ = 0;
     size_t commands_ = 0;
     std::string lastSent_;
@@ -187,6 +231,8 @@ void Dialogue(const uint8_t* data, size_t size) {
     const unsigned handlers = Option(options, 4);
     client.Host = (Option(options, 3) & 1) ? "mail.example.org" : "127.0.0.1";
     client.UserID = userId;
+    client.Security = static_cast<SmtpSecurity>(Option(options, 7) % 3);
+    if (Option(options, 8) & 1) client.Password = "s3cret";
     client.PostMessage = message;
     client.OnInvalidHost = [&](bool& handled) { handled = handlers & 1; };
     client.OnAuthenticationFailed = [&](bool& handled) { handled = handlers & 2; };
@@ -217,9 +263,11 @@ void Dialogue(const uint8_t* data, size_t size) {
     } catch (const AppError&) {
     }
     FUZZ_REQUIRE(!client.Connected(), "the connection is open after a quit");
-    // Two HELOs and a QUIT to connect, RSET, MAIL, the recipients, DATA and
-    // "." per message, and the last QUIT.
-    const size_t limit = 3 + messages * (4 + recipients) + 1;
+    // Two HELOs and a QUIT to connect (or two EHLOs, STARTTLS, two AUTH
+    // LOGIN exchanges of three lines and a QUIT), RSET, MAIL, the
+    // recipients, DATA and "." per message, and the last QUIT.
+    const size_t connecting = client.Security == SmtpSecurity::None ? 3 : 10;
+    const size_t limit = connecting + messages * (4 + recipients) + 1;
     FUZZ_REQUIRE(socket.Commands() <= limit, "more commands than the messages need: " +
                                                  std::to_string(socket.Commands()) + " > " + std::to_string(limit));
 }

@@ -1,5 +1,6 @@
 #include "notify/email_alerts.h"
 
+#include "config/settings.h"
 #include "config/settings_store.h"
 #include "platform/text.h"
 
@@ -160,6 +161,8 @@ bool EmailAlerts::PrepareClient(SettingsStore& store) {
 void EmailAlerts::FillMessage(SettingsStore& store, const std::string& subject) {
     client_.Port = store.ReadInteger("EMailSMTPPort", 25);
     client_.UserID = store.ReadString("EMailSMTPID", "");
+    client_.Security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, SmtpSecurityName(SmtpSecurity::None)));
+    client_.Password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     TPostMessage& message = client_.PostMessage;
     message.Date = MailDate(channels_.Now());
     message.FromName = store.ReadString("EMailLocalName", "");

@@ -85,25 +85,122 @@ void TNMSMTP::SmtpConnect() {
         case WaitOutcome::Failed: Raise(OnConnectionFailed); throw AppError("Connection Failed");
     }
     try {
-        ReadReply(true);
-        if (replyNumber_ >= 400) {
-            const std::string greeting = replyLine_;
-            QuitQuietly();
-            throw AppError(greeting);
-        }
-        for (bool firstRefusal = true;; firstRefusal = false) {
-            Command("HELO " + WithoutLineBreaks(UserID), true);
-            if (replyNumber_ < 300) return;
-            if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
-                QuitQuietly();
-                throw AppError("Authentication failed");
-            }
-        }
+        Dialogue();
     } catch (...) {
         // A connect that does not complete leaves the client disconnected.
         socket_->Close();
         throw;
     }
+}
+
+void TNMSMTP::Dialogue() {
+    if (Security == SmtpSecurity::Tls) socket_->StartTls(Host, TimeOut);
+    ReadReply(true);
+    if (replyNumber_ >= 400) {
+        const std::string greeting = replyLine_;
+        QuitQuietly();
+        throw AppError(greeting);
+    }
+    if (Security == SmtpSecurity::None) return SayHelo();
+    SayEhlo();
+    if (Security == SmtpSecurity::StartTls) {
+        UpgradeToTls();
+        SayEhlo();
+    }
+    Authenticate();
+}
+
+void TNMSMTP::SayHelo() {
+    for (bool firstRefusal = true;; firstRefusal = false) {
+        Command("HELO " + WithoutLineBreaks(UserID), true);
+        if (replyNumber_ < 300) return;
+        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
+            QuitQuietly();
+            throw AppError("Authentication failed");
+        }
+    }
+}
+
+void TNMSMTP::SayEhlo() {
+    Command("EHLO " + WithoutLineBreaks(socket_->ClientDomain()), true);
+    if (replyNumber_ < 300) return;
+    const std::string refusal = replyLine_;
+    QuitQuietly();
+    throw AppError(refusal);
+}
+
+void TNMSMTP::UpgradeToTls() {
+    // Never on to plain text: the password and the mail would go out
+    // readable by anyone on the way.
+    if (!Extension("STARTTLS")) {
+        QuitQuietly();
+        throw AppError("The mail server does not offer STARTTLS");
+    }
+    Command("STARTTLS", false);
+    if (replyNumber_ != 220) {
+        const std::string refusal = replyLine_;
+        QuitQuietly();
+        throw AppError(refusal);
+    }
+    // Bytes sent before the handshake did not come through TLS; taking
+    // them as replies would let anyone on the way answer for the server.
+    if (!received_.empty()) throw BrokenConnection("Invalid server reply: data before the TLS handshake");
+    socket_->StartTls(Host, TimeOut);
+}
+
+void TNMSMTP::Authenticate() {
+    if (Password.empty()) return;
+    const std::optional<std::string> mechanisms = Extension("AUTH");
+    if (!mechanisms) return;
+    for (bool firstRefusal = true;; firstRefusal = false) {
+        if (AuthenticateWith(*mechanisms)) return;
+        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
+            QuitQuietly();
+            throw AppError("Authentication failed");
+        }
+    }
+}
+
+bool TNMSMTP::AuthenticateWith(const std::string& mechanisms) {
+    const std::string user = WithoutLineBreaks(UserID);
+    bool plain = false, login = false;
+    for (size_t start = 0; start < mechanisms.size();) {
+        const size_t end = std::min(mechanisms.find(' ', start), mechanisms.size());
+        const std::string name = mechanisms.substr(start, end - start);
+        plain = plain || name == "PLAIN";
+        login = login || name == "LOGIN";
+        start = end + 1;
+    }
+    if (plain) {
+        Command("AUTH PLAIN " + Base64(std::string(1, '\0') + user + '\0' + Password), false);
+        return replyNumber_ == 235;
+    }
+    if (!login) {
+        QuitQuietly();
+        throw AppError("Authentication failed: the mail server offers neither PLAIN nor LOGIN");
+    }
+    Command("AUTH LOGIN", false);
+    if (replyNumber_ != 334) return false;
+    Command(Base64(user), false);
+    if (replyNumber_ != 334) return false;
+    Command(Base64(Password), false);
+    return replyNumber_ == 235;
+}
+
+std::optional<std::string> TNMSMTP::Extension(const std::string& keyword) const {
+    // The first line greets; each further one names an extension and its
+    // parameters ("AUTH PLAIN LOGIN", or the older "AUTH=LOGIN").
+    for (size_t i = 1; i < replyLines_.size(); ++i) {
+        const std::string& line = replyLines_[i];
+        if (line.size() < 4) continue;
+        std::string text = line.substr(4);
+        for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (!text.starts_with(keyword)) continue;
+        if (text.size() == keyword.size()) return std::string();
+        const char next = text[keyword.size()];
+        if (next == ' ' || next == '=') return text.substr(keyword.size() + 1);
+    }
+    return std::nullopt;
 }
 
 void TNMSMTP::SendPost() {
@@ -204,6 +301,7 @@ void TNMSMTP::ReadReply(bool multiLine) {
     size_t budget = kMaxReplyBytes;
     replyLine_ = ReadLine(deadline, budget);
     replyNumber_ = ReplyNumberOf(replyLine_);
+    replyLines_.assign(1, replyLine_);
     if (!multiLine) return;
     auto continues = [](const std::string& line) {
         return (!line.empty() && line[0] == ' ') || (line.size() >= 4 && line[3] == '-');
@@ -211,6 +309,7 @@ void TNMSMTP::ReadReply(bool multiLine) {
     for (int lines = 1; continues(replyLine_); ++lines) {
         if (lines == kMaxReplyLines) throw BrokenConnection("Invalid server reply: too many lines");
         replyLine_ = ReadLine(deadline, budget);
+        replyLines_.push_back(replyLine_);
     }
 }
 

@@ -5,9 +5,12 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "notify/smtp_message.h"
+#include "notify/smtp_security.h"
 
 #ifdef _WIN32
 // The message record is called PostMessage; the Win32 macro of that name
@@ -37,6 +40,13 @@ public:
     // the connection was closed or broken.
     virtual WaitOutcome Receive(std::string& into, int timeoutMs) = 0;
     virtual void Close() = 0;
+    // Turns the open connection into a TLS one with the server serverName
+    // and checks the server's certificate for that name; from then on Send
+    // and Receive carry plain text through it. Throws AppError with the
+    // reason; the connection is then of no further use.
+    virtual void StartTls(const std::string& serverName, int timeoutMs) = 0;
+    // The name this computer gives itself after EHLO.
+    virtual std::string ClientDomain() = 0;
     // A steady clock in milliseconds, the one the waits above pass on.
     virtual long long ClockMs() {
         using namespace std::chrono;
@@ -57,6 +67,10 @@ public:
     std::string Host;
     int Port = 25;
     std::string UserID;
+    // With None, the plain dialogue: HELO with UserID, no authentication.
+    // Otherwise EHLO over TLS and, with a password, AUTH as UserID.
+    SmtpSecurity Security = SmtpSecurity::None;
+    std::string Password;
     // Milliseconds for the look-up, the connect, each send and each reply
     // (all of its lines).
     int TimeOut = kDefaultTimeOut;
@@ -81,6 +95,16 @@ public:
 
 private:
     std::string ResolveHost();
+    void Dialogue();
+    void SayHelo();
+    void SayEhlo();
+    void UpgradeToTls();
+    void Authenticate();
+    // One AUTH exchange with the mechanism offered; true when accepted.
+    bool AuthenticateWith(const std::string& mechanisms);
+    // The parameters of an extension in the last EHLO reply (after its
+    // keyword, upper case); nothing when it is not offered.
+    std::optional<std::string> Extension(const std::string& keyword) const;
     void Command(const std::string& text, bool multiLine);
     void ReadReply(bool multiLine);
     // One line of the reply due by the deadline, taken from its byte budget.
@@ -93,6 +117,8 @@ private:
     std::unique_ptr<SmtpSocket> socket_;
     std::string received_;
     std::string replyLine_;
+    // Every line of the last reply, the last one being replyLine_.
+    std::vector<std::string> replyLines_;
     int replyNumber_ = 0;
     bool busy_ = false;
 };

@@ -10,24 +10,6 @@ bool BodyIsAscii(const std::vector<std::string>& body) {
     return std::all_of(body.begin(), body.end(), [](const std::string& line) { return IsAscii(line); });
 }
 
-std::string Base64(const std::string& bytes) {
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
-                           static_cast<unsigned char>(bytes[i + 2]);
-        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += kDigits[(v >> 6) & 63], out += kDigits[v & 63];
-    }
-    if (i + 1 == bytes.size()) {
-        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += "==";
-    } else if (i + 2 == bytes.size()) {
-        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8;
-        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += kDigits[(v >> 6) & 63], out += '=';
-    }
-    return out;
-}
 
 // Free header text: as it is when ASCII, else one encoded word per run of
 // at most 45 bytes that does not split a UTF-8 sequence.
@@ -94,6 +76,25 @@ std::vector<std::string> QuotedPrintable(const std::string& line) {
 }
 
 }  // namespace
+
+std::string Base64(const std::string& bytes) {
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += kDigits[(v >> 6) & 63], out += kDigits[v & 63];
+    }
+    if (i + 1 == bytes.size()) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += "==";
+    } else if (i + 2 == bytes.size()) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kDigits[v >> 18], out += kDigits[(v >> 12) & 63], out += kDigits[(v >> 6) & 63], out += '=';
+    }
+    return out;
+}
 
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

@@ -36,6 +36,9 @@ std::string BodyText(const std::vector<std::string>& body);
 
 bool IsAscii(const std::string& text);
 
+// Standard base64 with padding, no line breaks.
+std::string Base64(const std::string& bytes);
+
 // The value without any CR or LF, as every header value and every command
 // argument is sent: a value cannot start a line of its own.
 std::string WithoutLineBreaks(const std::string& value);

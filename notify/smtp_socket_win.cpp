@@ -2,9 +2,13 @@
 
 #include <ws2tcpip.h>
 
+#include <iterator>
+
 #include "net/host_lookup_win.h"
 #include "platform/handles_win.h"
+#include "platform/app_error.h"
 #include "platform/message_pump_win.h"
+#include "platform/wide_win.h"
 
 namespace vigilor {
 
@@ -68,7 +72,7 @@ WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int
     return outcome;
 }
 
-bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
+bool WinsockSmtpSocket::SendRaw(const std::string& bytes, int timeoutMs) {
     // One deadline for all of the bytes: a peer that takes them slowly
     // cannot stretch the send.
     const ULONGLONG deadline = DeadlineAfter(timeoutMs);
@@ -87,7 +91,7 @@ bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
     return sent == bytes.size();
 }
 
-WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
+WaitOutcome WinsockSmtpSocket::ReceiveRaw(std::string& into, int timeoutMs) {
     const ULONGLONG deadline = DeadlineAfter(timeoutMs);
     for (;;) {
         if (!socket_) return WaitOutcome::Failed;
@@ -105,7 +109,37 @@ WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
     }
 }
 
-void WinsockSmtpSocket::Close() { socket_.Reset(); }
+bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
+    return tls_ ? tls_->Send(bytes, timeoutMs) : SendRaw(bytes, timeoutMs);
+}
+
+WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
+    return tls_ ? tls_->Receive(into, timeoutMs) : ReceiveRaw(into, timeoutMs);
+}
+
+void WinsockSmtpSocket::StartTls(const std::string& serverName, int timeoutMs) {
+    if (!socket_) throw AppError("Not Connected");
+    tls_ = std::make_unique<TlsSession>(static_cast<RawStream&>(*this), serverName, timeoutMs);
+}
+
+std::string WinsockSmtpSocket::ClientDomain() {
+    wchar_t name[256];
+    DWORD size = static_cast<DWORD>(std::size(name));
+    if (GetComputerNameExW(ComputerNameDnsFullyQualified, name, &size) && size > 0) return Narrow({name, size});
+    // No name: the address of our end of the connection, as a literal.
+    sockaddr_in local{};
+    int length = sizeof local;
+    char text[INET_ADDRSTRLEN] = "";
+    if (socket_ && getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+        inet_ntop(AF_INET, &local.sin_addr, text, sizeof text))
+        return "[" + std::string(text) + "]";
+    return "[127.0.0.1]";
+}
+
+void WinsockSmtpSocket::Close() {
+    tls_.reset();
+    socket_.Reset();
+}
 
 WaitOutcome WinsockSmtpSocket::WaitFor(long events, ULONGLONG deadline, int* error) {
     for (;;) {

@@ -4,11 +4,12 @@
 #include <memory>
 
 #include "notify/smtp_client.h"
+#include "notify/tls_session_win.h"
 #include "platform/socket_win.h"
 
 namespace vigilor {
 
-class WinsockSmtpSocket : public SmtpSocket {
+class WinsockSmtpSocket : public SmtpSocket, private RawStream {
 public:
     WinsockSmtpSocket();
 
@@ -18,9 +19,14 @@ public:
     bool Send(const std::string& bytes, int timeoutMs) override;
     WaitOutcome Receive(std::string& into, int timeoutMs) override;
     void Close() override;
+    // After it, Send and Receive go through TLS until Close.
+    void StartTls(const std::string& serverName, int timeoutMs) override;
+    std::string ClientDomain() override;
     long long ClockMs() override { return static_cast<long long>(GetTickCount64()); }
 
 private:
+    bool SendRaw(const std::string& bytes, int timeoutMs) override;
+    WaitOutcome ReceiveRaw(std::string& into, int timeoutMs) override;
     // Waits until one of the events happened on the socket, at the latest
     // until the deadline (GetTickCount64); its error code (0 = none) in *error.
     WaitOutcome WaitFor(long events, ULONGLONG deadline, int* error);
@@ -28,6 +34,7 @@ private:
     WinsockSession session_{MAKEWORD(2, 2)};
     SocketHandle socket_;
     SocketEvent event_;
+    std::unique_ptr<TlsSession> tls_;
 };
 
 // A client with a real socket, as the main window and the settings dialog use.

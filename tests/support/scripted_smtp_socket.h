@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "notify/smtp_client.h"
+#include "platform/app_error.h"
 
 namespace vigilor::test {
 
@@ -22,12 +23,16 @@ public:
         int timeOuts = 0;
         bool closed = false;
     };
+    // Marks the start of TLS in the log of what was sent.
+    static constexpr const char* kTlsMark = "<TLS>";
     ScriptedSocket(Log& log, std::string greeting, std::deque<std::string> replies)
         : log_(log), greeting_(std::move(greeting)), replies_(std::move(replies)) {}
 
     WaitOutcome lookup = WaitOutcome::Done;
     WaitOutcome connect = WaitOutcome::Done;
     bool hangsUp = false;
+    // The error a TLS start raises; none: it succeeds.
+    std::string tlsRefusal;
     // How the bytes come: so many at a time, each piece after so long.
     size_t bytesPerReceive = 5;
     int msPerReceive = 0;
@@ -76,6 +81,11 @@ public:
         open_ = false;
         log_.closed = true;
     }
+    void StartTls(const std::string& serverName, int) override {
+        log_.sent += kTlsMark + serverName + "\r\n";
+        if (!tlsRefusal.empty()) throw AppError(tlsRefusal);
+    }
+    std::string ClientDomain() override { return "client.test"; }
     long long ClockMs() override { return clock; }
 
 private:

@@ -233,6 +233,34 @@ TEST_F(Alerts, AnAlertFiresOnceUntilResetAndARestartSilencesALaterFailure) {
     EXPECT_TRUE(Only("event").empty());
 }
 
+TEST_F(Alerts, StoredSecurityAndPasswordChooseTheDialogue) {
+    UseMail();
+    host.store.values["EMailSMTPPwd"] = ScramblePassword("pw");
+    const struct {
+        const char* stored;
+        std::deque<std::string> replies;
+        const char* opening;
+    } cases[] = {
+        {" starttls ",
+         {"250-hi\r\n250 STARTTLS\r\n", "220 go\r\n", "250-hi\r\n250 AUTH PLAIN\r\n", "235 ok\r\n"},
+         "EHLO client.test\r\nSTARTTLS\r\n<TLS>127.0.0.1\r\nEHLO client.test\r\nAUTH PLAIN "
+         "AG1vbml0b3ItaG9zdABwdw==\r\nRSET\r\n"},
+        {"SSL", {"250 hi\r\n"}, "HELO monitor-host\r\nRSET\r\n"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.stored);
+        host.store.values["EMailSMTPSecurity"] = test.stored;
+        std::deque<std::string> replies = test.replies;
+        for (const std::string& r : Accepting(1)) replies.push_back(r);
+        replies.erase(replies.begin() + static_cast<long>(test.replies.size()));  // its "250 hi"
+        Mail(replies);
+        host.alerted.Clear();
+        alerts->SendFailureAlert("\\\\SRV1", "Spooler");
+        EXPECT_TRUE(smtpLog.sent.starts_with(test.opening)) << smtpLog.sent;
+        EXPECT_TRUE(smtpLog.sent.ends_with("QUIT\r\n")) << smtpLog.sent;
+    }
+}
+
 TEST_F(Alerts, FailureMailContent) {
     UseMail();
     host.store.values["EMailcc"] = " chief@example.org ";

@@ -77,16 +77,17 @@ TEST(ReportSettings, MissingValuesAndNotifyLoginOnlyWithScreenAlerts) {
     test::MemoryStore store;
     store.binary["EMailSMTPHost"] = true;  // a value of the wrong type reads as missing
     std::vector<std::string> lines = SettingsLines(store);
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[1], SettingLine("Notify Login:", "not defined"));  // screen alerts are on by default
     EXPECT_EQ(lines[2], SettingLine("e-mail SMTP Host:", "not defined"));
-    EXPECT_EQ(lines[5], SettingLine("e-mail SMTP Password:", "*******"));
-    EXPECT_EQ(lines[11], SettingLine("Scan Interval:", " minute(s)"));
-    for (const auto& [screenNotify, count] : {std::pair{"0", 11u}, {"1", 12u}, {"x", 12u}}) {
+    EXPECT_EQ(lines[4], SettingLine("e-mail Security:", "None"));
+    EXPECT_EQ(lines[6], SettingLine("e-mail SMTP Password:", "*******"));
+    EXPECT_EQ(lines[12], SettingLine("Scan Interval:", " minute(s)"));
+    for (const auto& [screenNotify, count] : {std::pair{"0", 12u}, {"1", 13u}, {"x", 13u}}) {
         store.values["ScreenNotify"] = screenNotify;
         lines = SettingsLines(store);
         EXPECT_EQ(lines.size(), count) << screenNotify;
-        EXPECT_EQ(lines[1].rfind("Notify Login:", 0) == 0, count == 12u) << screenNotify;
+        EXPECT_EQ(lines[1].rfind("Notify Login:", 0) == 0, count == 13u) << screenNotify;
     }
 }
 
@@ -95,6 +96,7 @@ TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
                          {"NotifyLogin", "operator"},
                          {"EMailSMTPHost", "mail.example"},
                          {"EMailSMTPPort", "2525"},
+                         {"EMailSMTPSecurity", "starttls"},
                          {"EMailSMTPID", "vigil"},
                          {"EMailSMTPPwd", "secret"},
                          {"EMailTo", "to@example"},
@@ -117,6 +119,7 @@ TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
                                             SettingLine("Notify Login:", "operator"),
                                             SettingLine("e-mail SMTP Host:", "mail.example"),
                                             SettingLine("e-mail SMTP Port:", "2525"),
+                                            SettingLine("e-mail Security:", "STARTTLS"),
                                             SettingLine("e-mail SMTP ID:", "vigil"),
                                             SettingLine("e-mail SMTP Password:", "*******"),
                                             SettingLine("e-mail TO:", "to@example"),

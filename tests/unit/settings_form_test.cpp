@@ -27,6 +27,7 @@ TEST(SettingsForm, AFirstRunShowsTheDefaultsAndRefreshesMemory) {
     EXPECT_TRUE(form.screenMethod);
     EXPECT_EQ(form.scanInterval, 1);
     EXPECT_EQ(form.port, "25");
+    EXPECT_EQ(form.security, SmtpSecurity::None);
     EXPECT_EQ(form.notifyLogin, "alice");
     EXPECT_TRUE(form.execAndWait);
     EXPECT_FALSE(form.launchAppActive);
@@ -41,7 +42,7 @@ TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
     test::MemoryStore raw;
     raw.values = {{"EMailSMTPPwd", ScramblePassword("s3cret")}, {"EMailcc", "cc@example.org"},
                   {"EMailTo", "  ops@example.org "}, {"ScanInterval", "75"}, {"EMailSMTPPort", "x"},
-                  {"ScreenNotify", "0"}};
+                  {"ScreenNotify", "0"}, {"EMailSMTPSecurity", "StartTLS"}};
     SettingsStore store(raw);
     ProgramSettings memory;
     const SettingsForm form = ReadSettingsForm(store, "alice", memory);
@@ -52,6 +53,7 @@ TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
     EXPECT_EQ(form.scanInterval, 1) << "the arrows go from 1 to 60";
     EXPECT_EQ(form.port, "25");
     EXPECT_FALSE(form.screenMethod);
+    EXPECT_EQ(form.security, SmtpSecurity::StartTls);
 }
 
 SettingsForm CompleteMailForm() {
@@ -122,6 +124,7 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     form.htmlOutput = "not defined";
     form.execAndWait = false;
     form.notifyLogin = "bob";
+    form.security = SmtpSecurity::Tls;
     ProgramSettings memory;
     WriteSettingsForm(store, form, memory);
     EXPECT_EQ(raw.order,
@@ -129,7 +132,8 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
                                         "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID", "NotifybyMail",
                                         "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc", "LaunchApp",
                                         "LaunchAppActive", "ExecAndWait", "EMailLocalName", "EMailLocalAddr",
-                                        "ScanInterval"}));
+                                        "ScanInterval", "EMailSMTPSecurity"}));
+    EXPECT_EQ(raw.values["EMailSMTPSecurity"], "TLS");
     EXPECT_EQ(raw.values["EMailSMTPPort"], "2525");
     EXPECT_EQ(raw.values["EMailSMTPPwd"], ScramblePassword("pw"));
     EXPECT_EQ(raw.values["EMailTo"], " ops@example.org ") << "stored untrimmed";
@@ -206,6 +210,20 @@ TEST(SettingsForm, AfterTheDialogCloses) {
         EXPECT_EQ(host.steps, c.steps) << c.applied << c.notifyByMail << c.mailComplete;
         EXPECT_EQ(host.raw.Has("ScanInterval"), c.applied) << "Cancel writes nothing";
     }
+}
+
+TEST(SettingsForm, PickingASecurityMovesOnlyTheUsualPort) {
+    using S = SmtpSecurity;
+    const struct {
+        const char* port;
+        S from, to;
+        const char* after;
+    } cases[] = {
+        {"25", S::None, S::StartTls, "587"}, {"587", S::StartTls, S::Tls, "465"}, {" 465", S::Tls, S::None, "25"},
+        {"2525", S::None, S::Tls, "2525"},  {"465", S::None, S::StartTls, "465"}, {"", S::None, S::Tls, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortAfterSecurityChange(c.port, c.from, c.to), c.after) << c.port << " " << static_cast<int>(c.to);
 }
 
 TEST(SettingsForm, TabRules) {

@@ -129,6 +129,73 @@ TEST_F(SmtpDialogue, HandledHeloRefusalRetriesOnlyOnce) {
     EXPECT_EQ(log.sent, "HELO monitor\r\nHELO monitor\r\nQUIT\r\n");
 }
 
+struct SecureCase {
+    const char* name;
+    SmtpSecurity security;
+    const char* password;
+    std::deque<std::string> replies;
+    const char* tlsRefusal;
+    const char* sent;   // while connecting
+    const char* error;  // "(no error)" when connected
+};
+
+TEST_F(SmtpDialogue, SecureConnectionsSayEhloUseTlsAndAuthenticateOnlyThrough) {
+    const char* kTls = ScriptedSocket::kTlsMark;
+    const std::string ehlo = "EHLO client.test\r\n";
+    const char* kConnected = "(no error)";
+    const SecureCase cases[] = {
+        {"STARTTLS then PLAIN", SmtpSecurity::StartTls, "pw",
+         {"250-mail\r\n250-SIZE 1000\r\n250 starttls\r\n", "220 go ahead\r\n",
+          "250-mail\r\n250-STARTTLS\r\n250 AUTH LOGIN PLAIN\r\n", "235 ok\r\n"},
+         "", "EHLO|STARTTLS|TLS|EHLO|AUTH PLAIN AG1vbml0b3IAcHc=|", kConnected},
+        {"implicit TLS, LOGIN only, old AUTH= form", SmtpSecurity::Tls, "pw",
+         {"250-mail\r\n250 AUTH=LOGIN\r\n", "334 VXNlcm5hbWU6\r\n", "334 UGFzc3dvcmQ6\r\n", "235 ok\r\n"},
+         "", "TLS|EHLO|AUTH LOGIN|bW9uaXRvcg==|cHc=|", kConnected},
+        {"no password: no AUTH", SmtpSecurity::Tls, "", {"250-mail\r\n250 AUTH PLAIN\r\n"}, "", "TLS|EHLO|", kConnected},
+        {"AUTH not offered", SmtpSecurity::Tls, "pw", {"250-mail\r\n250 8BITMIME\r\n"}, "", "TLS|EHLO|", kConnected},
+        {"STARTTLS not offered", SmtpSecurity::StartTls, "pw", {"250-mail\r\n250 AUTH PLAIN\r\n", "221 bye\r\n"},
+         "", "EHLO|QUIT|", "The mail server does not offer STARTTLS"},
+        {"STARTTLS refused", SmtpSecurity::StartTls, "pw", {"250-mail\r\n250 STARTTLS\r\n", "454 not now\r\n",
+                                                             "221 bye\r\n"},
+         "", "EHLO|STARTTLS|QUIT|", "454 not now"},
+        {"plain text injected before the handshake", SmtpSecurity::StartTls, "pw",
+         {"250-mail\r\n250 STARTTLS\r\n", "220 go ahead\r\n250 AUTH PLAIN\r\n"}, "", "EHLO|STARTTLS|",
+         "Invalid server reply: data before the TLS handshake"},
+        {"certificate refused", SmtpSecurity::Tls, "pw", {}, "Server certificate not trusted: why", "TLS|",
+         "Server certificate not trusted: why"},
+        {"password refused", SmtpSecurity::Tls, "pw", {"250-mail\r\n250 AUTH PLAIN\r\n", "535 bad\r\n",
+                                                       "221 bye\r\n"},
+         "", "TLS|EHLO|AUTH PLAIN AG1vbml0b3IAcHc=|QUIT|", "Authentication failed"},
+        {"no mechanism the client knows", SmtpSecurity::Tls, "pw", {"250-mail\r\n250 AUTH CRAM-MD5\r\n",
+                                                                    "221 bye\r\n"},
+         "", "TLS|EHLO|QUIT|", "Authentication failed: the mail server offers neither PLAIN nor LOGIN"},
+        {"EHLO refused", SmtpSecurity::Tls, "pw", {"502 no\r\n", "221 bye\r\n"}, "", "TLS|EHLO|QUIT|", "502 no"},
+    };
+    for (const SecureCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        log = {};
+        events.seen.clear();
+        TNMSMTP& c = Client("220 ready\r\n", test.replies);
+        socket_->bytesPerReceive = 64;
+        socket_->tlsRefusal = test.tlsRefusal;
+        c.Security = test.security;
+        c.Password = test.password;
+        EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), test.error);
+        std::string expected;
+        for (std::string_view rest = test.sent; !rest.empty();) {
+            const std::string_view step = rest.substr(0, rest.find('|'));
+            rest.remove_prefix(step.size() + 1);
+            expected += step == "TLS" ? std::string(kTls) + "127.0.0.1\r\n" : step == "EHLO" ? ehlo
+                                                                            : std::string(step) + "\r\n";
+        }
+        EXPECT_EQ(log.sent, expected);
+        EXPECT_EQ(c.Connected(), test.error == kConnected);
+        const bool refusedPassword = std::string(test.error) == "Authentication failed";
+        EXPECT_EQ(events.seen, refusedPassword ? std::vector<std::string>{"AuthenticationFailed"}
+                                               : std::vector<std::string>{});
+    }
+}
+
 TEST_F(SmtpDialogue, RefusedRecipientIsReportedAndTheOthersStillGetTheMail) {
     TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "550 no such user\r\n",
                                           "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});
