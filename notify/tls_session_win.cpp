@@ -38,6 +38,17 @@ using Certificate = UniqueHandle<CertificateTraits>;
 
 [[noreturn]] void FailHandshake(const std::string& reason) { throw AppError("TLS handshake failed: " + reason); }
 
+// The server's first bytes open a TLS record of a handshake or an alert
+// (version 3.x), as far as they have come. A plain-text server is told
+// apart at once: the security package may take its text for the start of
+// a long record and wait for the rest until the time runs out.
+bool StartsLikeTlsRecord(const std::string& bytes) {
+    constexpr unsigned char kAlert = 21, kHandshake = 22, kMajorVersion = 3;
+    const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (!bytes.empty() && byte(0) != kAlert && byte(0) != kHandshake) return false;
+    return bytes.size() < 2 || byte(1) == kMajorVersion;
+}
+
 int MillisecondsLeft(ULONGLONG deadline) {
     const ULONGLONG now = GetTickCount64();
     return now >= deadline ? 0 : static_cast<int>(std::min<ULONGLONG>(deadline - now, 0x7FFFFFFF));
@@ -107,7 +118,10 @@ void TlsSession::Negotiate(std::string incoming, bool readFirst, ULONGLONG deadl
     // Rounds that got a whole record; reads of a record in pieces are
     // bounded by the bytes and the deadline instead.
     int rounds = 0;
-    if (readFirst) ReadForHandshake(incoming, deadline);
+    if (readFirst) {
+        ReadForHandshake(incoming, deadline);
+        if (!StartsLikeTlsRecord(incoming)) throw AppError(HandshakeFailure(static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE)));
+    }
     for (;;) {
         SecBuffer in[2] = {{static_cast<ULONG>(incoming.size()), SECBUFFER_TOKEN, incoming.data()},
                            {0, SECBUFFER_EMPTY, nullptr}};

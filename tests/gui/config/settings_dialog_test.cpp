@@ -15,6 +15,8 @@
 #include "resources/resource_ids.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/modal_driver_win.h"
+#include "tests/support/smtp_tls_servers.h"
+#include "tests/support/trusted_certificate_win.h"
 #include "tests/support/wine_paths.h"
 
 namespace vigilor {
@@ -196,6 +198,59 @@ TEST_F(SettingsDialog, TestMailsArriveTwiceInOneOpening) {
         EXPECT_NE(mail.find("\r\nTHIS IS A TEST MESSAGE SENT BY \r\nVigilor\r\n"), std::string::npos) << mail;
         EXPECT_EQ(mail.find("Date:"), std::string::npos);
     }
+}
+
+TEST_F(SettingsDialog, SecurityMovesItsPortIsStoredAndItsTestMailsAuthenticateOverTls) {
+    const char* folder = std::getenv("VIGILOR_SMTP_TLS");
+    ASSERT_TRUE(folder);
+    const std::string servers = test::WinePath(folder);
+    std::string error;
+    ASSERT_TRUE(test::TrustInRootStore(servers + "\\trusted.der", error)) << error;
+    const auto port = [&](const char* server) { return test::TlsServerPort(servers, server); };
+    const auto pick = [](HWND dialog, SmtpSecurity security) {
+        const HWND list = GetDlgItem(dialog, C::kCmbSecurity);
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(security), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(C::kCmbSecurity, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    };
+    const int tlsBefore = test::TlsServerMails(servers, "tls");
+    const int startTlsBefore = test::TlsServerMails(servers, "starttls");
+    key.SetText("NotifybyMail", "0");
+    Open();
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kCmbSecurity), "None");
+        FillMail(dialog);
+        Type(dialog, C::kEdit1, "localhost");
+        Type(dialog, C::kEdit3, "monitor-user");
+        Type(dialog, C::kEdit4, "s3cret pass");
+        pick(dialog, SmtpSecurity::StartTls);
+        EXPECT_EQ(Text(dialog, C::kEdit2), "587");
+        pick(dialog, SmtpSecurity::Tls);
+        EXPECT_EQ(Text(dialog, C::kEdit2), "465");
+        Type(dialog, C::kEdit2, port("tls"));
+        Press(dialog, C::kTestBtn);
+        pick(dialog, SmtpSecurity::StartTls);
+        EXPECT_EQ(Text(dialog, C::kEdit2), port("tls")) << "a port of the user's own stays";
+        Type(dialog, C::kEdit2, port("starttls"));
+        Press(dialog, C::kTestBtn);
+        Type(dialog, C::kEdit2, port("starttls-untrusted"));
+        Press(dialog, C::kTestBtn);
+        Press(dialog, C::kApplyBtn);
+    });
+    const std::string sent = "A test e-mail message has bent sent to ops@example.org  ";
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{
+                                   sent, sent,
+                                   "Server certificate not trusted: its root is not a trusted certificate authority"}));
+    for (const auto& [server, n] : {std::pair{"tls", tlsBefore + 1}, {"starttls", startTlsBefore + 1}}) {
+        const std::string mail = test::ReadWholeFile(test::TlsServerMail(servers, server, n));
+        EXPECT_EQ(mail.substr(0, mail.find("\n\n")), "MAIL FROM: vigilor@example.org\nRCPT TO: ops@example.org\n"
+                                                     "AUTH: monitor-user") << server;
+        EXPECT_NE(mail.find("\r\nTHIS IS A TEST MESSAGE SENT BY \r\nVigilor\r\n"), std::string::npos) << mail;
+    }
+    EXPECT_EQ(Stored("EMailSMTPSecurity"), "STARTTLS");
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kCmbSecurity), "STARTTLS");
+        Press(dialog, C::kCancelBtn);
+    });
 }
 
 }  // namespace

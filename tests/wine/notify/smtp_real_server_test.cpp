@@ -6,12 +6,16 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 
+#include "config/settings.h"
 #include "notify/email_alerts.h"
 #include "notify/smtp_socket_win.h"
 #include "platform/app_error.h"
 #include "tests/support/loopback_server_win.h"
 #include "tests/support/memory_store.h"
+#include "tests/support/smtp_tls_servers.h"
+#include "tests/support/trusted_certificate_win.h"
 #include "tests/support/wine_paths.h"
 
 namespace vigilor {
@@ -72,6 +76,108 @@ protected:
     EmailAlerts alerts{host, channels, *client};
 };
 int RealServer::received = 0;
+
+// The mail servers with TLS and AUTH started for this program by the test
+// fixture, reached by the name their certificates carry.
+class TlsServers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* folder = std::getenv("VIGILOR_SMTP_TLS");
+        ASSERT_TRUE(folder) << "VIGILOR_SMTP_TLS is not set";
+        servers = test::WinePath(folder);
+        // The other name's certificate is trusted too, so that its name is
+        // its only fault.
+        for (const char* certificate : {"trusted.der", "othername.der"}) {
+            std::string error;
+            ASSERT_TRUE(test::TrustInRootStore(servers + "\\" + certificate, error)) << error;
+        }
+        auto& s = host.store.values;
+        s["EMailSMTPHost"] = "localhost";
+        s["EMailSMTPID"] = "monitor-user";
+        s["EMailSMTPPwd"] = ScramblePassword("s3cret pass");
+        s["EMailLocalName"] = "Vigilor Monitor";
+        s["EMailLocalAddr"] = "vigilor@example.org";
+        s["EMailTo"] = "ops@example.org";
+        host.settings.notifyByMail = true;
+        host.settings.screenNotify = false;
+        host.settings.emailTo = "ops@example.org";
+    }
+
+    void Use(const std::string& server, const char* security) {
+        host.store.values["EMailSMTPPort"] = test::TlsServerPort(servers, server);
+        host.store.values["EMailSMTPSecurity"] = security;
+        host.alerted.Clear();
+        host.memo.lines.clear();
+    }
+
+    int Mails(const std::string& server) { return test::TlsServerMails(servers, server); }
+
+    std::string servers;
+    test::TestAlertHost host;
+    QuietChannels channels;
+    std::unique_ptr<TNMSMTP> client = MakeSmtpClient();
+    EmailAlerts alerts{host, channels, *client};
+};
+
+TEST_F(TlsServers, AlertsArriveOverStartTlsAndImplicitTlsAfterAuthentication) {
+    for (const auto& [server, security] : {std::pair{"starttls", "STARTTLS"}, {"tls", "TLS"}}) {
+        SCOPED_TRACE(server);
+        Use(server, security);
+        const std::string path = test::TlsServerMail(servers, server, Mails(server) + 1);
+        alerts.SendFailureAlert("\\\\SRV1", "Print Spooler");
+        ASSERT_TRUE(test::WaitForFile(path)) << path;
+        const std::string mail = test::ReadWholeFile(path);
+        EXPECT_EQ(mail.substr(0, mail.find("\n\n")),
+                  "MAIL FROM: vigilor@example.org\nRCPT TO: ops@example.org\nAUTH: monitor-user");
+        EXPECT_NE(mail.find("\r\nSubject: NT Service Failure Alert!\r\n"), std::string::npos) << mail;
+        EXPECT_NE(mail.find("The service \"Print Spooler\" on \\\\SRV1 has stopped responding !\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(host.memo.lines, std::vector<std::string>{"08/12/2026  14:05 EMAIL SENT TO ops@example.org"});
+        EXPECT_FALSE(client->Connected());
+    }
+}
+
+TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
+    const char* plainSink = std::getenv("VIGILOR_SMTP_SINK");
+    ASSERT_TRUE(plainSink);
+    const std::string plainPort = test::ReadWholeFile(test::WinePath(plainSink) + "\\port");
+    const struct {
+        const char* server;
+        const char* security;
+        const char* password;
+        const char* error;
+    } cases[] = {
+        {"starttls-untrusted", "STARTTLS", "s3cret pass",
+         "Server certificate not trusted: its root is not a trusted certificate authority"},
+        {"tls-othername", "TLS", "s3cret pass",
+         "Server certificate not trusted: it is issued for another name than \"localhost\""},
+        {"starttls", "STARTTLS", "wrong", "Authentication failed"},
+        {"tls", "TLS", "wrong", "Authentication failed"},
+        // A plain server spoken to in TLS, and one that offers no STARTTLS.
+        {"plain", "TLS", "s3cret pass", "TLS handshake failed: the server does not answer in TLS"},
+        {"plain", "STARTTLS", "s3cret pass", "The mail server does not offer STARTTLS"},
+    };
+    std::map<std::string, int> mails;
+    for (const char* server : {"starttls-untrusted", "tls-othername", "starttls", "tls"}) mails[server] = Mails(server);
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.server) + " " + test.security + " " + test.password);
+        Use(test.server, test.security);
+        if (std::string(test.server) == "plain") host.store.values["EMailSMTPPort"] = plainPort;
+        host.store.values["EMailSMTPPwd"] = ScramblePassword(test.password);
+        host.settings.notifyByMail = true;
+        const auto started = std::chrono::steady_clock::now();
+        std::string error = "(no error)";
+        try {
+            alerts.SendFailureAlert("\\\\SRV1", "Print Spooler");
+        } catch (const AppError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, test.error);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        EXPECT_FALSE(client->Connected());
+    }
+    for (const auto& [server, before] : mails) EXPECT_EQ(Mails(server), before) << server << " got a mail";
+}
 
 TEST_F(RealServer, FailureAlertArrivesWithItsHeaderAndBody) {
     alerts.SendFailureAlert("\\\\SRV1", "Print Spooler");

@@ -1,4 +1,5 @@
 include(${CMAKE_SOURCE_DIR}/tests/support/smtp_sink.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/support/smtp_tls_servers.cmake)
 
 # The small program the launch tests start.
 add_executable(launch_probe ${folder}/probe/launch_probe.cpp)

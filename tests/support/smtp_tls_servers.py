@@ -1,0 +1,215 @@
+"""Real SMTP servers with TLS and AUTH on the loopback for the mail tests.
+
+  smtp_tls_servers.py start DIR   makes the certificates, starts the servers
+                                  in the background; writes DIR/ports
+                                  ("name port" lines) and DIR/pid
+  smtp_tls_servers.py stop DIR    stops them
+
+At start DIR receives three self-signed certificates (RSA 2048, SHA-256,
+valid from yesterday for ten years, CA:TRUE so that each can be a trusted
+root, extended key usage serverAuth), each as <name>.pem, <name>.der and its
+key <name>.key:
+
+  trusted     for localhost; the tests trust it
+  untrusted   for localhost too; the tests never trust it
+  othername   for other.example
+
+Every server binds 127.0.0.1 only and requires AUTH (PLAIN or LOGIN) over
+TLS; it accepts exactly the user "monitor-user" with the password
+"s3cret pass" and answers 535 to all else. The servers:
+
+  starttls            STARTTLS with the trusted certificate, required
+  tls                 TLS from the first byte with the trusted certificate
+  starttls-untrusted  STARTTLS with the untrusted certificate, required
+  tls-othername       TLS from the first byte with the othername certificate
+
+Every message received is written to DIR/<server>-mail-<n>.txt: the envelope
+sender, each envelope recipient, "AUTH: <login>", an empty line, then the
+message as received.
+"""
+import datetime
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+
+import background_server
+
+USER = b"monitor-user"
+PASSWORD = b"s3cret pass"
+
+CERTIFICATES = {
+    "trusted": ("/O=Vigilor Test Trusted/CN=localhost", "DNS:localhost"),
+    "untrusted": ("/O=Vigilor Test Untrusted/CN=localhost", "DNS:localhost"),
+    "othername": ("/O=Vigilor Test Other Name/CN=other.example", "DNS:other.example"),
+}
+
+# server name: (certificate, implicit TLS)
+SERVERS = {
+    "starttls": ("trusted", False),
+    "tls": ("trusted", True),
+    "starttls-untrusted": ("untrusted", False),
+    "tls-othername": ("othername", True),
+}
+
+# "openssl req -x509" of OpenSSL 3.0 cannot set the start date; "openssl ca
+# -selfsign" can.
+CA_CONFIG = """\
+[ca]
+default_ca = test_ca
+[test_ca]
+database = {work}/index.txt
+new_certs_dir = {work}
+rand_serial = yes
+policy = any_name
+preserve = yes
+unique_subject = no
+email_in_dn = no
+[any_name]
+organizationName = optional
+commonName = supplied
+[server_root]
+basicConstraints = critical, CA:TRUE
+keyUsage = critical, digitalSignature, keyEncipherment, keyCertSign
+extendedKeyUsage = serverAuth
+subjectKeyIdentifier = hash
+subjectAltName = {alt_name}
+"""
+
+
+def openssl(*args):
+    subprocess.run(["openssl", *args], check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def make_certificate(folder, name, subject, alt_name):
+    now = datetime.datetime.now(datetime.timezone.utc)
+    start = now - datetime.timedelta(days=1)
+    end = start + datetime.timedelta(days=3652)  # ten years, leap days counted
+    base = os.path.join(folder, name)
+    with tempfile.TemporaryDirectory() as work:
+        config = os.path.join(work, "ca.cnf")
+        with open(config, "w") as f:
+            f.write(CA_CONFIG.format(work=work, alt_name=alt_name))
+        open(os.path.join(work, "index.txt"), "w").close()
+        request = os.path.join(work, "request.csr")
+        openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-sha256", "-subj", subject,
+                "-keyout", base + ".key", "-out", request)
+        openssl("ca", "-batch", "-selfsign", "-config", config, "-extensions", "server_root",
+                "-keyfile", base + ".key", "-in", request, "-out", base + ".pem", "-notext",
+                "-md", "sha256", "-startdate", start.strftime("%y%m%d%H%M%SZ"),
+                "-enddate", end.strftime("%y%m%d%H%M%SZ"))
+    openssl("x509", "-in", base + ".pem", "-outform", "DER", "-out", base + ".der")
+
+
+def free_ports(count):
+    """Distinct free ports of 127.0.0.1: all held open until all are known."""
+    sockets = [socket.socket() for _ in range(count)]
+    try:
+        for s in sockets:
+            s.bind(("127.0.0.1", 0))
+        return [s.getsockname()[1] for s in sockets]
+    finally:
+        for s in sockets:
+            s.close()
+
+
+def serve(folder):
+    import logging
+    import ssl
+
+    from aiosmtpd.controller import Controller
+    from aiosmtpd.smtp import SMTP, AuthResult
+
+    # aiosmtpd itself still fills the old session.login_data on every AUTH
+    # and warns about it in server.log each time.
+    logging.getLogger("mail.log").addFilter(
+        lambda record: "login_data is deprecated" not in record.getMessage())
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        accepted = (mechanism in ("PLAIN", "LOGIN") and auth_data.login == USER
+                    and auth_data.password == PASSWORD)
+        if accepted:
+            return AuthResult(success=True, auth_data=auth_data)
+        return AuthResult(success=False, handled=False)  # answered with 535
+
+    class Server(SMTP):
+        def connection_made(self, transport):
+            super().connection_made(transport)
+            # aiosmtpd counts only STARTTLS as TLS for AUTH; a connection
+            # that is TLS from the first byte is as safe.
+            if self._tls_protocol is None and transport.get_extra_info("ssl_object") is not None:
+                self._tls_protocol = transport
+
+    class Mailbox:
+        def __init__(self, name):
+            self.name = name
+            self.count = 0
+
+        async def handle_DATA(self, server, session, envelope):
+            self.count += 1
+            lines = ["MAIL FROM: " + envelope.mail_from]
+            lines += ["RCPT TO: " + r for r in envelope.rcpt_tos]
+            lines += ["AUTH: " + session.auth_data.login.decode("utf-8", "replace")]
+            text = "\n".join(lines) + "\n\n"
+            path = os.path.join(folder, "%s-mail-%d.txt" % (self.name, self.count))
+            with open(path + ".part", "wb") as f:
+                f.write(text.encode() + envelope.original_content)
+            os.rename(path + ".part", path)
+            return "250 OK"
+
+    class TlsController(Controller):
+        def factory(self):
+            return Server(self.handler, **self.SMTP_kwargs)
+
+    def context(certificate):
+        result = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        base = os.path.join(folder, certificate)
+        result.load_cert_chain(base + ".pem", base + ".key")
+        return result
+
+    controllers = {}
+    for (name, (certificate, implicit)), port in zip(SERVERS.items(), free_ports(len(SERVERS))):
+        tls = context(certificate)
+        # The controller's own readiness check speaks TLS when given
+        # ssl_context (it does not check the certificate).
+        controllers[name] = TlsController(
+            Mailbox(name), hostname="127.0.0.1", port=port,
+            ssl_context=tls if implicit else None,
+            tls_context=None if implicit else tls, require_starttls=not implicit,
+            authenticator=authenticator, auth_required=True, auth_require_tls=True)
+    for controller in controllers.values():
+        controller.start()
+    with open(os.path.join(folder, "ports.part"), "w") as f:
+        for name, controller in controllers.items():
+            f.write("%s %d\n" % (name, controller.port))
+    os.rename(os.path.join(folder, "ports.part"), os.path.join(folder, "ports"))
+    signal.sigwait({signal.SIGTERM, signal.SIGINT})
+    for controller in controllers.values():
+        controller.stop()
+
+
+def start(folder):
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    try:
+        for name, (subject, alt_name) in CERTIFICATES.items():
+            make_certificate(folder, name, subject, alt_name)
+    except subprocess.CalledProcessError as error:
+        print("openssl failed: " + error.stderr.decode(errors="replace"), file=sys.stderr)
+        return 1
+    signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
+    return background_server.launch(__file__, folder, [], "ports", "smtp tls servers")
+
+
+if __name__ == "__main__":
+    command, folder = sys.argv[1], sys.argv[2]
+    if command == "serve":
+        serve(folder)
+    elif command == "start":
+        sys.exit(start(folder))
+    elif command == "stop":
+        sys.exit(background_server.stop(folder))
