@@ -62,9 +62,15 @@ Credentials AcquireCredentials() {
     TimeStamp expiry{};
     // Current Windows takes the newer record, which lets it offer TLS 1.3;
     // older Windows and Wine know only the classic one, with TLS 1.2.
+    // SSL and TLS before 1.2 are broken or withdrawn (RFC 8996): never
+    // offered, whatever the system's defaults.
+    TLS_PARAMETERS withdrawn{};
+    withdrawn.grbitDisabledProtocols = SP_PROT_SSL2 | SP_PROT_SSL3 | SP_PROT_TLS1_0 | SP_PROT_TLS1_1;
     SCH_CREDENTIALS current{};
     current.dwVersion = SCH_CREDENTIALS_VERSION;
     current.dwFlags = kFlags;
+    current.cTlsParameters = 1;
+    current.pTlsParameters = &withdrawn;
     SECURITY_STATUS status = AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W),
                                                        SECPKG_CRED_OUTBOUND, nullptr, &current, nullptr, nullptr,
                                                        &handle.value, &expiry);
@@ -105,6 +111,12 @@ TlsSession::TlsSession(RawStream& stream, const std::string& serverName, int tim
 
     if (QueryContextAttributesW(&context.value, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
         FailHandshake("no record sizes");
+    // Checked as well as asked for: not every security package honours
+    // the protocols withdrawn above (Wine's does not).
+    SecPkgContext_ConnectionInfo connection{};
+    if (QueryContextAttributesW(&context.value, SECPKG_ATTR_CONNECTION_INFO, &connection) != SEC_E_OK ||
+        !(connection.dwProtocol & (SP_PROT_TLS1_2 | SP_PROT_TLS1_3)))
+        FailHandshake("the server offers only TLS 1.1 or older");
     PCCERT_CONTEXT remote = nullptr;
     if (QueryContextAttributesW(&context.value, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK || !remote)
         throw AppError("Server certificate not trusted: the server sent none");

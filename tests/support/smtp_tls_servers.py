@@ -22,6 +22,8 @@ TLS; it accepts exactly the user "monitor-user" with the password
   tls                 TLS from the first byte with the trusted certificate
   starttls-untrusted  STARTTLS with the untrusted certificate, required
   tls-othername       TLS from the first byte with the othername certificate
+  tls-old             TLS from the first byte with the trusted certificate,
+                      TLS 1.1 at the newest
 
 Every message received is written to DIR/<server>-mail-<n>.txt: the envelope
 sender, each envelope recipient, "AUTH: <login>", an empty line, then the
@@ -47,12 +49,13 @@ CERTIFICATES = {
     "othername": ("/O=Vigilor Test Other Name/CN=other.example", "DNS:other.example"),
 }
 
-# server name: (certificate, implicit TLS)
+# server name: (certificate, implicit TLS, newest TLS version or None)
 SERVERS = {
-    "starttls": ("trusted", False),
-    "tls": ("trusted", True),
-    "starttls-untrusted": ("untrusted", False),
-    "tls-othername": ("othername", True),
+    "starttls": ("trusted", False, None),
+    "tls": ("trusted", True, None),
+    "starttls-untrusted": ("untrusted", False, None),
+    "tls-othername": ("othername", True, None),
+    "tls-old": ("trusted", True, "TLSv1_1"),
 }
 
 # "openssl req -x509" of OpenSSL 3.0 cannot set the start date; "openssl ca
@@ -165,15 +168,22 @@ def serve(folder):
         def factory(self):
             return Server(self.handler, **self.SMTP_kwargs)
 
-    def context(certificate):
+    def context(certificate, newest):
         result = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         base = os.path.join(folder, certificate)
         result.load_cert_chain(base + ".pem", base + ".key")
+        if newest:
+            # A server stuck in the past: only this version and older, with
+            # RSA key exchange (OpenSSL 3 no longer signs with the old
+            # versions' MD5-SHA1), allowed only at the lowest security level.
+            result.set_ciphers("AES128-SHA:@SECLEVEL=0")
+            result.minimum_version = ssl.TLSVersion.TLSv1
+            result.maximum_version = getattr(ssl.TLSVersion, newest)
         return result
 
     controllers = {}
-    for (name, (certificate, implicit)), port in zip(SERVERS.items(), free_ports(len(SERVERS))):
-        tls = context(certificate)
+    for (name, (certificate, implicit, newest)), port in zip(SERVERS.items(), free_ports(len(SERVERS))):
+        tls = context(certificate, newest)
         # The controller's own readiness check speaks TLS when given
         # ssl_context (it does not check the certificate).
         controllers[name] = TlsController(

@@ -151,6 +151,7 @@ TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
          "Server certificate not trusted: its root is not a trusted certificate authority"},
         {"tls-othername", "TLS", "s3cret pass",
          "Server certificate not trusted: it is issued for another name than \"localhost\""},
+        {"tls-old", "TLS", "s3cret pass", "TLS handshake failed: the server offers only TLS 1.1 or older"},
         {"starttls", "STARTTLS", "wrong", "Authentication failed"},
         {"tls", "TLS", "wrong", "Authentication failed"},
         // A plain server spoken to in TLS, and one that offers no STARTTLS.
@@ -158,7 +159,8 @@ TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
         {"plain", "STARTTLS", "s3cret pass", "The mail server does not offer STARTTLS"},
     };
     std::map<std::string, int> mails;
-    for (const char* server : {"starttls-untrusted", "tls-othername", "starttls", "tls"}) mails[server] = Mails(server);
+    for (const char* server : {"starttls-untrusted", "tls-othername", "tls-old", "starttls", "tls"})
+        mails[server] = Mails(server);
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.server) + " " + test.security + " " + test.password);
         Use(test.server, test.security);
