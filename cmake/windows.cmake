@@ -48,6 +48,20 @@ file(GLOB TEST_SUPPORT_WIN CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*
 add_library(vigilor_test_support STATIC ${TEST_SUPPORT_WIN})
 target_link_libraries(vigilor_test_support PUBLIC vigilor_win gtest gmock)
 
+# A server of tests/support/<script>.py on the loopback for the whole test
+# program target: started before it, stopped after it; the program finds
+# the server's folder (ports, received files) in the environment variable.
+function(vigilor_test_server target name script variable)
+    set(dir ${CMAKE_BINARY_DIR}/${script}-${name})
+    set(path ${CMAKE_SOURCE_DIR}/tests/support/${script}.py)
+    add_test(NAME ${target}_${script}_start COMMAND /usr/bin/python3 ${path} start ${dir})
+    add_test(NAME ${target}_${script}_stop COMMAND /usr/bin/python3 ${path} stop ${dir})
+    set_tests_properties(${target}_${script}_start PROPERTIES FIXTURES_SETUP ${target}_${script} TIMEOUT 60)
+    set_tests_properties(${target}_${script}_stop PROPERTIES FIXTURES_CLEANUP ${target}_${script} TIMEOUT 60)
+    set_property(TEST ${target} APPEND PROPERTY FIXTURES_REQUIRED ${target}_${script})
+    set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT "${variable}=${dir}")
+endfunction()
+
 # One test program per folder of tests/wine (no display) and tests/gui (a
 # virtual display of its own). A folder may add a tests.cmake of its own.
 function(vigilor_wine_test_program folder kind)

@@ -43,3 +43,16 @@ def stop(folder):
         pass
     os.remove(os.path.join(folder, "pid"))
     return 0
+
+
+def main(serve, start):
+    """The command line of a server script: `serve FOLDER [args]` runs the
+    server, `start FOLDER` launches it in the background, `stop FOLDER`
+    ends it."""
+    command, folder = sys.argv[1], sys.argv[2]
+    if command == "serve":
+        serve(folder, *sys.argv[3:])
+    elif command == "start":
+        sys.exit(start(folder))
+    elif command == "stop":
+        sys.exit(stop(folder))

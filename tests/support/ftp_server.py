@@ -20,7 +20,6 @@ import errno
 import os
 import random
 import shutil
-import sys
 
 import background_server
 
@@ -131,10 +130,4 @@ def start(folder):
 
 
 if __name__ == "__main__":
-    command, folder = sys.argv[1], sys.argv[2]
-    if command == "serve":
-        serve(folder)
-    elif command == "start":
-        sys.exit(start(folder))
-    elif command == "stop":
-        sys.exit(background_server.stop(folder))
+    background_server.main(serve, start)

@@ -10,7 +10,6 @@ each envelope recipient, an empty line, then the message as received.
 import os
 import signal
 import socket
-import sys
 
 import background_server
 
@@ -22,6 +21,7 @@ def free_port():
 
 
 def serve(folder, port):
+    port = int(port)
     from aiosmtpd.controller import Controller
 
     class Sink:
@@ -56,10 +56,4 @@ def start(folder):
 
 
 if __name__ == "__main__":
-    command, folder = sys.argv[1], sys.argv[2]
-    if command == "serve":
-        serve(folder, int(sys.argv[3]))
-    elif command == "start":
-        sys.exit(start(folder))
-    elif command == "stop":
-        sys.exit(background_server.stop(folder))
+    background_server.main(serve, start)

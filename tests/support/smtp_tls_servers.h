@@ -1,5 +1,5 @@
 #pragma once
-// The folder of the TLS mail servers the fixture smtp_tls_servers.cmake
+// The folder of the TLS mail servers (smtp_tls_servers.py) the fixture
 // starts: their ports and the mails each has received.
 #include <string>
 

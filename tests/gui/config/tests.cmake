@@ -1,2 +1,2 @@
-include(${CMAKE_SOURCE_DIR}/tests/support/smtp_sink.cmake)
-include(${CMAKE_SOURCE_DIR}/tests/support/smtp_tls_servers.cmake)
+vigilor_test_server(${target} ${name} smtp_sink VIGILOR_SMTP_SINK)
+vigilor_test_server(${target} ${name} smtp_tls_servers VIGILOR_SMTP_TLS)

@@ -1,1 +1,1 @@
-include(${CMAKE_SOURCE_DIR}/tests/support/ftp_server.cmake)
+vigilor_test_server(${target} ${name} ftp_server VIGILOR_FTP_SERVER)
