@@ -61,7 +61,7 @@ Credentials AcquireCredentials() {
     SecurityHandle handle;
     TimeStamp expiry{};
     // Current Windows takes the newer record, which lets it offer TLS 1.3;
-    // older Windows and Wine know only the classic one, with TLS 1.2.
+    // older Windows know only the classic one, limited here to TLS 1.2.
     // SSL and TLS before 1.2 are broken or withdrawn (RFC 8996): never
     // offered, whatever the system's defaults.
     TLS_PARAMETERS withdrawn{};
@@ -105,8 +105,8 @@ TlsSession::TlsSession(RawStream& stream, const std::string& serverName, int tim
     if (status != SEC_I_CONTINUE_NEEDED) throw AppError(HandshakeFailure(static_cast<uint32_t>(status)));
     context.held = true;
     context_ = SecurityContext(context);
-    if (!stream_.SendRaw(std::string(static_cast<const char*>(out.pvBuffer), out.cbBuffer), MillisecondsLeft(deadline)))
-        FailHandshake("Connection Failed");
+    const std::string clientHello(static_cast<const char*>(out.pvBuffer), out.cbBuffer);
+    if (!stream_.SendRaw(clientHello, MillisecondsLeft(deadline))) FailHandshake("Connection Failed");
     Negotiate({}, true, deadline);
 
     if (QueryContextAttributesW(&context.value, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
@@ -132,7 +132,8 @@ void TlsSession::Negotiate(std::string incoming, bool readFirst, ULONGLONG deadl
     int rounds = 0;
     if (readFirst) {
         ReadForHandshake(incoming, deadline);
-        if (!StartsLikeTlsRecord(incoming)) throw AppError(HandshakeFailure(static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE)));
+        if (!StartsLikeTlsRecord(incoming))
+            throw AppError(HandshakeFailure(static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE)));
     }
     for (;;) {
         SecBuffer in[2] = {{static_cast<ULONG>(incoming.size()), SECBUFFER_TOKEN, incoming.data()},
