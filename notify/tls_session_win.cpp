@@ -15,9 +15,10 @@ namespace {
 constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                 ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_USE_SUPPLIED_CREDS;
 
-// A handshake needs a few kilobytes; a server sending far more, or
-// answering round after round, is not making one.
-constexpr size_t kMaxHandshakeBytes = 256 * 1024;
+// A handshake needs a few kilobytes, a long certificate chain some tens; a
+// server sending far more, or answering round after round, is not making
+// one.
+constexpr size_t kMaxHandshakeBytes = 96 * 1024;
 constexpr int kMaxHandshakeRounds = 32;
 // One record at most, with room for its header and trailer.
 constexpr size_t kMaxRecordBytes = 64 * 1024;
@@ -130,8 +131,9 @@ void TlsSession::Negotiate(std::string incoming, bool readFirst, ULONGLONG deadl
     // Rounds that got a whole record; reads of a record in pieces are
     // bounded by the bytes and the deadline instead.
     int rounds = 0;
+    size_t received = 0;
     if (readFirst) {
-        ReadForHandshake(incoming, deadline);
+        ReadForHandshake(incoming, received, deadline);
         if (!StartsLikeTlsRecord(incoming))
             throw AppError(HandshakeFailure(static_cast<uint32_t>(SEC_E_ILLEGAL_MESSAGE)));
     }
@@ -147,7 +149,7 @@ void TlsSession::Negotiate(std::string incoming, bool readFirst, ULONGLONG deadl
             &attributes, nullptr);
         const ContextBuffer token(out.pvBuffer);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
-            ReadForHandshake(incoming, deadline);
+            ReadForHandshake(incoming, received, deadline);
             continue;
         }
         if (++rounds > kMaxHandshakeRounds) FailHandshake("the server keeps on negotiating");
@@ -171,20 +173,22 @@ void TlsSession::Negotiate(std::string incoming, bool readFirst, ULONGLONG deadl
             encrypted_ = std::move(incoming);
             return;
         }
-        if (incoming.empty()) ReadForHandshake(incoming, deadline);
+        if (incoming.empty()) ReadForHandshake(incoming, received, deadline);
     }
 }
 
-void TlsSession::ReadForHandshake(std::string& incoming, ULONGLONG deadline) {
-    if (incoming.size() > kMaxHandshakeBytes) FailHandshake("the server sends too much");
+void TlsSession::ReadForHandshake(std::string& incoming, size_t& received, ULONGLONG deadline) {
     const int left = MillisecondsLeft(deadline);
     if (left <= 0) FailHandshake("Server reply Timed out");
+    const size_t before = incoming.size();
     switch (stream_.ReceiveRaw(incoming, left)) {
-        case WaitOutcome::Done: return;
+        case WaitOutcome::Done: break;
         case WaitOutcome::TimedOut: FailHandshake("Server reply Timed out");
         case WaitOutcome::Canceled:
         case WaitOutcome::Failed: FailHandshake("Connection closed by server");
     }
+    received += incoming.size() - before;
+    if (received > kMaxHandshakeBytes) FailHandshake("the server sends too much");
 }
 
 bool TlsSession::Send(const std::string& plain, int timeoutMs) {

@@ -65,8 +65,9 @@ private:
     // incoming, after one more read with readFirst) to the context until it
     // is complete; what follows them is kept for Receive.
     void Negotiate(std::string incoming, bool readFirst, ULONGLONG deadline);
-    // One more read of the server's bytes for the handshake.
-    void ReadForHandshake(std::string& incoming, ULONGLONG deadline);
+    // One more read of the server's bytes for the handshake, counted in
+    // received.
+    void ReadForHandshake(std::string& incoming, size_t& received, ULONGLONG deadline);
 
     RawStream& stream_;
     std::wstring serverName_;

@@ -57,7 +57,7 @@ std::string HandshakeFailure(uint32_t status) {
         case SEC_E_UNSUPPORTED_FUNCTION: reason = "no TLS version or cipher in common with the server"; break;
         case SEC_E_CERT_UNKNOWN: reason = "the server refused the connection"; break;
         case SEC_E_WRONG_PRINCIPAL: reason = "the server's name does not fit"; break;
-        default: reason = ErrorCode(status); break;
+        default: reason = "the security package stopped with " + ErrorCode(status); break;
     }
     return "TLS handshake failed: " + reason;
 }

@@ -310,6 +310,7 @@ TEST_F(RealServer, HostileServersEndInBoundedTimeAndTheNextAlertIsDeliveredToAGo
         test::LoopbackServer::Session session;
         std::string error;  // the timed pass reports it in the memo
         bool waitsForTheTimeOut;
+        const char* security = "None";
     } cases[] = {
         {"a 1 MB line",
          [](SOCKET s) {
@@ -338,6 +339,22 @@ TEST_F(RealServer, HostileServersEndInBoundedTimeAndTheNextAlertIsDeliveredToAGo
              setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
          },
          "Connection closed by server", false},
+        {"silent in the TLS handshake",
+         [](SOCKET s) {
+             char buffer[4096];
+             while (recv(s, buffer, sizeof buffer, 0) > 0) {
+             }
+         },
+         "TLS handshake failed: Server reply Timed out", true, "TLS"},
+        {"endless TLS records of garbage",
+         [](SOCKET s) {
+             char hello[512];
+             if (recv(s, hello, sizeof hello, 0) <= 0) return;
+             std::string record = "\x16\x03\x03\x40\x00";
+             record += std::string(0x4000, '\x5a');
+             for (int i = 0; i < 64; ++i) SendAll(s, record);
+         },
+         "TLS handshake failed: the security package stopped with error 0x80090304", false, "TLS"},
     };
     const std::string goodPort = host.store.values["EMailSMTPPort"];
     // The window's messages, here a timer's, go on while the client waits.
@@ -348,6 +365,7 @@ TEST_F(RealServer, HostileServersEndInBoundedTimeAndTheNextAlertIsDeliveredToAGo
         {
             test::LoopbackServer hostile(row.session);
             host.store.values["EMailSMTPPort"] = std::to_string(hostile.Port());
+            host.store.values["EMailSMTPSecurity"] = row.security;
             client->TimeOut = 2000;
             const int ticks = timerTicks;
             const auto start = std::chrono::steady_clock::now();
@@ -367,6 +385,7 @@ TEST_F(RealServer, HostileServersEndInBoundedTimeAndTheNextAlertIsDeliveredToAGo
         EXPECT_FALSE(client->Connected());
 
         host.store.values["EMailSMTPPort"] = goodPort;
+        host.store.values["EMailSMTPSecurity"] = "None";
         client->TimeOut = TNMSMTP::kDefaultTimeOut;
         const std::string service = std::string("after ") + row.name;
         alerts.SendFailureAlert("\\\\SRV1", service);
