@@ -5,6 +5,7 @@
 #include "net/host_lookup_win.h"
 #include "platform/handles_win.h"
 #include "platform/message_pump_win.h"
+#include "platform/socket_wait_win.h"
 #include "platform/socket_win.h"
 
 namespace vigilor {
@@ -16,10 +17,18 @@ struct CancelFlag {
     bool raised = false;
 };
 
-ULONGLONG DeadlineIn(int timeoutMs) {
-    return GetTickCount64() + (timeoutMs > 0 ? static_cast<ULONGLONG>(timeoutMs) : 0);
+FtpWait FromSocket(SocketWait wait) {
+    switch (wait) {
+        case SocketWait::Done: return FtpWait::Done;
+        case SocketWait::Closed: return FtpWait::Closed;
+        case SocketWait::TimedOut: return FtpWait::TimedOut;
+        case SocketWait::Canceled: return FtpWait::Canceled;
+        case SocketWait::Failed: break;
+    }
+    return FtpWait::Failed;
 }
 
+// The lookup's own event, with Cancel's flag.
 FtpWait PumpUntil(HANDLE handle, const CancelFlag& cancel, ULONGLONG deadline) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return FtpWait::TimedOut;
@@ -31,21 +40,8 @@ FtpWait PumpUntil(HANDLE handle, const CancelFlag& cancel, ULONGLONG deadline) {
     return FtpWait::Canceled;
 }
 
-// Waits until one of the events has happened on the socket; the error code
-// of what happened (0 = none) in *error.
-FtpWait WaitForEvents(SOCKET s, WSAEVENT event, long events, const CancelFlag& cancel, ULONGLONG deadline, int* error) {
-    for (;;) {
-        const FtpWait wait = PumpUntil(event, cancel, deadline);
-        if (wait != FtpWait::Done) return wait;
-        WSANETWORKEVENTS happened{};
-        if (WSAEnumNetworkEvents(s, event, &happened) != 0) return FtpWait::Failed;
-        const long seen = happened.lNetworkEvents & events;
-        if (!seen) continue;
-        *error = 0;
-        for (int bit = 0; bit < FD_MAX_EVENTS; ++bit)
-            if ((seen & (1L << bit)) && happened.iErrorCode[bit] != 0) *error = happened.iErrorCode[bit];
-        return FtpWait::Done;
-    }
+WatchedSocket Watched(const SocketHandle& s, const SocketEvent& event, std::shared_ptr<const CancelFlag> cancel) {
+    return {s.Get(), event.Get(), [cancel = std::move(cancel)] { return cancel->raised; }};
 }
 
 std::string AddressText(const sockaddr_in& address) {
@@ -60,42 +56,11 @@ public:
         : socket_(std::move(socket)), event_(std::move(event)), cancel_(std::move(cancel)) {}
 
     bool Send(const std::string& bytes, int timeoutMs) override {
-        const ULONGLONG deadline = DeadlineIn(timeoutMs);
-        size_t sent = 0;
-        while (sent < bytes.size()) {
-            const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - sent, 64 * 1024));
-            const int n = send(socket_.Get(), bytes.data() + sent, chunk, 0);
-            if (n > 0) {
-                sent += static_cast<size_t>(n);
-                continue;
-            }
-            if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
-            int error = 0;
-            if (WaitForEvents(socket_.Get(), event_.Get(), FD_WRITE | FD_CLOSE, *cancel_, deadline, &error) !=
-                    FtpWait::Done ||
-                error != 0)
-                return false;
-        }
-        return true;
+        return SendAll(Watched(socket_, event_, cancel_), bytes, DeadlineAfter(timeoutMs));
     }
 
     FtpWait Receive(std::string& into, int timeoutMs) override {
-        const ULONGLONG deadline = DeadlineIn(timeoutMs);
-        for (;;) {
-            char buffer[16 * 1024];
-            const int n = recv(socket_.Get(), buffer, sizeof buffer, 0);
-            if (n > 0) {
-                into.append(buffer, static_cast<size_t>(n));
-                return FtpWait::Done;
-            }
-            if (n == 0) return FtpWait::Closed;
-            if (WSAGetLastError() != WSAEWOULDBLOCK) return FtpWait::Failed;
-            int error = 0;
-            const FtpWait wait =
-                WaitForEvents(socket_.Get(), event_.Get(), FD_READ | FD_CLOSE, *cancel_, deadline, &error);
-            if (wait != FtpWait::Done) return wait;
-            // After FD_CLOSE the next recv tells the last data from the end.
-        }
+        return FromSocket(ReceiveSome(Watched(socket_, event_, cancel_), into, DeadlineAfter(timeoutMs)));
     }
 
     std::string LocalAddress() const override {
@@ -134,7 +99,7 @@ public:
     int Port() const override { return port_; }
 
     FtpWait Accept(int timeoutMs, std::unique_ptr<FtpConnection>& connection) override {
-        const ULONGLONG deadline = DeadlineIn(timeoutMs);
+        const ULONGLONG deadline = DeadlineAfter(timeoutMs);
         for (;;) {
             SocketHandle accepted(accept(socket_.Get(), nullptr, nullptr));
             if (accepted) {
@@ -146,7 +111,8 @@ public:
             }
             if (WSAGetLastError() != WSAEWOULDBLOCK) return FtpWait::Failed;
             int error = 0;
-            const FtpWait wait = WaitForEvents(socket_.Get(), event_.Get(), FD_ACCEPT, *cancel_, deadline, &error);
+            const FtpWait wait =
+                FromSocket(WaitForSocket(Watched(socket_, event_, cancel_), FD_ACCEPT, deadline, &error));
             if (wait != FtpWait::Done) return wait;
         }
     }
@@ -165,7 +131,7 @@ public:
         auto done = std::make_shared<KernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!*done) return FtpWait::Failed;
         HostLookupRequest request(host, [done] { SetEvent(done->Get()); });
-        const FtpWait wait = PumpUntil(done->Get(), *cancel_, DeadlineIn(timeoutMs));
+        const FtpWait wait = PumpUntil(done->Get(), *cancel_, DeadlineAfter(timeoutMs));
         if (wait != FtpWait::Done) return wait;
         const HostLookupOutcome outcome = request.Outcome();
         if (outcome.error != 0) return FtpWait::Failed;
@@ -188,7 +154,8 @@ public:
             WSAGetLastError() != WSAEWOULDBLOCK)
             return FtpWait::Failed;
         int error = 0;
-        const FtpWait wait = WaitForEvents(s.Get(), event.Get(), FD_CONNECT, *cancel_, DeadlineIn(timeoutMs), &error);
+        const FtpWait wait =
+            FromSocket(WaitForSocket(Watched(s, event, cancel_), FD_CONNECT, DeadlineAfter(timeoutMs), &error));
         if (wait != FtpWait::Done) return wait;
         if (error != 0) return error == WSAETIMEDOUT ? FtpWait::TimedOut : FtpWait::Failed;
         connection = std::make_unique<WinsockConnection>(std::move(s), std::move(event), cancel_);

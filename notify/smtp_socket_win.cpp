@@ -8,6 +8,7 @@
 #include "platform/handles_win.h"
 #include "platform/app_error.h"
 #include "platform/message_pump_win.h"
+#include "platform/socket_wait_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -25,7 +26,16 @@ WaitOutcome FromPump(PumpWait wait) {
 
 DWORD Milliseconds(int timeoutMs) { return timeoutMs > 0 ? static_cast<DWORD>(timeoutMs) : 0; }
 
-ULONGLONG DeadlineAfter(int timeoutMs) { return GetTickCount64() + Milliseconds(timeoutMs); }
+WaitOutcome FromSocket(SocketWait wait) {
+    switch (wait) {
+        case SocketWait::Done: return WaitOutcome::Done;
+        case SocketWait::TimedOut: return WaitOutcome::TimedOut;
+        case SocketWait::Canceled: return WaitOutcome::Canceled;
+        case SocketWait::Closed:
+        case SocketWait::Failed: break;
+    }
+    return WaitOutcome::Failed;
+}
 
 }  // namespace
 
@@ -65,7 +75,7 @@ WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int
         return WaitOutcome::Failed;
     }
     int error = 0;
-    WaitOutcome outcome = WaitFor(FD_CONNECT, DeadlineAfter(timeoutMs), &error);
+    WaitOutcome outcome = Outcome(WaitForSocket(Watched(), FD_CONNECT, DeadlineAfter(timeoutMs), &error));
     if (outcome == WaitOutcome::Done && error != 0)
         outcome = error == WSAETIMEDOUT ? WaitOutcome::TimedOut : WaitOutcome::Failed;
     if (outcome != WaitOutcome::Done) Close();
@@ -73,53 +83,40 @@ WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int
 }
 
 bool WinsockSmtpSocket::SendRaw(const std::string& bytes, int timeoutMs) {
-    // One deadline for all of the bytes: a peer that takes them slowly
-    // cannot stretch the send.
-    const ULONGLONG deadline = DeadlineAfter(timeoutMs);
-    size_t sent = 0;
-    while (socket_ && sent < bytes.size()) {
-        const int chunk = static_cast<int>(std::min<size_t>(bytes.size() - sent, 64 * 1024));
-        const int n = send(socket_.Get(), bytes.data() + sent, chunk, 0);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-            continue;
-        }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
-        int error = 0;
-        if (WaitFor(FD_WRITE | FD_CLOSE, deadline, &error) != WaitOutcome::Done || error != 0) return false;
-    }
-    return sent == bytes.size();
+    return socket_ && SendAll(Watched(), bytes, DeadlineAfter(timeoutMs));
 }
 
 WaitOutcome WinsockSmtpSocket::ReceiveRaw(std::string& into, int timeoutMs) {
-    const ULONGLONG deadline = DeadlineAfter(timeoutMs);
-    for (;;) {
-        if (!socket_) return WaitOutcome::Failed;
-        char buffer[4096];
-        const int n = recv(socket_.Get(), buffer, sizeof buffer, 0);
-        if (n > 0) {
-            into.append(buffer, static_cast<size_t>(n));
-            return WaitOutcome::Done;
-        }
-        if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return WaitOutcome::Failed;
-        int error = 0;
-        const WaitOutcome outcome = WaitFor(FD_READ | FD_CLOSE, deadline, &error);
-        if (outcome != WaitOutcome::Done) return outcome;
-        // After FD_CLOSE the next recv tells data from the end.
-    }
+    if (!socket_) return WaitOutcome::Failed;
+    return Outcome(ReceiveSome(Watched(), into, DeadlineAfter(timeoutMs)));
 }
 
+WatchedSocket WinsockSmtpSocket::Watched() {
+    // A handler run during a wait may close the connection: that ends it.
+    return {socket_.Get(), event_.Get(), [this] { return !socket_; }};
+}
+
+WaitOutcome WinsockSmtpSocket::Outcome(SocketWait wait) const {
+    // Stopped because the connection was closed meanwhile: it failed.
+    if (wait == SocketWait::Canceled && !socket_) return WaitOutcome::Failed;
+    return FromSocket(wait);
+}
+
+// The session is held for the call: a close during its wait must not take
+// it away under it.
 bool WinsockSmtpSocket::Send(const std::string& bytes, int timeoutMs) {
-    return tls_ ? tls_->Send(bytes, timeoutMs) : SendRaw(bytes, timeoutMs);
+    const std::shared_ptr<TlsSession> tls = tls_;
+    return tls ? tls->Send(bytes, timeoutMs) : SendRaw(bytes, timeoutMs);
 }
 
 WaitOutcome WinsockSmtpSocket::Receive(std::string& into, int timeoutMs) {
-    return tls_ ? tls_->Receive(into, timeoutMs) : ReceiveRaw(into, timeoutMs);
+    const std::shared_ptr<TlsSession> tls = tls_;
+    return tls ? tls->Receive(into, timeoutMs) : ReceiveRaw(into, timeoutMs);
 }
 
 void WinsockSmtpSocket::StartTls(const std::string& serverName, int timeoutMs) {
     if (!socket_) throw AppError("Not Connected");
-    tls_ = std::make_unique<TlsSession>(static_cast<RawStream&>(*this), serverName, timeoutMs);
+    tls_ = std::make_shared<TlsSession>(static_cast<RawStream&>(*this), serverName, timeoutMs);
 }
 
 std::string WinsockSmtpSocket::ClientDomain() {
@@ -139,26 +136,6 @@ std::string WinsockSmtpSocket::ClientDomain() {
 void WinsockSmtpSocket::Close() {
     tls_.reset();
     socket_.Reset();
-}
-
-WaitOutcome WinsockSmtpSocket::WaitFor(long events, ULONGLONG deadline, int* error) {
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return WaitOutcome::TimedOut;
-        const WaitOutcome outcome =
-            FromPump(WaitPumpingMessages(event_.Get(), nullptr, static_cast<DWORD>(deadline - now)));
-        if (outcome != WaitOutcome::Done) return outcome;
-        // A handler run during the wait may have closed the connection.
-        if (!socket_) return WaitOutcome::Failed;
-        WSANETWORKEVENTS happened{};
-        if (WSAEnumNetworkEvents(socket_.Get(), event_.Get(), &happened) != 0) return WaitOutcome::Failed;
-        const long seen = happened.lNetworkEvents & events;
-        if (!seen) continue;
-        *error = 0;
-        for (int bit = 0; bit < FD_MAX_EVENTS; ++bit)
-            if ((seen & (1L << bit)) && happened.iErrorCode[bit] != 0) *error = happened.iErrorCode[bit];
-        return WaitOutcome::Done;
-    }
 }
 
 std::unique_ptr<TNMSMTP> MakeSmtpClient() { return std::make_unique<TNMSMTP>(std::make_unique<WinsockSmtpSocket>()); }

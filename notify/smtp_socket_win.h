@@ -5,6 +5,7 @@
 
 #include "notify/smtp_client.h"
 #include "notify/tls_session_win.h"
+#include "platform/socket_wait_win.h"
 #include "platform/socket_win.h"
 
 namespace vigilor {
@@ -27,14 +28,13 @@ public:
 private:
     bool SendRaw(const std::string& bytes, int timeoutMs) override;
     WaitOutcome ReceiveRaw(std::string& into, int timeoutMs) override;
-    // Waits until one of the events happened on the socket, at the latest
-    // until the deadline (GetTickCount64); its error code (0 = none) in *error.
-    WaitOutcome WaitFor(long events, ULONGLONG deadline, int* error);
+    WatchedSocket Watched();
+    WaitOutcome Outcome(SocketWait wait) const;
 
     WinsockSession session_{MAKEWORD(2, 2)};
     SocketHandle socket_;
     SocketEvent event_;
-    std::unique_ptr<TlsSession> tls_;
+    std::shared_ptr<TlsSession> tls_;
 };
 
 // A client with a real socket, as the main window and the settings dialog use.
