@@ -13,6 +13,7 @@ key <name>.key:
   trusted     for localhost; the tests trust it
   untrusted   for localhost too; the tests never trust it
   othername   for other.example
+  expired     for localhost, valid for ten days that ended ten days ago
 
 Every server binds 127.0.0.1 only and requires AUTH (PLAIN or LOGIN) over
 TLS; it accepts exactly the user "monitor-user" with the password
@@ -22,6 +23,7 @@ TLS; it accepts exactly the user "monitor-user" with the password
   tls                 TLS from the first byte with the trusted certificate
   starttls-untrusted  STARTTLS with the untrusted certificate, required
   tls-othername       TLS from the first byte with the othername certificate
+  tls-expired         TLS from the first byte with the expired certificate
   tls-old             TLS from the first byte with the trusted certificate,
                       TLS 1.1 at the newest
 
@@ -47,7 +49,11 @@ CERTIFICATES = {
     "trusted": ("/O=Vigilor Test Trusted/CN=localhost", "DNS:localhost"),
     "untrusted": ("/O=Vigilor Test Untrusted/CN=localhost", "DNS:localhost"),
     "othername": ("/O=Vigilor Test Other Name/CN=other.example", "DNS:other.example"),
+    "expired": ("/O=Vigilor Test Expired/CN=localhost", "DNS:localhost"),
 }
+
+# Days from now the certificates start and end: (start, end).
+VALIDITY = {"expired": (-20, -10)}
 
 # server name: (certificate, implicit TLS, newest TLS version or None)
 SERVERS = {
@@ -55,6 +61,7 @@ SERVERS = {
     "tls": ("trusted", True, None),
     "starttls-untrusted": ("untrusted", False, None),
     "tls-othername": ("othername", True, None),
+    "tls-expired": ("expired", True, None),
     "tls-old": ("trusted", True, "TLSv1_1"),
 }
 
@@ -90,8 +97,9 @@ def openssl(*args):
 
 def make_certificate(folder, name, subject, alt_name):
     now = datetime.datetime.now(datetime.timezone.utc)
-    start = now - datetime.timedelta(days=1)
-    end = start + datetime.timedelta(days=3652)  # ten years, leap days counted
+    first, last = VALIDITY.get(name, (-1, 3651))  # else ten years, leap days counted
+    start = now + datetime.timedelta(days=first)
+    end = now + datetime.timedelta(days=last)
     base = os.path.join(folder, name)
     with tempfile.TemporaryDirectory() as work:
         config = os.path.join(work, "ca.cnf")

@@ -85,9 +85,9 @@ protected:
         const char* folder = std::getenv("VIGILOR_SMTP_TLS");
         ASSERT_TRUE(folder) << "VIGILOR_SMTP_TLS is not set";
         servers = test::WinePath(folder);
-        // The other name's certificate is trusted too, so that its name is
-        // its only fault.
-        for (const char* certificate : {"trusted.der", "othername.der"}) {
+        // The other name's and the expired certificates are trusted too, so
+        // that the name and the date are their only faults.
+        for (const char* certificate : {"trusted.der", "othername.der", "expired.der"}) {
             std::string error;
             ASSERT_TRUE(test::TrustInRootStore(servers + "\\" + certificate, error)) << error;
         }
@@ -151,6 +151,7 @@ TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
          "Server certificate not trusted: its root is not a trusted certificate authority"},
         {"tls-othername", "TLS", "s3cret pass",
          "Server certificate not trusted: it is issued for another name than \"localhost\""},
+        {"tls-expired", "TLS", "s3cret pass", "Server certificate not trusted: it has expired or is not valid yet"},
         {"tls-old", "TLS", "s3cret pass", "TLS handshake failed: the server offers only TLS 1.1 or older"},
         {"starttls", "STARTTLS", "wrong", "Authentication failed"},
         {"tls", "TLS", "wrong", "Authentication failed"},
@@ -159,7 +160,7 @@ TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
         {"plain", "STARTTLS", "s3cret pass", "The mail server does not offer STARTTLS"},
     };
     std::map<std::string, int> mails;
-    for (const char* server : {"starttls-untrusted", "tls-othername", "tls-old", "starttls", "tls"})
+    for (const char* server : {"starttls-untrusted", "tls-othername", "tls-expired", "tls-old", "starttls", "tls"})
         mails[server] = Mails(server);
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.server) + " " + test.security + " " + test.password);
