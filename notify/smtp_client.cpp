@@ -5,6 +5,7 @@
 
 #include "net/ipv4_address.h"
 #include "platform/app_error.h"
+#include "platform/text.h"
 
 namespace vigilor {
 
@@ -193,8 +194,7 @@ std::optional<std::string> TNMSMTP::Extension(const std::string& keyword) const 
     for (size_t i = 1; i < replyLines_.size(); ++i) {
         const std::string& line = replyLines_[i];
         if (line.size() < 4) continue;
-        std::string text = line.substr(4);
-        for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        const std::string text = UpperAscii(std::string_view(line).substr(4));
         if (!text.starts_with(keyword)) continue;
         if (text.size() == keyword.size()) return std::string();
         const char next = text[keyword.size()];
