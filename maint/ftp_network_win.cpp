@@ -4,7 +4,6 @@
 
 #include "net/host_lookup_win.h"
 #include "platform/handles_win.h"
-#include "platform/message_pump_win.h"
 #include "platform/socket_wait_win.h"
 #include "platform/socket_win.h"
 
@@ -26,18 +25,6 @@ FtpWait FromSocket(SocketWait wait) {
         case SocketWait::Failed: break;
     }
     return FtpWait::Failed;
-}
-
-// The lookup's own event, with Cancel's flag.
-FtpWait PumpUntil(HANDLE handle, const CancelFlag& cancel, ULONGLONG deadline) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return FtpWait::TimedOut;
-    switch (WaitPumpingMessages(handle, [&cancel] { return cancel.raised; }, static_cast<DWORD>(deadline - now))) {
-        case PumpWait::Signaled: return cancel.raised ? FtpWait::Canceled : FtpWait::Done;
-        case PumpWait::TimedOut: return FtpWait::TimedOut;
-        case PumpWait::Quit: break;
-    }
-    return FtpWait::Canceled;
 }
 
 WatchedSocket Watched(const SocketHandle& s, const SocketEvent& event, std::shared_ptr<const CancelFlag> cancel) {
@@ -127,13 +114,11 @@ private:
 class WinsockFtpNetwork : public FtpNetwork {
 public:
     FtpWait LookupHost(const std::string& host, int timeoutMs, std::string& address) override {
-        // The event is shared with the worker, which may outlive this wait.
-        auto done = std::make_shared<KernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!*done) return FtpWait::Failed;
-        HostLookupRequest request(host, [done] { SetEvent(done->Get()); });
-        const FtpWait wait = PumpUntil(done->Get(), *cancel_, DeadlineAfter(timeoutMs));
+        HostLookupOutcome outcome;
+        const FtpWait wait =
+            FromSocket(AwaitHostLookup(host, DeadlineAfter(timeoutMs), [cancel = cancel_] { return cancel->raised; },
+                                       outcome));
         if (wait != FtpWait::Done) return wait;
-        const HostLookupOutcome outcome = request.Outcome();
         if (outcome.error != 0) return FtpWait::Failed;
         address = outcome.address;
         return FtpWait::Done;
@@ -142,11 +127,8 @@ public:
     FtpWait Connect(const std::string& address, int port, int timeoutMs,
                     std::unique_ptr<FtpConnection>& connection) override {
         if (!session_.Ok()) return FtpWait::Failed;
-        sockaddr_in target{};
-        target.sin_family = AF_INET;
-        target.sin_port = htons(static_cast<u_short>(port));
-        if (inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1 || port <= 0 || port > 65535)
-            return FtpWait::Failed;
+        sockaddr_in target;
+        if (!IPv4Endpoint(address, port, target)) return FtpWait::Failed;
         SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         SocketEvent event;
         if (!s || !Watch(s, event, FD_CONNECT | kStreamEvents)) return FtpWait::Failed;

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "platform/app_error.h"
+#include "platform/handles_win.h"
+#include "platform/message_pump_win.h"
 #include "platform/socket_win.h"
 
 namespace vigilor {
@@ -57,6 +59,24 @@ bool HostLookupRequest::Done() const {
 HostLookupOutcome HostLookupRequest::Outcome() const {
     std::lock_guard lock(state_->mutex);
     return state_->outcome;
+}
+
+SocketWait AwaitHostLookup(const std::string& name, ULONGLONG deadline, const std::function<bool()>& stop,
+                           HostLookupOutcome& outcome) {
+    // The event is shared with the worker, which may outlive this wait.
+    auto done = std::make_shared<KernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!*done) return SocketWait::Failed;
+    const HostLookupRequest request(name, [done] { SetEvent(done->Get()); });
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return SocketWait::TimedOut;
+    switch (WaitPumpingMessages(done->Get(), stop, static_cast<DWORD>(deadline - now))) {
+        case PumpWait::Signaled: break;
+        case PumpWait::TimedOut: return SocketWait::TimedOut;
+        case PumpWait::Quit: return SocketWait::Canceled;
+    }
+    if (stop && stop()) return SocketWait::Canceled;
+    outcome = request.Outcome();
+    return SocketWait::Done;
 }
 
 }  // namespace vigilor

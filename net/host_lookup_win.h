@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/socket_wait_win.h"
+
 namespace vigilor {
 
 struct HostLookupOutcome {
@@ -33,5 +35,12 @@ private:
     };
     std::shared_ptr<State> state_;
 };
+
+// Looks the name up and waits for it, dispatching messages, until the
+// deadline or until stop says so; Done with the outcome (which may be an
+// error of the look-up itself), TimedOut, Canceled, or Failed when the wait
+// cannot be made.
+SocketWait AwaitHostLookup(const std::string& name, ULONGLONG deadline, const std::function<bool()>& stop,
+                           HostLookupOutcome& outcome);
 
 }  // namespace vigilor

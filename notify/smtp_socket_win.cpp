@@ -7,24 +7,12 @@
 #include "net/host_lookup_win.h"
 #include "platform/handles_win.h"
 #include "platform/app_error.h"
-#include "platform/message_pump_win.h"
 #include "platform/socket_wait_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
 namespace {
-
-WaitOutcome FromPump(PumpWait wait) {
-    switch (wait) {
-        case PumpWait::Signaled: return WaitOutcome::Done;
-        case PumpWait::TimedOut: return WaitOutcome::TimedOut;
-        case PumpWait::Quit: break;
-    }
-    return WaitOutcome::Canceled;
-}
-
-DWORD Milliseconds(int timeoutMs) { return timeoutMs > 0 ? static_cast<DWORD>(timeoutMs) : 0; }
 
 WaitOutcome FromSocket(SocketWait wait) {
     switch (wait) {
@@ -42,13 +30,9 @@ WaitOutcome FromSocket(SocketWait wait) {
 WinsockSmtpSocket::WinsockSmtpSocket() : event_(WSACreateEvent()) {}
 
 WaitOutcome WinsockSmtpSocket::LookupHost(const std::string& host, int timeoutMs, std::string& address) {
-    // The event is shared with the worker, which may outlive this wait.
-    auto done = std::make_shared<KernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!*done) return WaitOutcome::Failed;
-    HostLookupRequest request(host, [done] { SetEvent(done->Get()); });
-    const WaitOutcome outcome = FromPump(WaitPumpingMessages(done->Get(), nullptr, Milliseconds(timeoutMs)));
-    if (outcome != WaitOutcome::Done) return outcome;
-    const HostLookupOutcome result = request.Outcome();
+    HostLookupOutcome result;
+    const SocketWait wait = AwaitHostLookup(host, DeadlineAfter(timeoutMs), nullptr, result);
+    if (wait != SocketWait::Done) return FromSocket(wait);
     if (result.error == WSAEINTR) return WaitOutcome::Canceled;
     if (result.error != 0) return WaitOutcome::Failed;
     address = result.address;
@@ -58,11 +42,8 @@ WaitOutcome WinsockSmtpSocket::LookupHost(const std::string& host, int timeoutMs
 WaitOutcome WinsockSmtpSocket::Connect(const std::string& address, int port, int timeoutMs) {
     Close();
     if (!session_.Ok() || !event_) return WaitOutcome::Failed;
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(static_cast<u_short>(port));
-    if (inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1 || port <= 0 || port > 65535)
-        return WaitOutcome::Failed;
+    sockaddr_in target;
+    if (!IPv4Endpoint(address, port, target)) return WaitOutcome::Failed;
     SocketHandle s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s) return WaitOutcome::Failed;
     WSAResetEvent(event_.Get());

@@ -1,10 +1,19 @@
 #include "platform/socket_wait_win.h"
 
+#include <ws2tcpip.h>
+
 #include <algorithm>
 
 #include "platform/message_pump_win.h"
 
 namespace vigilor {
+
+bool IPv4Endpoint(const std::string& address, int port, sockaddr_in& endpoint) {
+    endpoint = {};
+    endpoint.sin_family = AF_INET;
+    endpoint.sin_port = htons(static_cast<u_short>(port));
+    return port > 0 && port <= 65535 && inet_pton(AF_INET, address.c_str(), &endpoint.sin_addr) == 1;
+}
 
 ULONGLONG DeadlineAfter(int timeoutMs) {
     return GetTickCount64() + (timeoutMs > 0 ? static_cast<ULONGLONG>(timeoutMs) : 0);

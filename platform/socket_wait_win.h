@@ -10,6 +10,10 @@ namespace vigilor {
 
 enum class SocketWait { Done, Closed, TimedOut, Canceled, Failed };
 
+// The endpoint of a dotted IPv4 address and a port from 1 to 65535; false
+// for anything else.
+bool IPv4Endpoint(const std::string& address, int port, sockaddr_in& endpoint);
+
 // GetTickCount64 time timeoutMs from now (now, for a negative one).
 ULONGLONG DeadlineAfter(int timeoutMs);
 
