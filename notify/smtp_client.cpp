@@ -97,11 +97,7 @@ void TNMSMTP::SmtpConnect() {
 void TNMSMTP::Dialogue() {
     if (Security == SmtpSecurity::Tls) socket_->StartTls(Host, TimeOut);
     ReadReply(true);
-    if (replyNumber_ >= 400) {
-        const std::string greeting = replyLine_;
-        QuitQuietly();
-        throw AppError(greeting);
-    }
+    if (replyNumber_ >= 400) QuitAndRaise(replyLine_);
     if (Security == SmtpSecurity::None) return SayHelo();
     SayEhlo();
     if (Security == SmtpSecurity::StartTls) {
@@ -115,34 +111,21 @@ void TNMSMTP::SayHelo() {
     for (bool firstRefusal = true;; firstRefusal = false) {
         Command("HELO " + WithoutLineBreaks(UserID), true);
         if (replyNumber_ < 300) return;
-        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
-            QuitQuietly();
-            throw AppError("Authentication failed");
-        }
+        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) QuitAndRaise("Authentication failed");
     }
 }
 
 void TNMSMTP::SayEhlo() {
     Command("EHLO " + WithoutLineBreaks(socket_->ClientDomain()), true);
-    if (replyNumber_ < 300) return;
-    const std::string refusal = replyLine_;
-    QuitQuietly();
-    throw AppError(refusal);
+    if (replyNumber_ >= 300) QuitAndRaise(replyLine_);
 }
 
 void TNMSMTP::UpgradeToTls() {
     // Never on to plain text: the password and the mail would go out
     // readable by anyone on the way.
-    if (!Extension("STARTTLS")) {
-        QuitQuietly();
-        throw AppError("The mail server does not offer STARTTLS");
-    }
+    if (!Extension("STARTTLS")) QuitAndRaise("The mail server does not offer STARTTLS");
     Command("STARTTLS", false);
-    if (replyNumber_ != 220) {
-        const std::string refusal = replyLine_;
-        QuitQuietly();
-        throw AppError(refusal);
-    }
+    if (replyNumber_ != 220) QuitAndRaise(replyLine_);
     // Bytes sent before the handshake did not come through TLS; taking
     // them as replies would let anyone on the way answer for the server.
     if (!received_.empty()) throw BrokenConnection("Invalid server reply: data before the TLS handshake");
@@ -155,31 +138,20 @@ void TNMSMTP::Authenticate() {
     if (!mechanisms) return;
     for (bool firstRefusal = true;; firstRefusal = false) {
         if (AuthenticateWith(*mechanisms)) return;
-        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) {
-            QuitQuietly();
-            throw AppError("Authentication failed");
-        }
+        if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) QuitAndRaise("Authentication failed");
     }
 }
 
 bool TNMSMTP::AuthenticateWith(const std::string& mechanisms) {
     const std::string user = WithoutLineBreaks(UserID);
-    bool plain = false, login = false;
-    for (size_t start = 0; start < mechanisms.size();) {
-        const size_t end = std::min(mechanisms.find(' ', start), mechanisms.size());
-        const std::string name = mechanisms.substr(start, end - start);
-        plain = plain || name == "PLAIN";
-        login = login || name == "LOGIN";
-        start = end + 1;
-    }
+    const std::string offered = " " + mechanisms + " ";
+    const bool plain = offered.find(" PLAIN ") != std::string::npos;
+    const bool login = offered.find(" LOGIN ") != std::string::npos;
     if (plain) {
         Command("AUTH PLAIN " + Base64(std::string(1, '\0') + user + '\0' + Password), false);
         return replyNumber_ == 235;
     }
-    if (!login) {
-        QuitQuietly();
-        throw AppError("Authentication failed: the mail server offers neither PLAIN nor LOGIN");
-    }
+    if (!login) QuitAndRaise("Authentication failed: the mail server offers neither PLAIN nor LOGIN");
     Command("AUTH LOGIN", false);
     if (replyNumber_ != 334) return false;
     Command(Base64(user), false);
@@ -279,6 +251,12 @@ void TNMSMTP::Quit() {
     }
     socket_->Close();
     if (replyNumber_ > 339) throw AppError(replyLine_);
+}
+
+void TNMSMTP::QuitAndRaise(std::string error) {
+    // Taken by value: the quit replaces the reply it may come from.
+    QuitQuietly();
+    throw AppError(error);
 }
 
 void TNMSMTP::QuitQuietly() {

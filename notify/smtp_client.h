@@ -113,6 +113,7 @@ private:
     void RaiseIfAtLeast(int limit);
     void Quit();
     void QuitQuietly();
+    [[noreturn]] void QuitAndRaise(std::string error);
 
     std::unique_ptr<SmtpSocket> socket_;
     std::string received_;
