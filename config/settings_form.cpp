@@ -12,7 +12,7 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
     if (form.scanInterval < 1 || form.scanInterval > 60) form.scanInterval = 1;
     form.smtpHost = store.ReadString("EMailSMTPHost", "");
     form.port = std::to_string(store.ReadInteger("EMailSMTPPort", 25));
-    form.security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, SmtpSecurityName(SmtpSecurity::None)));
+    form.security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, ""));
     form.userId = store.ReadString("EMailSMTPID", "");
     form.password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     form.senderName = store.ReadString("EMailLocalName", "");

@@ -60,8 +60,7 @@ std::optional<ApplyRefusal> CheckApply(const SettingsForm& form);
 int PortNumber(const std::string& text);
 
 // The writes after Apply, in their order, the security last; texts
-// untrimmed. The in-memory
-// settings take what is stored and held in memory.
+// untrimmed. The in-memory settings take what is stored and held in memory.
 void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSettings& memory);
 
 // The port once another security is picked: the new one's usual port when

@@ -161,7 +161,7 @@ bool EmailAlerts::PrepareClient(SettingsStore& store) {
 void EmailAlerts::FillMessage(SettingsStore& store, const std::string& subject) {
     client_.Port = store.ReadInteger("EMailSMTPPort", 25);
     client_.UserID = store.ReadString("EMailSMTPID", "");
-    client_.Security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, SmtpSecurityName(SmtpSecurity::None)));
+    client_.Security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, ""));
     client_.Password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     TPostMessage& message = client_.PostMessage;
     message.Date = MailDate(channels_.Now());
