@@ -6,6 +6,7 @@
 
 #include "app/main_form_ids.h"
 #include "monitor/status_page_writer_win.h"
+#include "platform/message_pump_win.h"
 #include "services/service_platform_win.h"
 
 namespace vigilor {
@@ -15,7 +16,10 @@ using namespace main_form;
 // ----- the check pass -----
 
 ServiceSession& TMainForm::PassServices() {
-    if (!passServices_) passServices_ = std::make_unique<ServiceSession>(SystemServices());
+    // The restart wait handles the window's messages, so that the window
+    // stays alive while a service starts.
+    if (!passServices_)
+        passServices_ = std::make_unique<ServiceSession>(SystemServices(), StartWaitLimits{}, PauseHandlingMessages);
     return *passServices_;
 }
 
@@ -104,6 +108,13 @@ void TMainForm::SetMonitoringControls(bool monitoring) {
 }
 
 void TMainForm::SetMonitorTimer(bool on) { monitorTimer_->SetEnabled(on); }
+
+void TMainForm::RunCheckPass(Attendance attendance) {
+    const PassAttendance scope(*alerts_, attendance);
+    MonitorBtnClick();
+}
+
+void TMainForm::RepeatClose() { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
 void TMainForm::ReportTimedPassError(const std::string& text) {
     AppendFailureReport(text);

@@ -640,6 +640,7 @@ void TMainForm::VisitWebSite() {
 // ----- shut-down -----
 
 bool TMainForm::FormClose() {
+    if (monitoring_.DeferClose()) return false;
     if (IsMonitoring()) {
         ShowError("Please stop monitoring before quiting the application (Press the STOP button).");
         return false;

@@ -127,7 +127,8 @@ public:
     void UpdatePZBox1();
     void About1Click();
     void VisitWebSite();
-    // The shut-down rules; true when the window is to close.
+    // The shut-down rules; true when the window is to close. A close asked
+    // for during a check pass is made again when the pass has ended.
     bool FormClose();
 
     bool IsMonitoring() const { return monitoring_.Monitoring(); }
@@ -193,9 +194,10 @@ private:
     void SetLight(ActiveLight light, bool blinking) override;
     void SetMonitoringControls(bool monitoring) override;
     void SetMonitorTimer(bool on) override;
-    void RunCheckPass() override { MonitorBtnClick(); }
+    void RunCheckPass(Attendance attendance) override;
     void ClearAlertedList() override { alertedList_.Clear(); }
     void ReportTimedPassError(const std::string& text) override;
+    void RepeatClose() override;
 
     // The memo as the failure reports see it.
     int DisplayedLineCount() override;

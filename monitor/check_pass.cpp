@@ -18,14 +18,19 @@ void Append(std::vector<std::string>& page, std::vector<std::string> lines) {
     page.insert(page.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }
 
-// Releases what the pass kept open however the pass ends, and takes the
-// progress bar away when an error ends it.
+void EndOfWalk(CheckPassHost& host) {
+    host.HideProgress();
+    host.ShowStatus("");
+}
+
+// Releases what the pass kept open however the pass ends, and leaves the
+// progress bar and the status line as after a walk when an error ends it.
 class PassScope {
 public:
     explicit PassScope(CheckPassHost& host) : host_(host), errors_(std::uncaught_exceptions()) {}
     ~PassScope() {
         host_.ReleasePassResources();
-        if (std::uncaught_exceptions() > errors_) host_.HideProgress();
+        if (std::uncaught_exceptions() > errors_) EndOfWalk(host_);
     }
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
@@ -34,11 +39,6 @@ private:
     CheckPassHost& host_;
     int errors_;
 };
-
-void EndOfWalk(CheckPassHost& host) {
-    host.HideProgress();
-    host.ShowStatus("");
-}
 
 }  // namespace
 

@@ -6,16 +6,27 @@ namespace vigilor {
 
 namespace {
 
-// Marks a pass as running for as long as it runs, however it ends.
+// Marks a pass as running for as long as it runs, however it ends, and
+// then repeats a close that was asked for meanwhile.
 class RunningPass {
 public:
-    explicit RunningPass(bool& running) : running_(running) { running_ = true; }
-    ~RunningPass() { running_ = false; }
+    RunningPass(bool& running, bool& closeDeferred, MonitoringHost& host)
+        : running_(running), closeDeferred_(closeDeferred), host_(host) {
+        running_ = true;
+    }
+    ~RunningPass() {
+        running_ = false;
+        if (!closeDeferred_) return;
+        closeDeferred_ = false;
+        host_.RepeatClose();
+    }
     RunningPass(const RunningPass&) = delete;
     RunningPass& operator=(const RunningPass&) = delete;
 
 private:
     bool& running_;
+    bool& closeDeferred_;
+    MonitoringHost& host_;
 };
 
 }  // namespace
@@ -51,25 +62,43 @@ void MonitoringControl::Reset() {
     host_.ClearAlertedList();
 }
 
-bool MonitoringControl::RunOnePass() {
+bool MonitoringControl::RunOnePass(Attendance attendance) {
     if (passRunning_) return false;
-    const RunningPass running(passRunning_);
-    host_.RunCheckPass();
+    const RunningPass running(passRunning_, closeDeferred_, host_);
+    host_.RunCheckPass(attendance);
     return true;
+}
+
+void MonitoringControl::ShowStateLight() {
+    if (monitoring_)
+        host_.SetLight(ActiveLight::alRed, true);
+    else
+        host_.SetLight(ActiveLight::alGreen, false);
 }
 
 void MonitoringControl::ForceCheck() {
     if (passRunning_) return;
     host_.SetLight(ActiveLight::alRed, true);
-    RunOnePass();
-    host_.SetLight(ActiveLight::alGreen, false);
+    try {
+        RunOnePass(Attendance::Attended);
+    } catch (...) {
+        ShowStateLight();
+        throw;
+    }
+    ShowStateLight();
+}
+
+bool MonitoringControl::DeferClose() {
+    if (!passRunning_) return false;
+    closeDeferred_ = true;
+    return true;
 }
 
 void MonitoringControl::TimerFired() {
     host_.SetMonitorTimer(false);
     std::exception_ptr failure;
     try {
-        RunOnePass();
+        RunOnePass(Attendance::Unattended);
     } catch (...) {
         failure = std::current_exception();
     }

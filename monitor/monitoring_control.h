@@ -6,6 +6,7 @@
 #include <string>
 
 #include "monitor/graphic_light.h"
+#include "notify/attendance.h"
 
 namespace vigilor {
 
@@ -26,13 +27,16 @@ public:
     virtual void SetMonitoringControls(bool monitoring) = 0;
     // The minute timer; switching it on starts its count from 0.
     virtual void SetMonitorTimer(bool on) = 0;
-    virtual void RunCheckPass() = 0;
+    // One check pass; unattended, nothing in it may wait for a click.
+    virtual void RunCheckPass(Attendance attendance) = 0;
     // Light, memo and icon back to all clear.
     virtual void ClearAlarms() = 0;
     virtual void ClearAlertedList() = 0;
     // An error that ended a timed pass, reported without a modal box: a
     // time-stamped failure report, the red display and an event entry.
     virtual void ReportTimedPassError(const std::string& text) = 0;
+    // Asks for the window's close again, as the user did.
+    virtual void RepeatClose() = 0;
 };
 
 class MonitoringControl {
@@ -47,19 +51,29 @@ public:
     // a timed pass that ends after Stop does not arm the timer again.
     void Stop();
     void Reset();
-    // One pass at once, in any state; nothing when a pass is running.
+    // One pass at once, in any state; nothing when a pass is running. The
+    // light shows the monitoring state again afterwards, however the pass
+    // ended.
     void ForceCheck();
     // The minute timer's handler. An error of the pass is reported and the
     // timer armed again, so monitoring goes on.
     void TimerFired();
+    // A close of the window asked for while a pass runs waits for the pass,
+    // which would otherwise lose its window midway: true then, and
+    // RepeatClose follows when the pass has ended.
+    bool DeferClose();
 
 private:
     // Runs one pass unless one is running; false when it did not run.
-    bool RunOnePass();
+    bool RunOnePass(Attendance attendance);
+    // The light as the state table has it: red and blinking while
+    // monitoring, green and steady while idle.
+    void ShowStateLight();
 
     MonitoringHost& host_;
     bool monitoring_ = false;
     bool passRunning_ = false;
+    bool closeDeferred_ = false;
 };
 
 }  // namespace vigilor

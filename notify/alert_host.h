@@ -8,6 +8,8 @@
 #include "config/key_value_store.h"
 #include "config/settings.h"
 #include "notify/alerted_list.h"
+#include "notify/app_launch.h"
+#include "notify/attendance.h"
 #include "notify/failure_reports.h"
 #include "notify/local_time.h"
 
@@ -48,7 +50,8 @@ public:
     virtual void LogAppEvent(const std::string& message) = 0;
     virtual bool SendScreenMessage(const std::string& message, const std::string& recipient) = 0;
     virtual bool FileExists(const std::string& path) = 0;
-    virtual int RunAndWait(const std::string& commandLine, int showMode) = 0;
+    // Waits at most kLaunchWaitMs.
+    virtual RunResult RunAndWait(const std::string& commandLine, int showMode) = 0;
     virtual void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
                              int showMode) = 0;
     virtual LocalTime Now() = 0;

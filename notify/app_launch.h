@@ -1,8 +1,21 @@
 #pragma once
-// The command line a launched program is started with.
+// The command line a launched program is started with, and how long it is
+// waited for.
+#include <cstdint>
 #include <string>
 
 namespace vigilor {
+
+// Longest wait for a program started with "wait for execution to finish";
+// then it is left running and the check goes on.
+constexpr std::uint32_t kLaunchWaitMs = 5 * 60 * 1000;
+
+// What RunAndWait saw of the program it started.
+struct RunResult {
+    enum class End { Exited, NotStarted, StillRunning };
+    End end = End::NotStarted;
+    int exitCode = -1;  // the program's, once it has exited; else -1
+};
 
 // The command line RunAndWait hands to the system: one that is a single
 // path holding blanks gets quoted, so that the system starts the named

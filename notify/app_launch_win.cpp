@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "platform/handles_win.h"
+#include "platform/message_pump_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
-int RunAndWait(const std::string& commandLine, int showMode) {
-    if (commandLine.size() > kMaxRunCommandLine) return -1;
+RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeoutMs) {
+    if (commandLine.size() > kMaxRunCommandLine) return {};
     const std::wstring line = Wide(QuotedCommandLine(commandLine));
     // The system may write into the command line; it gets a copy of its own.
     std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -22,13 +23,14 @@ int RunAndWait(const std::string& commandLine, int showMode) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &process))
-        return -1;
+        return {};
     const KernelHandle processHandle(process.hProcess);
     const KernelHandle threadHandle(process.hThread);
-    WaitForSingleObject(processHandle.Get(), INFINITE);
+    if (WaitPumpingMessages(processHandle.Get(), {}, timeoutMs) != PumpWait::Signaled)
+        return {RunResult::End::StillRunning};
     DWORD exitCode = 0;
-    if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return -1;
-    return static_cast<int>(exitCode);
+    if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return {RunResult::End::Exited};
+    return {RunResult::End::Exited, static_cast<int>(exitCode)};
 }
 
 void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,

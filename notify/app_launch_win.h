@@ -12,10 +12,12 @@ constexpr size_t kMaxRunCommandLine = 512;
 constexpr size_t kMaxShellText = 79;
 
 // Starts the command line as a new process with a console of its own and
-// waits until it ends; its exit code, or -1 when it cannot be started (or
-// the line is longer than kMaxRunCommandLine). A command line that is one
-// path holding blanks is quoted, so that the named file is the one started.
-int RunAndWait(const std::string& commandLine, int showMode);
+// waits, handling the window messages meanwhile, until it ends or timeoutMs
+// have passed; a program still running then is left to run. Not started
+// when the system refuses or the line is longer than kMaxRunCommandLine. A
+// command line that is one path holding blanks is quoted, so that the named
+// file is the one started.
+RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeoutMs = kLaunchWaitMs);
 
 // Asks the shell to open the file with its default action; nothing is
 // reported. Texts longer than kMaxShellText are not launched.

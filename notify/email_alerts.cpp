@@ -52,6 +52,23 @@ EmailAlerts::EmailAlerts(AlertHost& host, NotificationChannels& channels, TNMSMT
     client_.OnAuthenticationFailed = [this](bool& handled) { NMSMTP1AuthenticationFailed(handled); };
 }
 
+void EmailAlerts::BeginPass(Attendance attendance) {
+    attendance_ = attendance;
+    toldThisPass_.clear();
+}
+
+void EmailAlerts::EndPass() { attendance_ = Attendance::Attended; }
+
+void EmailAlerts::Tell(const std::string& text) {
+    if (attendance_ == Attendance::Attended) {
+        host_.ShowError(text);
+        return;
+    }
+    if (!toldThisPass_.insert(text).second) return;
+    Report(text);
+    channels_.LogAppEvent(text);
+}
+
 void EmailAlerts::ValidateMailSettings() {
     const auto raw = host_.OpenStore();
     SettingsStore store(*raw);
@@ -71,7 +88,7 @@ void EmailAlerts::ValidateMailSettings() {
     };
     for (const auto& test : tests) {
         if (test.missing) {
-            host_.ShowError(test.message);
+            Tell(test.message);
             mailSettingsValid_ = false;
             return;
         }
@@ -154,7 +171,7 @@ bool EmailAlerts::PrepareClient(SettingsStore& store) {
         missing = "No Sender (FROM) defined! Please check your parameters.";
     else if (Trim(store.ReadString("EMailTo", "")).empty())
         missing = "No Recipient (TO) defined! Please check your parameters.";
-    if (missing) host_.ShowError(missing);
+    if (missing) Tell(missing);
     return missing == nullptr;
 }
 
@@ -185,10 +202,13 @@ void EmailAlerts::Deliver() {
 void EmailAlerts::LaunchApplication() {
     const ProgramSettings& settings = host_.Settings();
     if (!settings.launchAppActive || !channels_.FileExists(settings.launchApp)) return;
-    if (settings.execAndWait)
-        channels_.RunAndWait(settings.launchApp, kShowNormally);
-    else
+    if (settings.execAndWait) {
+        if (channels_.RunAndWait(settings.launchApp, kShowNormally).end == RunResult::End::StillRunning)
+            Report(Quoted(settings.launchApp) + " still runs after " + std::to_string(kLaunchWaitMs / 60000) +
+                   " minutes; the check goes on without waiting for it");
+    } else {
         channels_.ShellLaunch(settings.launchApp, "", DirectoryPart(settings.launchApp), kShowNormally);
+    }
 }
 
 void EmailAlerts::Report(const std::string& message) { AppendFailureReport(host_.Memo(), channels_.Now(), message); }

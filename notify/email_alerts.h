@@ -2,6 +2,7 @@
 // The alerts of a check pass: which notifications go out for a failure or
 // a restart, the alert mails, and the main window's reactions to the mail
 // client's events.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ public:
     // client must outlive this object.
     EmailAlerts(AlertHost& host, NotificationChannels& channels, TNMSMTP& client);
 
+    // From here until EndPass the alerts speak to whoever the attendance
+    // says is there; each pass starts with nothing told yet.
+    void BeginPass(Attendance attendance);
+    // Back to a user at the screen, as outside a pass.
+    void EndPass();
+
     void ValidateMailSettings();
     void DisableEmail();
     void SendFailureAlert(const std::string& machine, const std::string& service);
@@ -40,6 +47,9 @@ public:
     void NMSMTP1AuthenticationFailed(bool& handled);
 
 private:
+    // A message for the user: the "Error" box when someone is at the
+    // screen; otherwise a failure report and an event entry, once a pass.
+    void Tell(const std::string& text);
     void Report(const std::string& message);
     void Warn(const std::string& message);
     void ComposeMail(const std::string& heading, const std::string& line);
@@ -55,6 +65,20 @@ private:
     TNMSMTP& client_;
     bool mailSettingsValid_ = false;
     std::vector<std::string> mailText_;
+    Attendance attendance_ = Attendance::Attended;
+    std::set<std::string> toldThisPass_;
+};
+
+// Holds the alerts in the attendance of one pass for as long as it runs.
+class PassAttendance {
+public:
+    PassAttendance(EmailAlerts& alerts, Attendance attendance) : alerts_(alerts) { alerts_.BeginPass(attendance); }
+    ~PassAttendance() { alerts_.EndPass(); }
+    PassAttendance(const PassAttendance&) = delete;
+    PassAttendance& operator=(const PassAttendance&) = delete;
+
+private:
+    EmailAlerts& alerts_;
 };
 
 }  // namespace vigilor

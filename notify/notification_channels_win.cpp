@@ -24,7 +24,7 @@ bool WindowsNotificationChannels::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int WindowsNotificationChannels::RunAndWait(const std::string& commandLine, int showMode) {
+RunResult WindowsNotificationChannels::RunAndWait(const std::string& commandLine, int showMode) {
     return vigilor::RunAndWait(commandLine, showMode);
 }
 

@@ -16,7 +16,7 @@ public:
     void LogAppEvent(const std::string& message) override;
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override;
     bool FileExists(const std::string& path) override;
-    int RunAndWait(const std::string& commandLine, int showMode) override;
+    RunResult RunAndWait(const std::string& commandLine, int showMode) override;
     void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
                      int showMode) override;
     LocalTime Now() override;

@@ -29,4 +29,6 @@ PumpWait WaitPumpingMessages(HANDLE handle, const std::function<bool()>& done, D
     }
 }
 
+bool PauseHandlingMessages(DWORD timeoutMs) { return WaitPumpingMessages(nullptr, {}, timeoutMs) != PumpWait::Quit; }
+
 }  // namespace vigilor

@@ -14,4 +14,8 @@ enum class PumpWait { Signaled, TimedOut, Quit };
 // back for the main loop.
 PumpWait WaitPumpingMessages(HANDLE handle, const std::function<bool()>& done, DWORD timeoutMs);
 
+// Lets timeoutMs pass with the messages handled; false when a WM_QUIT came
+// (it is put back), so that the caller can give its wait up.
+bool PauseHandlingMessages(DWORD timeoutMs);
+
 }  // namespace vigilor

@@ -1,5 +1,7 @@
 #include "services/service_session.h"
 
+#include <utility>
+
 #include "services/service_types.h"
 
 namespace vigilor {
@@ -14,8 +16,8 @@ constexpr unsigned long kCallFailedNotExecuted = 1727;
 
 }  // namespace
 
-ServiceSession::ServiceSession(ServicePlatform& platform, StartWaitLimits limits)
-    : platform_(platform), limits_(limits) {}
+ServiceSession::ServiceSession(ServicePlatform& platform, StartWaitLimits limits, PollPause pause)
+    : platform_(platform), limits_(limits), pause_(std::move(pause)) {}
 
 ServiceSession::~ServiceSession() {
     service_.handle.Reset();
@@ -110,7 +112,7 @@ bool ServiceSession::StartAndWait(const std::string& machine, const std::string&
         return platform_.OpenServiceHandle(manager, keyName, kServiceQueryStatusAndStart);
     }));
     if (!service) return false;
-    return StartAndWaitOn(platform_, service.Get(), limits_);
+    return StartAndWaitOn(platform_, service.Get(), limits_, pause_);
 }
 
 }  // namespace vigilor

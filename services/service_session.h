@@ -15,7 +15,9 @@ namespace vigilor {
 
 class ServiceSession {
 public:
-    explicit ServiceSession(ServicePlatform& platform, StartWaitLimits limits = {});
+    // pause: how StartAndWait passes the time between polls (see
+    // StartAndWaitOn).
+    explicit ServiceSession(ServicePlatform& platform, StartWaitLimits limits = {}, PollPause pause = {});
     ServiceSession(const ServiceSession&) = delete;
     ServiceSession& operator=(const ServiceSession&) = delete;
     // Closes the kept service handle, then every kept manager.
@@ -49,6 +51,7 @@ private:
 
     ServicePlatform& platform_;
     StartWaitLimits limits_;
+    PollPause pause_;
     std::map<std::string, ScopedScHandle> managers_;
     KeptService service_;
 };

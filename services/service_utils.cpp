@@ -52,7 +52,8 @@ bool ServiceStartAndWait(ServicePlatform& platform, const std::string& machine, 
     return StartAndWaitOn(platform, service.Get(), limits);
 }
 
-bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits) {
+bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits,
+                    const PollPause& pause) {
     if (!platform.Start(service)) return false;
     const std::uint64_t started = platform.TickCount();
     ServiceStatusRecord status;
@@ -64,7 +65,11 @@ bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWait
         if (elapsed >= limits.giveUpAfterMs) break;
         const std::uint32_t checkPoint = status.checkPoint;
         const std::uint64_t poll = std::clamp(status.waitHint, limits.shortestPollMs, limits.longestPollMs);
-        platform.Wait(static_cast<std::uint32_t>(std::min(poll, limits.giveUpAfterMs - elapsed)));
+        const auto interval = static_cast<std::uint32_t>(std::min(poll, limits.giveUpAfterMs - elapsed));
+        if (!pause)
+            platform.Wait(interval);
+        else if (!pause(interval))
+            break;
         if (!platform.QueryStatus(service, status)) return false;
         if (status.checkPoint < checkPoint) break;
     }

@@ -3,6 +3,7 @@
 // closes its own handles, and none raises: failures answer -1, false or
 // empty text.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,9 +42,15 @@ struct StartWaitLimits {
 bool ServiceStartAndWait(ServicePlatform& platform, const std::string& machine, const std::string& keyName,
                          const StartWaitLimits& limits = {});
 
+// How the time between two polls of a start is passed: false gives the
+// wait up (the program is ending). On the user-interface thread it handles
+// the window's messages meanwhile, so that the window stays alive.
+using PollPause = std::function<bool(std::uint32_t milliseconds)>;
+
 // The wait of ServiceStartAndWait on a service opened with
-// kServiceQueryStatusAndStart.
-bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits);
+// kServiceQueryStatusAndStart; without a pause, the platform's Wait.
+bool StartAndWaitOn(ServicePlatform& platform, ScHandle service, const StartWaitLimits& limits,
+                    const PollPause& pause = {});
 
 // The key name for a display name; empty when the manager cannot be opened
 // or no service has that display name (or its key name exceeds 255

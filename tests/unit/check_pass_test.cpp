@@ -279,7 +279,7 @@ TEST(CheckPass, ThePageNeedsTheSwitchAndAFileName) {
     }
 }
 
-TEST(CheckPass, AnErrorEndsThePassAndStillReleasesTheHandles) {
+TEST(CheckPass, AnErrorEndsThePassReleasesTheHandlesAndClearsProgressAndStatus) {
     FakePassHost host;
     host.settings.htmlOutputEnabled = true;
     host.settings.htmlOutput = "page.htm";
@@ -287,7 +287,9 @@ TEST(CheckPass, AnErrorEndsThePassAndStillReleasesTheHandles) {
     host.livenessRaises = true;
     EXPECT_THROW(RunCheckPass(host, {Row("\\\\A", "Up")}), AppError);
     EXPECT_EQ(host.releases, 1);
-    EXPECT_EQ(host.events.back(), "progress hidden");
+    ASSERT_GE(host.events.size(), 2u);
+    EXPECT_EQ(host.events.back(), "status ") << "no \"Checking ...\" left behind";
+    EXPECT_EQ(host.events[host.events.size() - 2], "progress hidden");
     EXPECT_TRUE(host.page.empty());
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "notify/email_alerts.h"
@@ -74,9 +75,9 @@ public:
         return false;
     }
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
-    int RunAndWait(const std::string& commandLine, int showMode) override {
+    RunResult RunAndWait(const std::string& commandLine, int showMode) override {
         journal.push_back("run and wait: " + commandLine + " show " + std::to_string(showMode));
-        return 0;
+        return run;
     }
     void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
                      int showMode) override {
@@ -86,6 +87,7 @@ public:
 
     Journal& journal;
     std::set<std::string> files;
+    RunResult run{RunResult::End::Exited, 0};
 };
 
 // A server that takes the mail for the given number of recipients.
@@ -436,6 +438,98 @@ TEST_F(Alerts, ScreenMethodWithIncompleteMailSettingsShowsTheBoxThenSends) {
     alerts->SendFailureAlert("\\\\SRV1", "Spooler");
     EXPECT_LT(IndexOf("error box: No SMTP host defined! Please check your parameters."),
               IndexOf("screen to operator: " + kStoppedLine));
+}
+
+TEST_F(Alerts, UnattendedEveryBoxBecomesAReportAndAnEventOnceAPass) {
+    const std::string noHost = "No SMTP host defined! Please check your parameters.";
+    const std::string noSender = "No Sender (FROM) defined! Please check your parameters.";
+    const std::string noSenderShort = "No Sender (FROM) defined! Please check your email parameters.";
+    const std::string noRecipient = "No Recipient (TO) defined! Please check your parameters.";
+    const std::string noRecipientShort = "No Recipient (TO) defined! Please check your email parameters.";
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"notification off, no mail settings",
+         [this] {
+             UseNothing();
+             host.store.values.clear();
+         },
+         {noHost}},
+        {"mail on, no host",
+         [this] {
+             UseMail();
+             host.store.values.erase("EMailSMTPHost");
+         },
+         {noHost}},
+        {"mail on, no sender",
+         [this] {
+             UseMail();
+             host.store.values.erase("EMailLocalName");
+         },
+         {noSenderShort, noSender}},
+        {"mail on, no recipient",
+         [this] {
+             UseMail();
+             host.store.values.erase("EMailTo");
+         },
+         {noRecipientShort, noRecipient}},
+    };
+    const auto complete = host.store.values;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.store.values = complete;
+        journal.clear();
+        host.memo.lines.clear();
+        host.alerted.Clear();
+        c.setUp();
+        for (int pass = 0; pass < 2; ++pass) {
+            alerts->BeginPass(Attendance::Unattended);
+            alerts->SendFailureAlert("\\SRV1", "Spooler");
+            alerts->SendFailureAlert("\\SRV1", "Browser");
+            alerts->SendRestartNotice("\\SRV1", "Server");
+            alerts->EndPass();
+        }
+        EXPECT_TRUE(Only("error box").empty());
+        std::vector<std::string> reports, events;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const auto& text : c.told) {
+                reports.push_back("08/12/2026  14:05 " + text);
+                events.push_back("event: " + text);
+            }
+        }
+        std::vector<std::string> toldEvents;
+        for (const auto& e : Only("event: No ")) toldEvents.push_back(e);
+        EXPECT_EQ(toldEvents, events) << "each text once a pass, in every pass";
+        std::vector<std::string> toldReports;
+        for (const auto& line : host.memo.lines)
+            if (line.find(" No ") != std::string::npos) toldReports.push_back(line);
+        EXPECT_EQ(toldReports, reports);
+        EXPECT_TRUE(smtpLog.sent.empty());
+    }
+
+    journal.clear();
+    alerts->BeginPass(Attendance::Attended);
+    alerts->SendFailureAlert("\\SRV1", "Forced");
+    alerts->SendFailureAlert("\\SRV1", "Forced again");
+    alerts->EndPass();
+    EXPECT_EQ(Only("error box").size(), 4u) << "a user at the screen gets every box";
+    journal.clear();
+    alerts->ValidateMailSettings();
+    EXPECT_EQ(Only("error box").size(), 1u) << "outside a pass someone is at the screen";
+}
+
+TEST_F(Alerts, AWaitedProgramStillRunningAtTheBoundIsReportedAndLeft) {
+    UseNothing();
+    channels.run = {RunResult::End::StillRunning};
+    alerts->SendFailureAlert("\\SRV1", "Spooler");
+    EXPECT_EQ(Only("run"), Journal{kLaunchRun});
+    EXPECT_EQ(host.memo.lines, Journal{"08/12/2026  14:05 \"C:\\Tools\\Pager Kit\\page.exe\" still runs after 5 "
+                                       "minutes; the check goes on without waiting for it"});
+    channels.run = {RunResult::End::Exited, 3};
+    alerts->SendFailureAlert("\\SRV1", "Other");
+    EXPECT_EQ(host.memo.lines.size(), 1u) << "nothing to say of a program that ended";
 }
 
 TEST_F(Alerts, LaunchNeedsTheSwitchAndAnExistingFile) {

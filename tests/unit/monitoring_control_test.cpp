@@ -35,13 +35,18 @@ public:
     }
     void SetMonitoringControls(bool monitoring) override { controlsMonitoring = monitoring; }
     void SetMonitorTimer(bool on) override { timerOn = on; }
-    void RunCheckPass() override {
+    void RunCheckPass(Attendance attendance) override {
         ++passes;
+        attendances.push_back(attendance);
         if (duringPass) duringPass();
     }
     void ClearAlarms() override { cleared.push_back("alarms"); }
     void ClearAlertedList() override { cleared.push_back("alerted"); }
     void ReportTimedPassError(const std::string& text) override { timedPassErrors.push_back(text); }
+    void RepeatClose() override { ++closesRepeated; }
+
+    std::vector<Attendance> attendances;
+    int closesRepeated = 0;
 };
 
 class MonitoringControlTest : public ::testing::Test {
@@ -144,6 +149,65 @@ TEST_F(MonitoringControlTest, AForcedPassThatRaisesPassesTheErrorOn) {
     host.duringPass = nullptr;
     control.ForceCheck();
     EXPECT_EQ(host.passes, 2);
+}
+
+TEST_F(MonitoringControlTest, TimedPassesAreUnattendedForcedOnesAttended) {
+    control.Start();
+    control.TimerFired();
+    control.ForceCheck();
+    EXPECT_EQ(host.attendances, (std::vector<Attendance>{Attendance::Unattended, Attendance::Attended}));
+}
+
+TEST_F(MonitoringControlTest, AfterAForcedPassTheLightShowsTheStateHoweverThePassEnded) {
+    const struct {
+        bool monitoring;
+        bool raises;
+        ActiveLight light;
+        bool blinking;
+    } cases[] = {
+        {false, false, ActiveLight::alGreen, false},
+        {false, true, ActiveLight::alGreen, false},
+        {true, false, ActiveLight::alRed, true},
+        {true, true, ActiveLight::alRed, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.monitoring ? "monitoring" : "idle") + (c.raises ? ", raising" : ""));
+        FakeMonitoringHost h;
+        MonitoringControl m(h);
+        if (c.monitoring) m.Start();
+        if (c.raises) h.duringPass = [] { throw AppError("Unable to get ping handle"); };
+        try {
+            m.ForceCheck();
+        } catch (const AppError&) {
+            EXPECT_TRUE(c.raises);
+        }
+        EXPECT_EQ(h.light, c.light);
+        EXPECT_EQ(h.blinking, c.blinking);
+    }
+}
+
+TEST_F(MonitoringControlTest, ACloseDuringAPassIsMadeAgainWhenThePassHasEnded) {
+    EXPECT_FALSE(control.DeferClose()) << "between passes the window may close";
+    const std::function<void()> passes[] = {
+        [&] { control.ForceCheck(); },
+        [&] { control.TimerFired(); },
+        [&] { EXPECT_THROW(control.ForceCheck(), AppError); },
+    };
+    int expected = 0;
+    for (const auto& pass : passes) {
+        bool closeDeferred = false;
+        int repeatedDuringPass = -1;
+        host.duringPass = [&] {
+            closeDeferred = control.DeferClose() && control.DeferClose();
+            repeatedDuringPass = host.closesRepeated;
+            if (&pass == &passes[2]) throw AppError("Stream write error");
+        };
+        pass();
+        EXPECT_TRUE(closeDeferred);
+        EXPECT_EQ(repeatedDuringPass, expected) << "not while the pass runs";
+        EXPECT_EQ(host.closesRepeated, ++expected) << "once, after the pass";
+    }
+    EXPECT_FALSE(control.DeferClose());
 }
 
 }  // namespace

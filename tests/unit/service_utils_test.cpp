@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "services/service_session.h"
 #include "services/service_utils.h"
 #include "tests/unit/fake_service_platform.h"
 
@@ -107,6 +108,31 @@ TEST_F(ServiceUtilsTest, StartAndWaitIsBoundedForAServiceThatNeverFinishes) {
     s.statuses = {State(2, 1, 7000)};
     EXPECT_FALSE(ServiceStartAndWait(manager, "", "Stuck", StartWaitLimits{100, 10000, 15000}));
     EXPECT_EQ(manager.waits, (std::vector<std::uint32_t>{7000, 7000, 1000}));
+}
+
+TEST_F(ServiceUtilsTest, StartAndWaitPassesItsPollsThroughTheHandedPause) {
+    auto& s = manager.AddService("Slow", "Slow");
+    s.statuses = {State(2, 1, 20), State(2, 2, 3000), State(4)};
+    std::vector<std::uint32_t> paused;
+    const PollPause pause = [&](std::uint32_t ms) {
+        paused.push_back(ms);
+        manager.clock += ms;
+        return true;
+    };
+    ServiceSession session(manager, {}, pause);
+    EXPECT_TRUE(session.StartAndWait("", "Slow"));
+    EXPECT_EQ(paused, (std::vector<std::uint32_t>{100, 3000}));
+    EXPECT_TRUE(manager.waits.empty()) << "the platform's own wait would block the window";
+
+    s.statuses = {State(2, 1, 500), State(2, 2, 500), State(4)};
+    paused.clear();
+    const PollPause quitting = [&](std::uint32_t ms) {
+        paused.push_back(ms);
+        return false;
+    };
+    ServiceSession ending(manager, {}, quitting);
+    EXPECT_FALSE(ending.StartAndWait("", "Slow")) << "a pause that gives up ends the wait";
+    EXPECT_EQ(paused.size(), 1u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "notify/event_log_win.h"
 #include "notify/notification_channels_win.h"
 #include "platform/app_error.h"
+#include "platform/handles_win.h"
 #include "platform/wide_win.h"
 #include "tests/support/wine_paths.h"
 
@@ -84,15 +85,40 @@ protected:
 };
 
 TEST_F(Launch, RunAndWaitStartsTheNamedFileEvenWithBlanksAndReturnsItsExitCode) {
-    EXPECT_EQ(RunAndWait(PagePath(), 5), 7);
+    const RunResult result = RunAndWait(PagePath(), 5);
+    EXPECT_EQ(result.end, RunResult::End::Exited);
+    EXPECT_EQ(result.exitCode, 7);
     EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\n")) << Started();
 }
 
 TEST_F(Launch, RunAndWaitLimits) {
-    EXPECT_EQ(RunAndWait(Narrow((root / "missing.exe").wstring()), 5), -1);
-    EXPECT_EQ(RunAndWait(std::string(600, 'a'), 5), -1);
-    EXPECT_EQ(RunAndWait("", 5), -1);
+    for (const std::string& line : {Narrow((root / "missing.exe").wstring()), std::string(600, 'a'), std::string()}) {
+        const RunResult result = RunAndWait(line, 5);
+        EXPECT_EQ(result.end, RunResult::End::NotStarted);
+        EXPECT_EQ(result.exitCode, -1);
+    }
     EXPECT_FALSE(test::FileThere(log));
+}
+
+TEST_F(Launch, RunAndWaitHandlesMessagesAndLeavesAProgramRunningAtItsBound) {
+    const std::wstring name = L"vigilor-hold-" + std::to_wstring(GetCurrentProcessId());
+    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    ASSERT_TRUE(release);
+    SetEnvironmentVariableW(L"VIGILOR_LAUNCH_HOLD", name.c_str());
+    static int ticks;
+    ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    const RunResult result = RunAndWait(PagePath(), 5, 1500);
+    KillTimer(nullptr, timer);
+    SetEnvironmentVariableW(L"VIGILOR_LAUNCH_HOLD", nullptr);
+    EXPECT_EQ(result.end, RunResult::End::StillRunning);
+    EXPECT_EQ(result.exitCode, -1);
+    EXPECT_GT(ticks, 10) << "the thread's messages were handled while it waited";
+
+    // Left running, the program goes on to its end once released.
+    SetEvent(release.Get());
+    for (int i = 0; i < 1000 && Started().find("released") == std::string::npos; ++i) Sleep(10);
+    EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\nreleased\n")) << Started();
 }
 
 TEST_F(Launch, ShellLaunchStartsWithoutWaiting) {
@@ -108,7 +134,7 @@ TEST_F(Launch, ChannelsTellFilesFromFolders) {
     EXPECT_TRUE(channels.FileExists(PagePath()));
     EXPECT_FALSE(channels.FileExists(Narrow((root / "Pager Kit").wstring())));
     EXPECT_FALSE(channels.FileExists(""));
-    EXPECT_EQ(channels.RunAndWait(PagePath(), 5), 7);
+    EXPECT_EQ(channels.RunAndWait(PagePath(), 5).exitCode, 7);
     const LocalTime now = channels.Now();
     EXPECT_GE(now.year, 2024);
 }

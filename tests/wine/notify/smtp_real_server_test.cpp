@@ -27,7 +27,7 @@ public:
     void LogAppEvent(const std::string& message) override { events.push_back(message); }
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return false; }
-    int RunAndWait(const std::string&, int) override { return 0; }
+    RunResult RunAndWait(const std::string&, int) override { return {}; }
     void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
     LocalTime Now() override { return {2026, 12, 8, 14, 5, 9, 2}; }
     std::vector<std::string> events;
