@@ -1,0 +1,221 @@
+// What a pass does when nobody is at the screen, and what a close during a
+// pass does, through the real main window: the project's test service in
+// the real service manager, real message boxes, the event entries as the
+// program reports them, and alert mail to a server of the test's own.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/main_form_ids.h"
+#include "config/registry_store_win.h"
+#include "notify/failure_reports.h"
+#include "platform/message_boxes_win.h"
+#include "platform/report_error_win.h"
+#include "resources/resource_ids.h"
+#include "tests/support/event_log_tap_win.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/loopback_server_win.h"
+#include "tests/support/test_service_win.h"
+#include "tests/support/window_watch_win.h"
+
+namespace vigilor {
+namespace {
+
+using namespace main_form;
+
+constexpr const char* kLoopback = "\\\\127.0.0.1";
+
+class PassFixture : public test::FormFixture {
+protected:
+    void Monitor(const std::string& service) {
+        key.SetText("MacMonitor0", kLoopback);
+        key.SetText("SvcMonitor0", service);
+        key.SetText("Autorestart0", "No");
+        key.SetText("Email0", "No");
+    }
+    // The memo's reports without their time stamps, and without the
+    // separators, which depend on how the lines wrap.
+    std::vector<std::string> Reports() const {
+        std::vector<std::string> lines;
+        const std::string text = form->MemoText();
+        size_t start = 0;
+        for (;;) {
+            const size_t end = text.find("\r\n", start);
+            std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (line != kReportSeparator) lines.push_back(line.size() > 18 && line[2] == '/' ? line.substr(18) : line);
+            if (end == std::string::npos) return lines;
+            start = end + 2;
+        }
+    }
+};
+
+using UnattendedPass = PassFixture;
+
+TEST_F(UnattendedPass, ThreeTimedPassesWithoutMailSettingsWaitForNobodyAndSayWhyNoMailWentOut) {
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(stopped.DisplayName());
+    key.SetText("NotifybyMail", "0");
+    // Real message boxes: whatever the window would show, comes up.
+    MessageBoxDialogs boxes;
+    SetErrorDialogs(&boxes);
+    const std::string path = key.Path();
+    form = std::make_unique<TMainForm>(MainFormContext{
+        boxes, system, [path] { return std::make_unique<RegistryStore>(path); }, "9.8.7.6", {}, false});
+    form->Create();
+    form->Show(SW_SHOWNORMAL);
+    Pump();
+    SendMessageW(form->Control(kStartBtn), BM_CLICK, 0, 0);
+    ASSERT_TRUE(form->IsMonitoring());
+
+    const std::string why = "No SMTP host defined! Please check your parameters.";
+    const std::string alert = "The service \"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 has stopped responding !";
+    const test::EventLogTap log;
+    const test::TopLevelWindowWatch watch;
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        SendMessageW(form->Handle(), WM_TIMER, kMonitorTimer, 0);
+        Pump();
+        EXPECT_EQ(Reports(),
+                  (std::vector<std::string>{"\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped", why}));
+        EXPECT_TRUE(form->MonitorTimer().Armed());
+    }
+    EXPECT_EQ(watch.OtherThan({"Vigilor.TMainForm", "TPingTstForm"}), std::vector<std::string>{})
+        << "only the liveness check's own window, which asks nothing";
+    EXPECT_EQ(log.Messages("Vigilor"), (std::vector<std::string>{why, alert, why, why}))
+        << "the alert once, the reason in every pass";
+    for (const test::EventEntry& entry : log.Entries()) EXPECT_EQ(entry.type, EVENTLOG_WARNING_TYPE);
+
+    SendMessageW(form->Control(kStopBtn), BM_CLICK, 0, 0);
+    form.reset();
+    SetErrorDialogs(&dialogs);
+}
+
+// Set while a test pokes the window from inside a pass.
+std::function<void()> g_poke;
+
+TEST_F(UnattendedPass, TheRestartWaitKeepsTheWindowAliveAndStartsNoSecondPass) {
+    test::InstalledTestService slow("slow-start 1500", SERVICE_DEMAND_START);
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(slow.DisplayName());
+    key.SetText("Autorestart0", "Yes");
+    key.SetText("MacMonitor1", kLoopback);
+    key.SetText("SvcMonitor1", stopped.DisplayName());
+    key.SetText("Autorestart1", "No");
+    key.SetText("Email1", "No");
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
+    ASSERT_TRUE(f.IsMonitoring());
+
+    // While the service starts, F9 and the minute timer arrive, as they
+    // would from the user and the system.
+    int pokes = 0;
+    g_poke = [&] {
+        if (slow.State() != SERVICE_START_PENDING) return;
+        if (pokes++ > 0) return;
+        f.Forcechecknow1Click();
+        SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { g_poke(); });
+    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    KillTimer(nullptr, timer);
+    g_poke = nullptr;
+
+    EXPECT_GT(pokes, 0) << "the window's messages were handled while the service started";
+    EXPECT_EQ(slow.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    const std::string restarted = "Auto-restart of \"" + slow.DisplayName() + "\" on \\\\127.0.0.1 was successful";
+    const std::string other = "\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped";
+    EXPECT_EQ(Reports(), (std::vector<std::string>{restarted, other, "No SMTP host defined! Please check your parameters."}))
+        << "one pass, not one inside another";
+    EXPECT_TRUE(dialogs.shown.empty());
+    SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
+}
+
+// A mail server that takes one message; onConnect runs before it greets,
+// onMessage when the message's data have arrived.
+class OneMailServer {
+public:
+    OneMailServer(std::function<void()> onConnect, std::function<void()> onMessage)
+        : onConnect_(std::move(onConnect)), onMessage_(std::move(onMessage)) {}
+    int Port() const { return server_.Port(); }
+    std::string Received() {
+        server_.Join();
+        return received_;
+    }
+
+private:
+    void Send(SOCKET client, const std::string& reply) {
+        send(client, reply.data(), static_cast<int>(reply.size()), 0);
+    }
+    void Serve(SOCKET client) {
+        onConnect_();
+        Send(client, "220 ready\r\n");
+        std::string pending;
+        bool inData = false;
+        for (;;) {
+            char buffer[1024];
+            const int n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0) return;
+            received_.append(buffer, static_cast<size_t>(n));
+            pending.append(buffer, static_cast<size_t>(n));
+            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 2);
+                if (inData && line != ".") continue;
+                if (inData) {
+                    inData = false;
+                    onMessage_();
+                    Send(client, "250 queued\r\n");
+                } else if (line == "DATA") {
+                    inData = true;
+                    Send(client, "354 go ahead\r\n");
+                } else if (line == "QUIT") {
+                    Send(client, "221 bye\r\n");
+                    return;
+                } else {
+                    Send(client, "250 ok\r\n");
+                }
+            }
+        }
+    }
+
+    std::function<void()> onConnect_;
+    std::function<void()> onMessage_;
+    std::string received_;
+    test::LoopbackServer server_{[this](SOCKET client) { Serve(client); }};
+};
+
+using ClosingDuringAPass = PassFixture;
+
+TEST_F(ClosingDuringAPass, WaitsForThePassSoThatTheAlertMailGoesOutThenAsks) {
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(stopped.DisplayName());
+    HWND window = nullptr;
+    bool windowAtDelivery = false;
+    // The close arrives while the pass waits for the mail server.
+    OneMailServer server([&] { SendMessageW(window, WM_CLOSE, 0, 0); },
+                         [&] { windowAtDelivery = IsWindow(window) != FALSE; });
+    key.SetText("NotifybyMail", "1");
+    key.SetText("ScreenNotify", "0");
+    key.SetText("EMailSMTPHost", "127.0.0.1");
+    key.SetText("EMailSMTPPort", std::to_string(server.Port()));
+    key.SetText("EMailSMTPID", "monitor-host");
+    key.SetText("EMailLocalName", "Vigilor Monitor");
+    key.SetText("EMailLocalAddr", "vigilor@example.org");
+    key.SetText("EMailTo", "ops@example.org");
+    window = Open().Handle();
+    dialogs.answers = {BoxAnswer::Yes};
+
+    Command(IDM_FORCE_CHECK);
+    EXPECT_NE(server.Received().find("Subject: NT Service Failure Alert!\r\n"), std::string::npos);
+    EXPECT_TRUE(windowAtDelivery) << "the window outlived the pass";
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Do you really want to shutdown Vigilor?"})
+        << "asked once the pass had ended, and no error after it";
+    EXPECT_FALSE(IsWindow(window)) << "then closed";
+    EXPECT_EQ(Stored("MacMonitor0"), kLoopback) << "with the settings saved";
+}
+
+}  // namespace
+}  // namespace vigilor
