@@ -37,8 +37,9 @@ int BendImport(void* from, void* to) {
 
 EventLogTap::EventLogTap() {
     const HMODULE advapi = GetModuleHandleW(L"advapi32.dll");
-    g_register = reinterpret_cast<decltype(g_register)>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegisterEventSourceW")));
-    g_report = reinterpret_cast<decltype(g_report)>(reinterpret_cast<void*>(GetProcAddress(advapi, "ReportEventW")));
+    const auto entry = [advapi](const char* name) { return reinterpret_cast<void*>(GetProcAddress(advapi, name)); };
+    g_register = reinterpret_cast<decltype(g_register)>(entry("RegisterEventSourceW"));
+    g_report = reinterpret_cast<decltype(g_report)>(entry("ReportEventW"));
     g_tap = this;
     BendImport(reinterpret_cast<void*>(g_register), reinterpret_cast<void*>(&Register));
     BendImport(reinterpret_cast<void*>(g_report), reinterpret_cast<void*>(&Report));

@@ -127,8 +127,8 @@ TEST_F(UnattendedPass, TheRestartWaitKeepsTheWindowAliveAndStartsNoSecondPass) {
     EXPECT_EQ(slow.State(), static_cast<DWORD>(SERVICE_RUNNING));
     const std::string restarted = "Auto-restart of \"" + slow.DisplayName() + "\" on \\\\127.0.0.1 was successful";
     const std::string other = "\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped";
-    EXPECT_EQ(Reports(), (std::vector<std::string>{restarted, other, "No SMTP host defined! Please check your parameters."}))
-        << "one pass, not one inside another";
+    const std::string why = "No SMTP host defined! Please check your parameters.";
+    EXPECT_EQ(Reports(), (std::vector<std::string>{restarted, other, why})) << "one pass, not one inside another";
     EXPECT_TRUE(dialogs.shown.empty());
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
 }
