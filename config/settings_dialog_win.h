@@ -5,6 +5,7 @@
 // with a test for each way of notifying.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/settings_form.h"
 #include "notify/alert_host.h"
@@ -90,11 +91,21 @@ protected:
     INT_PTR OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Marks the e-mail test running for as long as it lives.
+    class TestRun;
+    struct HeldCommand {
+        int id;
+        int code;
+        bool operator==(const HeldCommand&) const = default;
+    };
+
     void FormShow();
     void ShowTab(SettingsTab tab);
     SettingsTab CurrentTab() const;
     void ReadFields();
     void ApplyBtnClick();
+    // The refusal's message, and the user taken to its field.
+    void Refuse(const ApplyRefusal& refusal);
     void CheckBox1Click();
     void RadioButton1Click();
     void RadioButton2Click();
@@ -102,7 +113,7 @@ private:
     void ChooseFile(int field, const char* filter);
     void Button2Click();
     void Button4Click();
-    SmtpSecurity SelectedSecurity() const;
+    SmtpSecurityChoice SelectedSecurity() const;
     void cmbSecurityChange();
     void TestBtnClick();
     void TestScreenBtnClick();
@@ -122,7 +133,12 @@ private:
     std::unique_ptr<TNMSMTP> NMSMTP1_;
     bool SettingsApplied_ = false;
     // The security shown before the latest pick, for its usual port.
-    SmtpSecurity shownSecurity_ = SmtpSecurity::None;
+    SmtpSecurityChoice shownSecurity_;
+    // While the e-mail test waits for the server the window's messages are
+    // handled; the dialog's commands wait for the test's end, in their
+    // order, each once.
+    bool testRunning_ = false;
+    std::vector<HeldCommand> held_;
     HWND dialog_ = nullptr;
     HWND tooltips_ = nullptr;
 };
