@@ -409,5 +409,30 @@ TEST_F(SettingsDialog, SecurityMovesItsPortIsStoredAndItsTestMailsAuthenticateOv
     });
 }
 
+TEST_F(SettingsDialog, AStoredSecurityThatNamesNoneShowsNoChoiceRefusesTheTestAndStaysUntilOneIsPicked) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("EMailSMTPSecurity", "SSL");
+    key.SetText("EMailSMTPPort", "465");
+    Open();
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kCmbSecurity), "");
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, "465");
+        Press(dialog, C::kTestBtn);
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Unknown mail security \"SSL\" in EMailSMTPSecurity: "
+                                                            "choose None, STARTTLS or TLS in the settings"});
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPSecurity"), "SSL") << "kept, not turned into None";
+    WithDialog([&](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, C::kCmbSecurity);
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(SmtpSecurity::Tls), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(C::kCmbSecurity, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        EXPECT_EQ(Text(dialog, C::kEdit2), "465") << "no usual port to move from";
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPSecurity"), "TLS");
+}
+
 }  // namespace
 }  // namespace vigilor
