@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <array>
 
 #include "platform/control_table_win.h"
@@ -143,15 +142,13 @@ private:
 
 class TeMailConfig::TestRun {
 public:
-    explicit TestRun(TeMailConfig& dialog) : dialog_(dialog) { dialog_.testRunning_ = true; }
+    explicit TestRun(TeMailConfig& dialog) : dialog_(dialog) { dialog_.commands_.TestStarted(); }
     ~TestRun() {
-        dialog_.testRunning_ = false;
         // Posted, so that they come after the test's own reports, also
         // after an error.
-        for (const HeldCommand& command : dialog_.held_)
+        for (const TestCommandGate::Command& command : dialog_.commands_.TestEnded())
             PostMessageW(dialog_.dialog_, WM_COMMAND, MAKEWPARAM(command.id, command.code),
                          reinterpret_cast<LPARAM>(GetDlgItem(dialog_.dialog_, command.id)));
-        dialog_.held_.clear();
     }
     TestRun(const TestRun&) = delete;
     TestRun& operator=(const TestRun&) = delete;
@@ -420,10 +417,7 @@ INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {
 }
 
 bool TeMailConfig::OnCommand(HWND dialog, int id, int code) {
-    if (testRunning_) {
-        if (std::find(held_.begin(), held_.end(), HeldCommand{id, code}) == held_.end()) held_.push_back({id, code});
-        return true;
-    }
+    if (commands_.Hold({id, code})) return true;
     if (id == kCmbSecurity && code == CBN_SELCHANGE) {
         cmbSecurityChange();
         return true;

@@ -5,7 +5,6 @@
 // with a test for each way of notifying.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "config/settings_form.h"
 #include "notify/alert_host.h"
@@ -93,11 +92,6 @@ protected:
 private:
     // Marks the e-mail test running for as long as it lives.
     class TestRun;
-    struct HeldCommand {
-        int id;
-        int code;
-        bool operator==(const HeldCommand&) const = default;
-    };
 
     void FormShow();
     void ShowTab(SettingsTab tab);
@@ -134,11 +128,7 @@ private:
     bool SettingsApplied_ = false;
     // The security shown before the latest pick, for its usual port.
     SmtpSecurityChoice shownSecurity_;
-    // While the e-mail test waits for the server the window's messages are
-    // handled; the dialog's commands wait for the test's end, in their
-    // order, each once.
-    bool testRunning_ = false;
-    std::vector<HeldCommand> held_;
+    TestCommandGate commands_;
     HWND dialog_ = nullptr;
     HWND tooltips_ = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "config/settings_form.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/text.h"
 
 namespace vigilor {
@@ -93,6 +96,17 @@ std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityC
     // A stored text that names no security has no usual port.
     if (!from.Known() || Trim(port) != std::to_string(UsualSmtpPort(from.ToConnect()))) return port;
     return std::to_string(UsualSmtpPort(to));
+}
+
+bool TestCommandGate::Hold(const Command& command) {
+    if (!running_) return false;
+    if (std::find(held_.begin(), held_.end(), command) == held_.end()) held_.push_back(command);
+    return true;
+}
+
+std::vector<TestCommandGate::Command> TestCommandGate::TestEnded() {
+    running_ = false;
+    return std::exchange(held_, {});
 }
 
 void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const SettingsForm& form) {

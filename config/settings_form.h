@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "config/settings_store.h"
@@ -74,6 +75,28 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
 // The port once another security is picked: the new one's usual port when
 // the field still holds the previous one's, else the field as it is.
 std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityChoice& from, SmtpSecurity to);
+
+// While the test e-mail waits for the server the window's messages are
+// handled; the dialog's commands that come meanwhile wait for the test's
+// end, then run in their order, each once.
+class TestCommandGate {
+public:
+    struct Command {
+        int id;
+        int code;
+        bool operator==(const Command&) const = default;
+    };
+
+    void TestStarted() { running_ = true; }
+    // True when the command must wait; it is kept.
+    bool Hold(const Command& command);
+    // The commands kept, to be carried out now; commands run at once again.
+    std::vector<Command> TestEnded();
+
+private:
+    bool running_ = false;
+    std::vector<Command> held_;
+};
 
 // What the main window does once the dialog has closed.
 class SettingsDialogHost {

@@ -275,6 +275,18 @@ TEST(SettingsForm, PickingASecurityMovesOnlyTheUsualPort) {
         EXPECT_EQ(PortAfterSecurityChange(c.port, c.from, c.to), c.after) << c.port << " " << static_cast<int>(c.to);
 }
 
+TEST(SettingsForm, CommandsDuringATestMailWaitForItsEndInTheirOrderEachOnce) {
+    using Command = TestCommandGate::Command;
+    TestCommandGate gate;
+    EXPECT_FALSE(gate.Hold({1, 0})) << "no test: at once";
+    gate.TestStarted();
+    for (const Command& command : {Command{7, 0}, Command{2, 0}, Command{7, 0}, Command{2, 1}})
+        EXPECT_TRUE(gate.Hold(command));
+    EXPECT_EQ(gate.TestEnded(), (std::vector<Command>{{7, 0}, {2, 0}, {2, 1}}));
+    EXPECT_FALSE(gate.Hold({7, 0}));
+    EXPECT_TRUE(gate.TestEnded().empty());
+}
+
 TEST(SettingsForm, TabRules) {
     EXPECT_EQ(TabForMethod(false), SettingsTab::InternetEmail);
     EXPECT_EQ(TabForMethod(true), SettingsTab::ScreenNotification);
