@@ -339,7 +339,8 @@ TEST_F(SettingsDialog, ASecondTestAndCancelDuringATestMailWaitForItsEnd) {
             server.Release();
         });
         for (int id : {static_cast<int>(C::kTestBtn), static_cast<int>(C::kCancelBtn)})
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
         during.Post();
         Press(dialog, C::kTestBtn);
         // The dialog's loop carries out the commands the test held.
