@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "platform/app_error.h"
 #include "platform/control_table_win.h"
 #include "platform/text.h"
 #include "platform/wide_win.h"
@@ -141,6 +140,23 @@ private:
 
 }  // namespace
 
+class TeMailConfig::TestRun {
+public:
+    explicit TestRun(TeMailConfig& dialog) : dialog_(dialog) { dialog_.commands_.TestStarted(); }
+    ~TestRun() {
+        // Posted, so that they come after the test's own reports, also
+        // after an error.
+        for (const TestCommandGate::Command& command : dialog_.commands_.TestEnded())
+            PostMessageW(dialog_.dialog_, WM_COMMAND, MAKEWPARAM(command.id, command.code),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog_.dialog_, command.id)));
+    }
+    TestRun(const TestRun&) = delete;
+    TestRun& operator=(const TestRun&) = delete;
+
+private:
+    TeMailConfig& dialog_;
+};
+
 TeMailConfig::TeMailConfig(SettingsForm form, UserDialogs& dialogs, FileChooser& files,
                            NotificationChannels& channels, std::unique_ptr<TNMSMTP> client)
     : form_(std::move(form)), dialogs_(dialogs), files_(files), channels_(channels), NMSMTP1_(std::move(client)) {
@@ -208,7 +224,10 @@ void TeMailConfig::FormShow() {
     };
     for (const auto& [id, text] : texts) SetWindowTextUtf8(GetDlgItem(dialog_, id), *text);
     shownSecurity_ = form_.security;
-    SendDlgItemMessageW(dialog_, kCmbSecurity, CB_SETCURSEL, static_cast<WPARAM>(form_.security), 0);
+    // A stored text that names no security shows as no choice, and stays
+    // until one is picked.
+    const WPARAM index = form_.security.Known() ? static_cast<WPARAM>(form_.security.ToConnect()) : WPARAM(-1);
+    SendDlgItemMessageW(dialog_, kCmbSecurity, CB_SETCURSEL, index, 0);
     CheckDlgButton(dialog_, kChkActivateAppLaunch, form_.launchAppActive ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kChkExecAndWait, form_.execAndWait ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kHTMLCheckBox, form_.htmlOutputEnabled ? BST_CHECKED : BST_UNCHECKED);
@@ -253,17 +272,18 @@ void TeMailConfig::ReadFields() {
 
 void TeMailConfig::ApplyBtnClick() {
     ReadFields();
-    if (const auto refusal = CheckApply(form_)) {
-        dialogs_.Show(refusal->message, "Error", BoxIcon::Error, BoxButtons::Ok, true);
-        if (refusal->field == SettingsField::Port && Trim(form_.port).empty())
-            SetWindowTextW(GetDlgItem(dialog_, kEdit2), L"25");
-        // A field on a hidden tab cannot take the focus.
-        ShowTab(Tab::InternetEmail);
-        SetFocus(GetDlgItem(dialog_, FieldControl(refusal->field)));
-        return;
-    }
+    if (const auto refusal = CheckApply(form_)) return Refuse(*refusal);
     SettingsApplied_ = true;
     EndDialog(dialog_, IDOK);
+}
+
+void TeMailConfig::Refuse(const ApplyRefusal& refusal) {
+    dialogs_.Show(refusal.message, "Error", BoxIcon::Error, BoxButtons::Ok, true);
+    if (refusal.field == SettingsField::Port && Trim(Text(kEdit2)).empty())
+        SetWindowTextW(GetDlgItem(dialog_, kEdit2), L"25");
+    // A field on a hidden tab cannot take the focus.
+    ShowTab(Tab::InternetEmail);
+    SetFocus(GetDlgItem(dialog_, FieldControl(refusal.field)));
 }
 
 void TeMailConfig::CheckBox1Click() {
@@ -296,53 +316,58 @@ void TeMailConfig::Button4Click() {
     SetWindowTextW(GetDlgItem(dialog_, kEdLaunchApp), L"");
 }
 
-SmtpSecurity TeMailConfig::SelectedSecurity() const {
-    // The list holds the choices in the order of their values.
+SmtpSecurityChoice TeMailConfig::SelectedSecurity() const {
+    // The list holds the choices in the order of their values; with none
+    // selected, the stored text that names none of them stands.
     const LRESULT index = SendDlgItemMessageW(dialog_, kCmbSecurity, CB_GETCURSEL, 0, 0);
-    return index == CB_ERR ? SmtpSecurity::None : static_cast<SmtpSecurity>(index);
+    return index == CB_ERR ? form_.security : SmtpSecurityChoice(static_cast<SmtpSecurity>(index));
 }
 
 void TeMailConfig::cmbSecurityChange() {
-    const SmtpSecurity picked = SelectedSecurity();
-    SetWindowTextUtf8(GetDlgItem(dialog_, kEdit2), PortAfterSecurityChange(Text(kEdit2), shownSecurity_, picked));
+    const SmtpSecurityChoice picked = SelectedSecurity();
+    if (!picked.Known()) return;
+    SetWindowTextUtf8(GetDlgItem(dialog_, kEdit2),
+                      PortAfterSecurityChange(Text(kEdit2), shownSecurity_, picked.ToConnect()));
     shownSecurity_ = picked;
 }
 
 void TeMailConfig::TestBtnClick() {
+    const PortField port = ReadPortField(Text(kEdit2));
+    if (!port.number) return Refuse({SettingsField::Port, port.refusal});
     const HourglassScope hourglass;
+    const TestRun running(*this);
+    // Everything is read before the first wait: the test sends what the
+    // dialog showed when it was pressed.
     TNMSMTP& client = *NMSMTP1_;
     client.Host = Text(kEdit1);
-    const std::string port = Text(kEdit2);
-    const std::optional<int> number = ParseDecimal(port);
-    if (!number) throw AppError("'" + port + "' is not a valid integer value");
-    client.Port = *number;
+    client.Port = *port.number;
     client.UserID = Text(kEdit3);
     client.Security = SelectedSecurity();
     client.Password = Text(kEdit4);
+    TPostMessage& message = client.PostMessage;
+    message.FromName = Text(kEdit5);
+    message.FromAddress = Text(kEdit6);
+    message.Subject = "NT Service Failure Alert";
+    message.ToAddress.push_back(Text(kEdit7));
+    message.ToCarbonCopy.push_back(Text(kEdit8));
+    message.ToBlindCarbonCopy.push_back(Text(kEdit9));
+    message.Body.clear();
+    const std::string body = Text(kMemo1);
+    for (size_t start = 0;;) {
+        const size_t end = body.find("\r\n", start);
+        message.Body.push_back(body.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
     // Every test ends with the connection closed, also after an error, so
     // that the next one starts clean.
     try {
         client.SmtpConnect();
-        TPostMessage& message = client.PostMessage;
-        message.FromName = Text(kEdit5);
-        message.FromAddress = Text(kEdit6);
-        message.Subject = "NT Service Failure Alert";
-        message.ToAddress.push_back(Text(kEdit7));
-        message.ToCarbonCopy.push_back(Text(kEdit8));
-        message.ToBlindCarbonCopy.push_back(Text(kEdit9));
-        message.Body.clear();
-        const std::string body = Text(kMemo1);
-        for (size_t start = 0;;) {
-            const size_t end = body.find("\r\n", start);
-            message.Body.push_back(body.substr(start, end == std::string::npos ? std::string::npos : end - start));
-            if (end == std::string::npos) break;
-            start = end + 2;
-        }
         client.SendPost();
     } catch (...) {
-        client.PostMessage.ToAddress.clear();
-        client.PostMessage.ToCarbonCopy.clear();
-        client.PostMessage.ToBlindCarbonCopy.clear();
+        message.ToAddress.clear();
+        message.ToCarbonCopy.clear();
+        message.ToBlindCarbonCopy.clear();
         try {
             client.SmtpQuit();
         } catch (const std::exception&) {
@@ -392,6 +417,7 @@ INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {
 }
 
 bool TeMailConfig::OnCommand(HWND dialog, int id, int code) {
+    if (commands_.Hold({id, code})) return true;
     if (id == kCmbSecurity && code == CBN_SELCHANGE) {
         cmbSecurityChange();
         return true;

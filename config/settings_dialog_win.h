@@ -90,11 +90,16 @@ protected:
     INT_PTR OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Marks the e-mail test running for as long as it lives.
+    class TestRun;
+
     void FormShow();
     void ShowTab(SettingsTab tab);
     SettingsTab CurrentTab() const;
     void ReadFields();
     void ApplyBtnClick();
+    // The refusal's message, and the user taken to its field.
+    void Refuse(const ApplyRefusal& refusal);
     void CheckBox1Click();
     void RadioButton1Click();
     void RadioButton2Click();
@@ -102,7 +107,7 @@ private:
     void ChooseFile(int field, const char* filter);
     void Button2Click();
     void Button4Click();
-    SmtpSecurity SelectedSecurity() const;
+    SmtpSecurityChoice SelectedSecurity() const;
     void cmbSecurityChange();
     void TestBtnClick();
     void TestScreenBtnClick();
@@ -122,7 +127,8 @@ private:
     std::unique_ptr<TNMSMTP> NMSMTP1_;
     bool SettingsApplied_ = false;
     // The security shown before the latest pick, for its usual port.
-    SmtpSecurity shownSecurity_ = SmtpSecurity::None;
+    SmtpSecurityChoice shownSecurity_;
+    TestCommandGate commands_;
     HWND dialog_ = nullptr;
     HWND tooltips_ = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "config/settings_form.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/text.h"
 
 namespace vigilor {
@@ -33,30 +36,33 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
 }
 
 std::optional<ApplyRefusal> CheckApply(const SettingsForm& form) {
-    if (form.notifyByMail && !form.screenMethod) {
-        const struct {
-            const std::string& text;
-            SettingsField field;
-            const char* message;
-        } required[] = {
-            {form.smtpHost, SettingsField::SmtpHost, "No SMTP host defined! Please check your parameters."},
-            {form.port, SettingsField::Port, "No Port defined! Please check your parameters."},
-            {form.userId, SettingsField::UserId, "No User ID defined! Please check your parameters."},
-            {form.senderName, SettingsField::SenderName, "No Sender Name defined! Please check your parameters."},
-            {form.senderAddress, SettingsField::SenderAddress,
-             "No Sender e-mail defined! Please check your parameters."},
-            {form.to, SettingsField::Recipient, "No Recipient (TO) defined! Please check your parameters."},
-        };
-        for (const auto& entry : required)
-            if (Trim(entry.text).empty()) return ApplyRefusal{entry.field, entry.message};
-    }
-    const std::optional<int> port = ParseDecimal(form.port);
-    if (!port || *port < 1 || *port > 65535)
-        return ApplyRefusal{SettingsField::Port, "'" + form.port + "' is not a valid integer value"};
+    if (!form.notifyByMail || form.screenMethod) return std::nullopt;
+    const struct {
+        const std::string& text;
+        SettingsField field;
+        const char* message;
+    } required[] = {
+        {form.smtpHost, SettingsField::SmtpHost, "No SMTP host defined! Please check your parameters."},
+        {form.port, SettingsField::Port, "No Port defined! Please check your parameters."},
+        {form.userId, SettingsField::UserId, "No User ID defined! Please check your parameters."},
+        {form.senderName, SettingsField::SenderName, "No Sender Name defined! Please check your parameters."},
+        {form.senderAddress, SettingsField::SenderAddress, "No Sender e-mail defined! Please check your parameters."},
+        {form.to, SettingsField::Recipient, "No Recipient (TO) defined! Please check your parameters."},
+    };
+    for (const auto& entry : required)
+        if (Trim(entry.text).empty()) return ApplyRefusal{entry.field, entry.message};
+    const PortField port = ReadPortField(form.port);
+    if (!port.number) return ApplyRefusal{SettingsField::Port, port.refusal};
     return std::nullopt;
 }
 
-int PortNumber(const std::string& text) { return ParseDecimal(text).value_or(25); }
+PortField ReadPortField(const std::string& text) {
+    const std::optional<int> number = ParseDecimal(Trim(text));
+    if (!number) return {std::nullopt, "'" + text + "' is not a valid integer value"};
+    if (*number < 1 || *number > 65535)
+        return {std::nullopt, "'" + text + "' is not a valid port: give a number from 1 to 65535"};
+    return {number, ""};
+}
 
 void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSettings& memory) {
     memory.notifyByMail = form.notifyByMail;
@@ -69,8 +75,9 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteString("NotifyLogin", form.notifyLogin);
     store.WriteString("HTMLOutput", form.htmlOutput);
     store.WriteBool("HTMLOutputEnabled", form.htmlOutputEnabled);
+    store.WriteString(kSmtpSecurityValue, form.security.Text());
     store.WriteString("EMailSMTPHost", form.smtpHost);
-    store.WriteInteger("EMailSMTPPort", PortNumber(form.port));
+    if (const std::optional<int> port = ReadPortField(form.port).number) store.WriteInteger("EMailSMTPPort", *port);
     store.WriteString("EMailSMTPID", form.userId);
     store.WriteBool("NotifybyMail", memory.notifyByMail);
     store.WriteString("EMailSMTPPwd", ScramblePassword(form.password));
@@ -83,12 +90,23 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteString("EMailLocalName", form.senderName);
     store.WriteString("EMailLocalAddr", form.senderAddress);
     store.WriteInteger("ScanInterval", memory.scanInterval);
-    store.WriteString(kSmtpSecurityValue, SmtpSecurityName(form.security));
 }
 
-std::string PortAfterSecurityChange(const std::string& port, SmtpSecurity from, SmtpSecurity to) {
-    if (Trim(port) != std::to_string(UsualSmtpPort(from))) return port;
+std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityChoice& from, SmtpSecurity to) {
+    // A stored text that names no security has no usual port.
+    if (!from.Known() || Trim(port) != std::to_string(UsualSmtpPort(from.ToConnect()))) return port;
     return std::to_string(UsualSmtpPort(to));
+}
+
+bool TestCommandGate::Hold(const Command& command) {
+    if (!running_) return false;
+    if (std::find(held_.begin(), held_.end(), command) == held_.end()) held_.push_back(command);
+    return true;
+}
+
+std::vector<TestCommandGate::Command> TestCommandGate::TestEnded() {
+    running_ = false;
+    return std::exchange(held_, {});
 }
 
 void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const SettingsForm& form) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "config/settings_store.h"
@@ -26,7 +27,7 @@ struct SettingsForm {
     int scanInterval = 1;        // UpDown1
     std::string smtpHost;        // Edit1
     std::string port = "25";     // Edit2
-    SmtpSecurity security = SmtpSecurity::None;  // cmbSecurity
+    SmtpSecurityChoice security;  // cmbSecurity
     std::string userId;          // Edit3
     std::string password;        // Edit4, as typed
     std::string senderName;      // Edit5
@@ -50,22 +51,52 @@ struct ApplyRefusal {
     std::string message;
 };
 
-// Apply's checks, in order: with notification on by e-mail, the first
-// empty field (blanks do not count) among host, port, user, sender name,
-// sender address and recipient; then, whatever the method, a port that is
-// not a whole number from 1 to 65535, so that nothing is written half-way.
+// Apply's checks, with notification on by e-mail only: the first empty
+// field (blanks do not count) among host, port, user, sender name, sender
+// address and recipient, then the port's own rule.
 std::optional<ApplyRefusal> CheckApply(const SettingsForm& form);
 
-// The port as stored: its number, once CheckApply has passed.
-int PortNumber(const std::string& text);
+// The port field as Apply and the test e-mail read it: a whole number from
+// 1 to 65535, with blanks before or after it; otherwise no number and the
+// message that says why.
+struct PortField {
+    std::optional<int> number;
+    std::string refusal;
+};
+PortField ReadPortField(const std::string& text);
 
-// The writes after Apply, in their order, the security last; texts
-// untrimmed. The in-memory settings take what is stored and held in memory.
+// The writes after Apply, in their order; texts untrimmed. The security
+// goes before the host, so that a write that fails half-way never leaves a
+// new server with an older, weaker security. A port that is no port (it is
+// checked only for e-mail) leaves the stored one. The in-memory settings
+// take what is stored and held in memory.
 void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSettings& memory);
 
 // The port once another security is picked: the new one's usual port when
 // the field still holds the previous one's, else the field as it is.
-std::string PortAfterSecurityChange(const std::string& port, SmtpSecurity from, SmtpSecurity to);
+std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityChoice& from, SmtpSecurity to);
+
+// While the test e-mail waits for the server the window's messages are
+// handled; the dialog's commands that come meanwhile wait for the test's
+// end, then run in their order, each once.
+class TestCommandGate {
+public:
+    struct Command {
+        int id;
+        int code;
+        bool operator==(const Command&) const = default;
+    };
+
+    void TestStarted() { running_ = true; }
+    // True when the command must wait; it is kept.
+    bool Hold(const Command& command);
+    // The commands kept, to be carried out now; commands run at once again.
+    std::vector<Command> TestEnded();
+
+private:
+    bool running_ = false;
+    std::vector<Command> held_;
+};
 
 // What the main window does once the dialog has closed.
 class SettingsDialogHost {

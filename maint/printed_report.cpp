@@ -74,9 +74,10 @@ std::vector<std::string> SettingsLines(KeyValueStore& store) {
         lines.push_back(SettingLine("Notify Login:", value("NotifyLogin")));
     lines.push_back(SettingLine("e-mail SMTP Host:", value("EMailSMTPHost")));
     lines.push_back(SettingLine("e-mail SMTP Port:", value("EMailSMTPPort")));
-    // The security in force: a missing or unknown value means none.
-    lines.push_back(SettingLine("e-mail Security:",
-                                SmtpSecurityName(ParseSmtpSecurity(store.Read(kSmtpSecurityValue).value_or("")))));
+    // A missing value means none; an unknown one, which sends nothing, is
+    // printed as stored.
+    const SmtpSecurityChoice security = ParseSmtpSecurity(store.Read(kSmtpSecurityValue).value_or(""));
+    lines.push_back(SettingLine("e-mail Security:", security.Text()));
     lines.push_back(SettingLine("e-mail SMTP ID:", value("EMailSMTPID")));
     // The stored password is never printed.
     lines.push_back(SettingLine("e-mail SMTP Password:", "*******"));

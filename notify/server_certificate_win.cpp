@@ -2,19 +2,12 @@
 
 #include "notify/tls_texts.h"
 #include "platform/app_error.h"
-#include "platform/unique_handle.h"
+#include "platform/handles_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
 namespace {
-
-struct ChainTraits {
-    using Handle = PCCERT_CHAIN_CONTEXT;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { CertFreeCertificateChain(h); }
-};
-using CertificateChain = UniqueHandle<ChainTraits>;
 
 [[noreturn]] void Refuse(DWORD error, const std::string& hostName) {
     // A call that fails without saying why still refuses.
@@ -33,10 +26,19 @@ void CheckServerCertificate(PCCERT_CONTEXT certificate, const std::string& hostN
     para.RequestedUsage.Usage.cUsageIdentifier = 1;
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     PCCERT_CHAIN_CONTEXT built = nullptr;
-    // The chain may use the intermediate certificates the server sent.
-    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &para, 0, nullptr, &built))
+    // The chain may use the intermediate certificates the server sent, and
+    // those already on this computer, but fetches none from the network:
+    // the chain is built on the window's thread, which nothing may hold
+    // for an unbounded download. A server must send its whole chain, as
+    // the TLS rules ask of it.
+    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &para,
+                                 CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, nullptr, &built))
         Refuse(GetLastError(), hostName);
     const CertificateChain chain(built);
+    // Refused here as well as by the policy below: Wine's policy lets a
+    // chain that stops short of a root pass.
+    if (chain.Get()->TrustStatus.dwErrorStatus & CERT_TRUST_IS_PARTIAL_CHAIN)
+        Refuse(static_cast<DWORD>(CERT_E_CHAINING), hostName);
 
     std::wstring serverName = Wide(hostName);
     HTTPSPolicyCallbackData ssl{};

@@ -60,10 +60,11 @@ int ReplyNumberOf(const std::string& line) {
 TNMSMTP::TNMSMTP(std::unique_ptr<SmtpSocket> socket) : socket_(std::move(socket)) {}
 
 std::string TNMSMTP::ResolveHost() {
-    if (ParseDottedIPv4(Host)) return Host;
+    const std::string& host = session_.host;
+    if (ParseDottedIPv4(host)) return host;
     for (bool firstFailure = true;; firstFailure = false) {
         std::string address;
-        switch (socket_->LookupHost(Host, TimeOut, address)) {
+        switch (socket_->LookupHost(host, TimeOut, address)) {
             case WaitOutcome::Done: return address;
             case WaitOutcome::TimedOut: throw AppError("Host Lookup Timed Out");
             case WaitOutcome::Canceled: throw AppError("Host Lookup Canceled");
@@ -77,9 +78,10 @@ void TNMSMTP::SmtpConnect() {
     BusyScope busy(busy_);
     if (!busy.Entered()) return;
     if (socket_->IsOpen()) throw AppError("Already connected");
+    session_ = {Host, Port, UserID, Security.ToConnect(), Password};
     const std::string address = ResolveHost();
     received_.clear();
-    switch (socket_->Connect(address, Port, TimeOut)) {
+    switch (socket_->Connect(address, session_.port, TimeOut)) {
         case WaitOutcome::Done: break;
         case WaitOutcome::TimedOut: Raise(OnConnectionFailed); throw AppError("Connection Timed out");
         case WaitOutcome::Canceled: Raise(OnConnectionFailed); throw AppError("Connection Canceled");
@@ -95,12 +97,12 @@ void TNMSMTP::SmtpConnect() {
 }
 
 void TNMSMTP::Dialogue() {
-    if (Security == SmtpSecurity::Tls) socket_->StartTls(Host, TimeOut);
+    if (session_.security == SmtpSecurity::Tls) socket_->StartTls(session_.host, TimeOut);
     ReadReply(true);
     if (replyNumber_ >= 400) QuitAndRaise(replyLine_);
-    if (Security == SmtpSecurity::None) return SayHelo();
+    if (session_.security == SmtpSecurity::None) return SayHelo();
     SayEhlo();
-    if (Security == SmtpSecurity::StartTls) {
+    if (session_.security == SmtpSecurity::StartTls) {
         UpgradeToTls();
         SayEhlo();
     }
@@ -109,7 +111,7 @@ void TNMSMTP::Dialogue() {
 
 void TNMSMTP::SayHelo() {
     for (bool firstRefusal = true;; firstRefusal = false) {
-        Command("HELO " + WithoutLineBreaks(UserID), true);
+        Command("HELO " + WithoutLineBreaks(session_.userId), true);
         if (replyNumber_ < 300) return;
         if (!(firstRefusal && RaiseHandled(OnAuthenticationFailed))) QuitAndRaise("Authentication failed");
     }
@@ -129,11 +131,11 @@ void TNMSMTP::UpgradeToTls() {
     // Bytes sent before the handshake did not come through TLS; taking
     // them as replies would let anyone on the way answer for the server.
     if (!received_.empty()) throw BrokenConnection("Invalid server reply: data before the TLS handshake");
-    socket_->StartTls(Host, TimeOut);
+    socket_->StartTls(session_.host, TimeOut);
 }
 
 void TNMSMTP::Authenticate() {
-    if (Password.empty()) return;
+    if (session_.password.empty()) return;
     const std::optional<std::string> mechanisms = Extension("AUTH");
     if (!mechanisms) return;
     for (bool firstRefusal = true;; firstRefusal = false) {
@@ -143,12 +145,13 @@ void TNMSMTP::Authenticate() {
 }
 
 bool TNMSMTP::AuthenticateWith(const std::string& mechanisms) {
-    const std::string user = WithoutLineBreaks(UserID);
+    const std::string user = WithoutLineBreaks(session_.userId);
+    const std::string& password = session_.password;
     const std::string offered = " " + mechanisms + " ";
     const bool plain = offered.find(" PLAIN ") != std::string::npos;
     const bool login = offered.find(" LOGIN ") != std::string::npos;
     if (plain) {
-        Command("AUTH PLAIN " + Base64(std::string(1, '\0') + user + '\0' + Password), false);
+        Command("AUTH PLAIN " + Base64(std::string(1, '\0') + user + '\0' + password), false);
         return replyNumber_ == 235;
     }
     if (!login) QuitAndRaise("Authentication failed: the mail server offers neither PLAIN nor LOGIN");
@@ -156,7 +159,7 @@ bool TNMSMTP::AuthenticateWith(const std::string& mechanisms) {
     if (replyNumber_ != 334) return false;
     Command(Base64(user), false);
     if (replyNumber_ != 334) return false;
-    Command(Base64(Password), false);
+    Command(Base64(password), false);
     return replyNumber_ == 235;
 }
 

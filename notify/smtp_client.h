@@ -68,8 +68,9 @@ public:
     int Port = 25;
     std::string UserID;
     // With None, the plain dialogue: HELO with UserID, no authentication.
-    // Otherwise EHLO over TLS and, with a password, AUTH as UserID.
-    SmtpSecurity Security = SmtpSecurity::None;
+    // Otherwise EHLO over TLS and, with a password, AUTH as UserID. A
+    // choice that names no security refuses to connect.
+    SmtpSecurityChoice Security;
     std::string Password;
     // Milliseconds for the look-up, the connect, each send and each reply
     // (all of its lines).
@@ -83,6 +84,9 @@ public:
     std::function<void()> OnRecipientNotFound;
     std::function<void(bool& handled)> OnAuthenticationFailed;
 
+    // Takes Host, Port, UserID, Security and Password as they are now: a
+    // change while it waits (the window's handlers run meanwhile) does not
+    // reach the connection.
     void SmtpConnect();
     // Any error leaves the client disconnected: after a refusal it quits,
     // after a broken connection it closes the socket.
@@ -94,6 +98,15 @@ public:
     int ReplyNumber() const { return replyNumber_; }
 
 private:
+    // What the connection was opened with.
+    struct Session {
+        std::string host;
+        int port = 25;
+        std::string userId;
+        SmtpSecurity security = SmtpSecurity::None;
+        std::string password;
+    };
+
     std::string ResolveHost();
     void Dialogue();
     void SayHelo();
@@ -116,6 +129,7 @@ private:
     [[noreturn]] void QuitAndRaise(std::string error);
 
     std::unique_ptr<SmtpSocket> socket_;
+    Session session_;
     std::string received_;
     std::string replyLine_;
     // Every line of the last reply, the last one being replyLine_.

@@ -1,5 +1,6 @@
 #include "notify/smtp_security.h"
 
+#include "platform/app_error.h"
 #include "platform/text.h"
 
 namespace vigilor {
@@ -13,11 +14,23 @@ const char* SmtpSecurityName(SmtpSecurity security) {
     return "None";
 }
 
-SmtpSecurity ParseSmtpSecurity(const std::string& stored) {
+SmtpSecurity SmtpSecurityChoice::ToConnect() const {
+    if (!Known())
+        throw AppError("Unknown mail security \"" + unknown_ + "\" in " + kSmtpSecurityValue +
+                       ": choose None, STARTTLS or TLS in the settings");
+    return security_;
+}
+
+std::string SmtpSecurityChoice::Text() const { return Known() ? SmtpSecurityName(security_) : unknown_; }
+
+SmtpSecurityChoice ParseSmtpSecurity(const std::string& stored) {
     const std::string text = Trim(stored);
-    for (SmtpSecurity security : {SmtpSecurity::StartTls, SmtpSecurity::Tls})
+    if (text.empty()) return SmtpSecurity::None;
+    for (SmtpSecurity security : {SmtpSecurity::None, SmtpSecurity::StartTls, SmtpSecurity::Tls})
         if (EqualsIgnoringAsciiCase(text, SmtpSecurityName(security))) return security;
-    return SmtpSecurity::None;
+    SmtpSecurityChoice unknown;
+    unknown.unknown_ = stored;
+    return unknown;
 }
 
 int UsualSmtpPort(SmtpSecurity security) {

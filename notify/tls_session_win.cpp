@@ -6,6 +6,7 @@
 #include "notify/server_certificate_win.h"
 #include "notify/tls_texts.h"
 #include "platform/app_error.h"
+#include "platform/handles_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -29,13 +30,6 @@ struct ContextBufferTraits {
     static void Close(Handle h) { FreeContextBuffer(h); }
 };
 using ContextBuffer = UniqueHandle<ContextBufferTraits>;
-
-struct CertificateTraits {
-    using Handle = PCCERT_CONTEXT;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { CertFreeCertificateContext(h); }
-};
-using Certificate = UniqueHandle<CertificateTraits>;
 
 [[noreturn]] void FailHandshake(const std::string& reason) { throw AppError("TLS handshake failed: " + reason); }
 
@@ -121,7 +115,7 @@ TlsSession::TlsSession(RawStream& stream, const std::string& serverName, int tim
     PCCERT_CONTEXT remote = nullptr;
     if (QueryContextAttributesW(&context.value, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &remote) != SEC_E_OK || !remote)
         throw AppError("Server certificate not trusted: the server sent none");
-    const Certificate certificate(remote);
+    const CertificateContext certificate(remote);
     CheckServerCertificate(certificate.Get(), serverName);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Owners for the kinds of handle the program holds.
 #include <windows.h>
+#include <wincrypt.h>
 
 #include "platform/unique_handle.h"
 
@@ -70,5 +71,26 @@ struct GlobalMemoryTraits {
     static void Close(Handle h) { GlobalFree(h); }
 };
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
+struct CertificateStoreTraits {
+    using Handle = HCERTSTORE;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CertCloseStore(h, 0); }
+};
+using CertificateStore = UniqueHandle<CertificateStoreTraits>;
+
+struct CertificateContextTraits {
+    using Handle = PCCERT_CONTEXT;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CertFreeCertificateContext(h); }
+};
+using CertificateContext = UniqueHandle<CertificateContextTraits>;
+
+struct CertificateChainTraits {
+    using Handle = PCCERT_CHAIN_CONTEXT;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CertFreeCertificateChain(h); }
+};
+using CertificateChain = UniqueHandle<CertificateChainTraits>;
 
 }  // namespace vigilor

@@ -1,6 +1,7 @@
 #pragma once
-// A server of the test's own on a free loopback port: it accepts one
-// connection and serves it with the given session on a thread.
+// A server of the test's own on a free loopback port: it accepts
+// connections one after another (one unless told) and serves each with the
+// given session on a thread.
 #include <winsock2.h>
 
 #include <functional>
@@ -14,7 +15,8 @@ class LoopbackServer {
 public:
     using Session = std::function<void(SOCKET client)>;
 
-    explicit LoopbackServer(Session session) : session_(std::move(session)) {
+    explicit LoopbackServer(Session session, int connections = 1)
+        : session_(std::move(session)), connections_(connections) {
         listener_.Reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -26,32 +28,37 @@ public:
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { Serve(); });
     }
-    ~LoopbackServer() {
-        listener_.Reset();
-        Join();
-    }
+    ~LoopbackServer() { Stop(); }
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     int Port() const { return port_; }
-    // Waits until the session has ended.
+    // Waits until the sessions have ended.
     void Join() {
         if (thread_.joinable()) thread_.join();
+    }
+    // Accepts no more connections and waits for the one being served.
+    void Stop() {
+        listener_.Reset();
+        Join();
     }
 
 private:
     void Serve() {
-        SocketHandle client(accept(listener_.Get(), nullptr, nullptr));
-        if (!client) return;
-        // Nothing here waits long: a client that stops talking or reading
-        // ends the session.
-        const DWORD limit = 10000;
-        setsockopt(client.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
-        setsockopt(client.Get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
-        session_(client.Get());
+        for (int n = 0; n < connections_; ++n) {
+            SocketHandle client(accept(listener_.Get(), nullptr, nullptr));
+            if (!client) return;
+            // Nothing here waits long: a client that stops talking or
+            // reading ends the session.
+            const DWORD limit = 10000;
+            setsockopt(client.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+            setsockopt(client.Get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+            session_(client.Get());
+        }
     }
 
     Session session_;
+    int connections_;
     WinsockSession winsock_{MAKEWORD(2, 2)};
     SocketHandle listener_;
     int port_ = 0;

@@ -6,6 +6,7 @@
 // waits move on: no test waits for real.
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,13 @@ public:
     size_t bytesPerReceive = 5;
     int msPerReceive = 0;
     long long clock = 0;
+    // Runs at every wait for the server, as the window's handlers run while
+    // the real socket waits.
+    std::function<void()> duringWait;
 
     WaitOutcome LookupHost(const std::string& host, int, std::string& address) override {
         log_.lookups.push_back(host);
+        if (duringWait) duringWait();
         address = "127.0.0.9";
         return lookup;
     }
@@ -64,6 +69,7 @@ public:
         return true;
     }
     WaitOutcome Receive(std::string& into, int timeoutMs) override {
+        if (duringWait) duringWait();
         if (pending_.empty() && hangsUp) return WaitOutcome::Failed;
         if (pending_.empty() || msPerReceive > timeoutMs) {
             clock += timeoutMs;

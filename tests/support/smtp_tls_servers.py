@@ -15,6 +15,17 @@ key <name>.key:
   othername   for other.example
   expired     for localhost, valid for ten days that ended ten days ago
 
+A chain of three more stands for a server that sends its own certificate
+without the one that issued it, which the certificate names as a link:
+
+  aia-root          a root the tests trust
+  aia-intermediate  issued by aia-root; served at that link, never sent
+  aia-leaf          for localhost, issued by aia-intermediate; its link is
+                    http://127.0.0.1:<port>/aia-intermediate.der
+
+A web server on that port (DIR/aia-port) serves it and appends the path of
+every request it gets to DIR/aia-requests.
+
 Every server binds 127.0.0.1 only and requires AUTH (PLAIN or LOGIN) over
 TLS; it accepts exactly the user "monitor-user" with the password
 "s3cret pass" and answers 535 to all else. The servers:
@@ -116,6 +127,75 @@ def make_certificate(folder, name, subject, alt_name):
     openssl("x509", "-in", base + ".pem", "-outform", "DER", "-out", base + ".der")
 
 
+AIA_EXTENSIONS = """\
+[intermediate]
+basicConstraints = critical, CA:TRUE
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+[leaf]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:localhost
+authorityKeyIdentifier = keyid
+authorityInfoAccess = caIssuers;URI:http://127.0.0.1:{port}/aia-intermediate.der
+"""
+
+
+def make_aia_chain(folder, port):
+    """The root, the intermediate it issues and the leaf that intermediate
+    issues, valid from now for a year."""
+    def base(name):
+        return os.path.join(folder, name)
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-sha256", "-days", "365",
+            "-subj", "/O=Vigilor Test AIA Root/CN=Vigilor Test AIA Root",
+            "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+            "-keyout", base("aia-root.key"), "-out", base("aia-root.pem"))
+    with tempfile.TemporaryDirectory() as work:
+        extensions = os.path.join(work, "extensions.cnf")
+        with open(extensions, "w") as f:
+            f.write(AIA_EXTENSIONS.format(port=port))
+        for name, issuer, subject, section in (
+                ("aia-intermediate", "aia-root", "/O=Vigilor Test AIA Intermediate/CN=Vigilor Test AIA CA",
+                 "intermediate"),
+                ("aia-leaf", "aia-intermediate", "/O=Vigilor Test AIA Leaf/CN=localhost", "leaf")):
+            request = os.path.join(work, name + ".csr")
+            openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-sha256", "-subj", subject,
+                    "-keyout", base(name + ".key"), "-out", request)
+            openssl("x509", "-req", "-in", request, "-CA", base(issuer + ".pem"), "-CAkey", base(issuer + ".key"),
+                    "-set_serial", str(int.from_bytes(os.urandom(8), "big")), "-days", "365", "-sha256",
+                    "-extfile", extensions, "-extensions", section, "-out", base(name + ".pem"))
+    for name in ("aia-root", "aia-intermediate", "aia-leaf"):
+        openssl("x509", "-in", base(name + ".pem"), "-outform", "DER", "-out", base(name + ".der"))
+
+
+def serve_issuer(folder, port):
+    """Serves the intermediate at the leaf's link on a thread; notes every
+    request."""
+    import http.server
+    import threading
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            with open(os.path.join(folder, "aia-requests"), "a") as f:
+                f.write(self.path + "\n")
+            with open(os.path.join(folder, "aia-intermediate.der"), "rb") as f:
+                body = f.read()
+            self.send_response(200)
+            self.send_header("Content-Type", "application/pkix-cert")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 def free_ports(count):
     """Distinct free ports of 127.0.0.1: all held open until all are known."""
     sockets = [socket.socket() for _ in range(count)]
@@ -128,7 +208,7 @@ def free_ports(count):
             s.close()
 
 
-def serve(folder):
+def serve(folder, issuer_port):
     import logging
     import ssl
 
@@ -201,6 +281,9 @@ def serve(folder):
             authenticator=authenticator, auth_required=True, auth_require_tls=True)
     for controller in controllers.values():
         controller.start()
+    issuer = serve_issuer(folder, int(issuer_port))
+    with open(os.path.join(folder, "aia-port"), "w") as f:
+        f.write(issuer_port)
     with open(os.path.join(folder, "ports.part"), "w") as f:
         for name, controller in controllers.items():
             f.write("%s %d\n" % (name, controller.port))
@@ -208,19 +291,24 @@ def serve(folder):
     signal.sigwait({signal.SIGTERM, signal.SIGINT})
     for controller in controllers.values():
         controller.stop()
+    issuer.shutdown()
 
 
 def start(folder):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
+    # The leaf names the issuer's port, so it is chosen first; the server
+    # binds it at once when it starts.
+    issuer_port = free_ports(1)[0]
     try:
         for name, (subject, alt_name) in CERTIFICATES.items():
             make_certificate(folder, name, subject, alt_name)
+        make_aia_chain(folder, issuer_port)
     except subprocess.CalledProcessError as error:
         print("openssl failed: " + error.stderr.decode(errors="replace"), file=sys.stderr)
         return 1
     signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGTERM, signal.SIGINT})
-    return background_server.launch(__file__, folder, [], "ports", "smtp tls servers")
+    return background_server.launch(__file__, folder, [str(issuer_port)], "ports", "smtp tls servers")
 
 
 if __name__ == "__main__":

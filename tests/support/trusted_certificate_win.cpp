@@ -5,26 +5,12 @@
 
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "platform/handles_win.h"
 #include "tests/support/wine_paths.h"
 
 namespace vigilor::test {
 
 namespace {
-
-struct CertStoreTraits {
-    using Handle = HCERTSTORE;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { CertCloseStore(h, 0); }
-};
-using CertStore = UniqueHandle<CertStoreTraits>;
-
-struct CertContextTraits {
-    using Handle = PCCERT_CONTEXT;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { CertFreeCertificateContext(h); }
-};
-using CertContext = UniqueHandle<CertContextTraits>;
 
 std::string Failed(const char* call) {
     const DWORD code = GetLastError();
@@ -40,13 +26,13 @@ bool TrustInRootStore(const std::string& derPath, std::string& error) {
     }
     const std::string text = ReadWholeFile(derPath);
     const std::vector<BYTE> der(text.begin(), text.end());
-    CertContext certificate(
+    CertificateContext certificate(
         CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
     if (!certificate) {
         error = Failed("CertCreateCertificateContext") + " for " + derPath;
         return false;
     }
-    CertStore root(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
+    CertificateStore root(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
     if (!root) {
         error = Failed("CertOpenStore");
         return false;

@@ -5,12 +5,14 @@
 
 #include "notify/email_alerts.h"
 #include "platform/app_error.h"
+#include "tests/support/error_of.h"
 #include "tests/support/memory_store.h"
 #include "tests/support/scripted_smtp_socket.h"
 
 namespace vigilor {
 namespace {
 
+using test::ErrorOf;
 using test::ScriptedSocket;
 
 // Everything the alerts do to the window and the system, in one sequence.
@@ -247,7 +249,6 @@ TEST_F(Alerts, StoredSecurityAndPasswordChooseTheDialogue) {
          {"250-hi\r\n250 STARTTLS\r\n", "220 go\r\n", "250-hi\r\n250 AUTH PLAIN\r\n", "235 ok\r\n"},
          "EHLO client.test\r\nSTARTTLS\r\n<TLS>127.0.0.1\r\nEHLO client.test\r\nAUTH PLAIN "
          "AG1vbml0b3ItaG9zdABwdw==\r\nRSET\r\n"},
-        {"SSL", {"250 hi\r\n"}, "HELO monitor-host\r\nRSET\r\n"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.stored);
@@ -261,6 +262,18 @@ TEST_F(Alerts, StoredSecurityAndPasswordChooseTheDialogue) {
         EXPECT_TRUE(smtpLog.sent.starts_with(test.opening)) << smtpLog.sent;
         EXPECT_TRUE(smtpLog.sent.ends_with("QUIT\r\n")) << smtpLog.sent;
     }
+
+    // A value that names none of the three sends nothing, not even in plain
+    // text; the alert still goes to the event log.
+    host.store.values["EMailSMTPSecurity"] = "SSL";
+    Mail(Accepting(1));
+    host.alerted.Clear();
+    journal.clear();
+    EXPECT_EQ(ErrorOf([&] { alerts->SendFailureAlert("\\\\SRV1", "Spooler"); }),
+              "Unknown mail security \"SSL\" in EMailSMTPSecurity: choose None, STARTTLS or TLS in the settings");
+    EXPECT_EQ(smtpLog.connectedTo, "");
+    EXPECT_EQ(Only("event: "),
+              std::vector<std::string>{"event: The service \"Spooler\" on \\\\SRV1 has stopped responding !"});
 }
 
 TEST_F(Alerts, FailureMailContent) {

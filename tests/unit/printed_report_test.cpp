@@ -81,6 +81,9 @@ TEST(ReportSettings, MissingValuesAndNotifyLoginOnlyWithScreenAlerts) {
     EXPECT_EQ(lines[1], SettingLine("Notify Login:", "not defined"));  // screen alerts are on by default
     EXPECT_EQ(lines[2], SettingLine("e-mail SMTP Host:", "not defined"));
     EXPECT_EQ(lines[4], SettingLine("e-mail Security:", "None"));
+    store.values["EMailSMTPSecurity"] = "SSL";
+    EXPECT_EQ(SettingsLines(store)[4], SettingLine("e-mail Security:", "SSL")) << "no mail goes out with it";
+    store.values.erase("EMailSMTPSecurity");
     EXPECT_EQ(lines[6], SettingLine("e-mail SMTP Password:", "*******"));
     EXPECT_EQ(lines[12], SettingLine("Scan Interval:", " minute(s)"));
     for (const auto& [screenNotify, count] : {std::pair{"0", 12u}, {"1", 13u}, {"x", 13u}}) {

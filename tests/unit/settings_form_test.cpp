@@ -95,11 +95,14 @@ TEST(SettingsForm, ApplyChecksTheMailFieldsInOrderThenThePort) {
         {"port 2525", [](SettingsForm& f) { f.port = "2525"; }, std::nullopt, ""},
         {"port not a number", [](SettingsForm& f) { f.port = "2x"; }, SettingsField::Port,
          "'2x' is not a valid integer value"},
-        {"port 0", [](SettingsForm& f) { f.port = "0"; }, SettingsField::Port, "'0' is not a valid integer value"},
-        {"port 65536", [](SettingsForm& f) { f.port = "65536"; }, SettingsField::Port,
-         "'65536' is not a valid integer value"},
-        {"empty port with notification off", [](SettingsForm& f) { f.notifyByMail = false; f.port = ""; },
-         SettingsField::Port, "'' is not a valid integer value"},
+        {"port 99999", [](SettingsForm& f) { f.port = "99999"; }, SettingsField::Port,
+         "'99999' is not a valid port: give a number from 1 to 65535"},
+        // Nothing to send by e-mail: the port is not looked at, so the user
+        // is not sent to a tab that cannot be left.
+        {"bad port with notification off", [](SettingsForm& f) { f.notifyByMail = false; f.port = "99999"; },
+         std::nullopt, ""},
+        {"bad port with the screen method", [](SettingsForm& f) { f.screenMethod = true; f.port = "x"; },
+         std::nullopt, ""},
     };
     for (const Case& c : cases) {
         SettingsForm form = CompleteMailForm();
@@ -110,6 +113,34 @@ TEST(SettingsForm, ApplyChecksTheMailFieldsInOrderThenThePort) {
             EXPECT_EQ(refusal->field, *c.field) << c.name;
             EXPECT_EQ(refusal->message, c.message) << c.name;
         }
+    }
+}
+
+TEST(SettingsForm, APortIsAWholeNumberFrom1To65535WithBlanksOnEitherSide) {
+    const struct {
+        const char* text;
+        std::optional<int> number;
+        const char* refusal;
+    } cases[] = {
+        {"25", 25, ""},
+        {"1", 1, ""},
+        {"65535", 65535, ""},
+        {" 587", 587, ""},
+        {"587 ", 587, ""},
+        {"\t465\t", 465, ""},
+        {"0", std::nullopt, "'0' is not a valid port: give a number from 1 to 65535"},
+        {"65536", std::nullopt, "'65536' is not a valid port: give a number from 1 to 65535"},
+        {"99999 ", std::nullopt, "'99999 ' is not a valid port: give a number from 1 to 65535"},
+        {"-25", std::nullopt, "'-25' is not a valid port: give a number from 1 to 65535"},
+        {"", std::nullopt, "'' is not a valid integer value"},
+        {"2 5", std::nullopt, "'2 5' is not a valid integer value"},
+        {"2x", std::nullopt, "'2x' is not a valid integer value"},
+        {"99999999999", std::nullopt, "'99999999999' is not a valid integer value"},
+    };
+    for (const auto& test : cases) {
+        const PortField port = ReadPortField(test.text);
+        EXPECT_EQ(port.number, test.number) << "'" << test.text << "'";
+        EXPECT_EQ(port.refusal, test.refusal) << "'" << test.text << "'";
     }
 }
 
@@ -129,10 +160,11 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     WriteSettingsForm(store, form, memory);
     EXPECT_EQ(raw.order,
               (std::vector<std::string>{"ScreenNotify", "NotifyLogin", "HTMLOutput", "HTMLOutputEnabled",
-                                        "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID", "NotifybyMail",
-                                        "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc", "LaunchApp",
-                                        "LaunchAppActive", "ExecAndWait", "EMailLocalName", "EMailLocalAddr",
-                                        "ScanInterval", "EMailSMTPSecurity"}));
+                                        "EMailSMTPSecurity", "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID",
+                                        "NotifybyMail", "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc",
+                                        "LaunchApp", "LaunchAppActive", "ExecAndWait", "EMailLocalName",
+                                        "EMailLocalAddr", "ScanInterval"}))
+        << "the security before the host, so that no new server is ever stored with an older security";
     EXPECT_EQ(raw.values["EMailSMTPSecurity"], "TLS");
     EXPECT_EQ(raw.values["EMailSMTPPort"], "2525");
     EXPECT_EQ(raw.values["EMailSMTPPwd"], ScramblePassword("pw"));
@@ -145,6 +177,23 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     EXPECT_EQ(memory.scanInterval, 15);
     EXPECT_FALSE(memory.screenNotify);
     EXPECT_EQ(memory.notifyLogin, "bob");
+}
+
+TEST(SettingsForm, AnUnknownStoredSecurityIsKeptUntilAnotherIsPicked) {
+    test::MemoryStore raw;
+    raw.values = {{"EMailSMTPSecurity", "SSL"}, {"EMailSMTPPort", "587"}};
+    SettingsStore store(raw);
+    ProgramSettings memory;
+    SettingsForm form = ReadSettingsForm(store, "alice", memory);
+    EXPECT_FALSE(form.security.Known());
+    EXPECT_EQ(PortAfterSecurityChange(form.port, form.security, SmtpSecurity::Tls), "587") << "no usual port";
+    // Notification is off: the port, though no port, is not checked.
+    form.notifyByMail = false;
+    form.port = "99999";
+    ASSERT_FALSE(CheckApply(form).has_value());
+    WriteSettingsForm(store, form, memory);
+    EXPECT_EQ(raw.values["EMailSMTPSecurity"], "SSL") << "written back as it was";
+    EXPECT_EQ(raw.values["EMailSMTPPort"], "587") << "a port that is no port leaves the stored one";
 }
 
 class FakeDialogHost : public SettingsDialogHost {
@@ -224,6 +273,18 @@ TEST(SettingsForm, PickingASecurityMovesOnlyTheUsualPort) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PortAfterSecurityChange(c.port, c.from, c.to), c.after) << c.port << " " << static_cast<int>(c.to);
+}
+
+TEST(SettingsForm, CommandsDuringATestMailWaitForItsEndInTheirOrderEachOnce) {
+    using Command = TestCommandGate::Command;
+    TestCommandGate gate;
+    EXPECT_FALSE(gate.Hold({1, 0})) << "no test: at once";
+    gate.TestStarted();
+    for (const Command& command : {Command{7, 0}, Command{2, 0}, Command{7, 0}, Command{2, 1}})
+        EXPECT_TRUE(gate.Hold(command));
+    EXPECT_EQ(gate.TestEnded(), (std::vector<Command>{{7, 0}, {2, 0}, {2, 1}}));
+    EXPECT_FALSE(gate.Hold({7, 0}));
+    EXPECT_TRUE(gate.TestEnded().empty());
 }
 
 TEST(SettingsForm, TabRules) {

@@ -196,6 +196,54 @@ TEST_F(SmtpDialogue, SecureConnectionsSayEhloUseTlsAndAuthenticateOnlyThrough) {
     }
 }
 
+TEST_F(SmtpDialogue, ServerSecurityAndPasswordAreTakenOnceWhenConnecting) {
+    TNMSMTP& c = Client("220 ready\r\n", {"250-mail\r\n250 STARTTLS\r\n", "220 go ahead\r\n",
+                                          "250-mail\r\n250 AUTH PLAIN\r\n", "235 ok\r\n"});
+    socket_->bytesPerReceive = 64;
+    c.Host = "mail.example.org";
+    c.Port = 587;
+    c.Security = SmtpSecurity::StartTls;
+    c.Password = "pw";
+    // The settings dialog or an alert changes them while the client waits.
+    socket_->duringWait = [&c] {
+        c.Host = "other.example.org";
+        c.Port = 25;
+        c.UserID = "someone";
+        c.Security = SmtpSecurity::None;
+        c.Password = "other";
+    };
+    c.SmtpConnect();
+    EXPECT_EQ(log.lookups, std::vector<std::string>{"mail.example.org"});
+    EXPECT_EQ(log.connectedTo, "127.0.0.9:587");
+    EXPECT_EQ(log.sent, "EHLO client.test\r\nSTARTTLS\r\n" + std::string(ScriptedSocket::kTlsMark) +
+                            "mail.example.org\r\nEHLO client.test\r\nAUTH PLAIN AG1vbml0b3IAcHc=\r\n");
+    EXPECT_TRUE(c.Connected());
+}
+
+TEST_F(SmtpDialogue, AStoredSecurityThatNamesNoneOfTheThreeRefusesToConnect) {
+    const struct {
+        const char* stored;
+        bool known;
+        const char* text;
+    } cases[] = {
+        {"", true, "None"},           {"  ", true, "None"},       {"none", true, "None"},
+        {" StartTLS ", true, "STARTTLS"}, {"tls", true, "TLS"},   {"SSL", false, "SSL"},
+        {" TLS1.2", false, " TLS1.2"},
+    };
+    for (const auto& test : cases) {
+        const SmtpSecurityChoice choice = ParseSmtpSecurity(test.stored);
+        EXPECT_EQ(choice.Known(), test.known) << test.stored;
+        EXPECT_EQ(choice.Text(), test.text) << test.stored;
+    }
+    TNMSMTP& c = Client("220 ready\r\n", kAccepting);
+    c.Security = ParseSmtpSecurity("SSL");
+    EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }),
+              "Unknown mail security \"SSL\" in EMailSMTPSecurity: choose None, STARTTLS or TLS in the settings");
+    EXPECT_EQ(log.connectedTo, "") << "not even connected";
+    EXPECT_EQ(log.sent, "");
+    EXPECT_FALSE(c.Connected());
+}
+
 TEST_F(SmtpDialogue, RefusedRecipientIsReportedAndTheOthersStillGetTheMail) {
     TNMSMTP& c = Client("220 ready\r\n", {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "550 no such user\r\n",
                                           "250 ok\r\n", "354 go\r\n", "250 queued\r\n"});

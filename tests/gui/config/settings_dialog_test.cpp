@@ -6,14 +6,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <winsock2.h>
+
 #include <functional>
+#include <mutex>
 
 #include "app/main_form_ids.h"
 #include "config/settings_dialog_win.h"
 #include "platform/control_table_win.h"
 #include "platform/wide_win.h"
 #include "resources/resource_ids.h"
+#include "platform/handles_win.h"
 #include "tests/support/form_fixture_win.h"
+#include "tests/support/loopback_server_win.h"
 #include "tests/support/modal_driver_win.h"
 #include "tests/support/smtp_tls_servers.h"
 #include "tests/support/trusted_certificate_win.h"
@@ -23,6 +28,93 @@ namespace vigilor {
 namespace {
 
 using C = TeMailConfig;
+
+// A mail server on the loopback that answers at once, except that it
+// holds its answer to the first recipient of all until released; it keeps
+// what each connection sent.
+class HoldingMailServer {
+public:
+    explicit HoldingMailServer(int connections) : server_([this](SOCKET client) { Serve(client); }, connections) {}
+    int Port() const { return server_.Port(); }
+    void Release() { SetEvent(release_.Get()); }
+    // What each connection sent, once no more are taken.
+    std::vector<std::string> Transcripts() {
+        server_.Stop();
+        return transcripts_;
+    }
+
+private:
+    void Serve(SOCKET client) {
+        const auto say = [client](const std::string& text) {
+            send(client, text.data(), static_cast<int>(text.size()), 0);
+        };
+        std::string& sent = transcripts_.emplace_back();
+        say("220 ready\r\n");
+        std::string pending;
+        bool inData = false;
+        for (char buffer[1024];;) {
+            const int n = recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0) return;
+            pending.append(buffer, static_cast<size_t>(n));
+            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 2);
+                if (inData && line != ".") continue;
+                inData = false;
+                sent += line + "\n";
+                if (line.starts_with("RCPT") && !held_) {
+                    held_ = true;
+                    // Bounded, so that a test that never releases still ends.
+                    WaitForSingleObject(release_.Get(), 10000);
+                }
+                if (line == "DATA") {
+                    inData = true;
+                    say("354 go ahead\r\n");
+                } else if (line == "QUIT") {
+                    say("221 bye\r\n");
+                    return;
+                } else {
+                    say("250 ok\r\n");
+                }
+            }
+        }
+    }
+
+    KernelHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool held_ = false;
+    std::vector<std::string> transcripts_;
+    // Last, so that it starts serving once the rest is there and stops first.
+    test::LoopbackServer server_;
+};
+
+// A window of this thread that runs an action when a message posted to it
+// comes: messages posted to one thread arrive in the order they were posted.
+class Checkpoint {
+public:
+    explicit Checkpoint(std::function<void()> action) : action_(std::move(action)) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"VigilorTestCheckpoint";
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Checkpoint() { DestroyWindow(window_); }
+    void Post() { PostMessageW(window_, WM_APP, 0, 0); }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            reinterpret_cast<Checkpoint*>(GetWindowLongPtrW(window, GWLP_USERDATA))->action_();
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    std::function<void()> action_;
+    HWND window_ = nullptr;
+};
 
 class SettingsDialog : public test::FormFixture {
 protected:
@@ -93,6 +185,35 @@ TEST_F(SettingsDialog, APortThatIsNoNumberKeepsTheDialogOpenAndWritesNothing) {
         Press(dialog, C::kApplyBtn);
     });
     EXPECT_EQ(Stored("EMailSMTPPort"), "2525") << "five digits fit";
+}
+
+TEST_F(SettingsDialog, TheTestMailChecksThePortAsApplyDoesWhichLooksAtItOnlyForEMail) {
+    const char* folder = std::getenv("VIGILOR_SMTP_SINK");
+    ASSERT_TRUE(folder);
+    const std::string port = test::ReadWholeFile(test::WinePath(folder) + "\\port");
+    key.SetText("NotifybyMail", "0");
+    key.SetText("EMailSMTPPort", "2525");
+    Open();
+    WithDialog([&](HWND dialog) {
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, "99999");
+        Press(dialog, C::kTestBtn);
+        EXPECT_EQ(dialogs.Texts(),
+                  std::vector<std::string>{"'99999' is not a valid port: give a number from 1 to 65535"});
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdit2));
+        Type(dialog, C::kEdit2, port + " ");
+        Press(dialog, C::kTestBtn);
+        EXPECT_EQ(dialogs.shown.back().text, "A test e-mail message has bent sent to ops@example.org  ")
+            << "a blank after the number is no fault";
+        // Notification is off: nothing goes by e-mail, so the port is not
+        // looked at and Apply closes the dialog.
+        EXPECT_FALSE(IsDlgButtonChecked(dialog, C::kCheckBox1));
+        Type(dialog, C::kEdit2, "99999");
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(Stored("EMailSMTPPort"), "2525") << "a port that is no port is not stored";
+    EXPECT_EQ(Stored("NotifybyMail"), "0");
 }
 
 TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
@@ -200,6 +321,42 @@ TEST_F(SettingsDialog, TestMailsArriveTwiceInOneOpening) {
     }
 }
 
+TEST_F(SettingsDialog, ASecondTestAndCancelDuringATestMailWaitForItsEnd) {
+    HoldingMailServer server(2);
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    bool dialogShown = false;
+    bool mainDisabled = false;
+    WithDialog([&](HWND dialog) {
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, std::to_string(server.Port()));
+        Type(dialog, C::kEdit8, "cc@example.org");
+        // The second click and Cancel come while the server holds its
+        // answer to the first recipient; the checkpoint comes after both.
+        Checkpoint during([&] {
+            dialogShown = IsWindowVisible(dialog);
+            mainDisabled = !IsWindowEnabled(f.Handle());
+            server.Release();
+        });
+        for (int id : {static_cast<int>(C::kTestBtn), static_cast<int>(C::kCancelBtn)})
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        during.Post();
+        Press(dialog, C::kTestBtn);
+        // The dialog's loop carries out the commands the test held.
+    });
+    EXPECT_TRUE(dialogShown) << "Cancel waited for the test";
+    EXPECT_TRUE(mainDisabled);
+    const std::string sent = "A test e-mail message has bent sent to ops@example.org cc@example.org ";
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{sent, sent}));
+    const std::string transcript =
+        "HELO monitor-host\nRSET\nMAIL FROM:<vigilor@example.org>\nRCPT TO:<ops@example.org>\n"
+        "RCPT TO:<cc@example.org>\nDATA\n.\nQUIT\n";
+    EXPECT_EQ(server.Transcripts(), (std::vector<std::string>{transcript, transcript}))
+        << "one message at a time, each recipient once";
+    EXPECT_EQ(Stored("EMailSMTPHost"), std::nullopt) << "closed by Cancel";
+}
+
 TEST_F(SettingsDialog, SecurityMovesItsPortIsStoredAndItsTestMailsAuthenticateOverTls) {
     const char* folder = std::getenv("VIGILOR_SMTP_TLS");
     ASSERT_TRUE(folder);
@@ -251,6 +408,31 @@ TEST_F(SettingsDialog, SecurityMovesItsPortIsStoredAndItsTestMailsAuthenticateOv
         EXPECT_EQ(Text(dialog, C::kCmbSecurity), "STARTTLS");
         Press(dialog, C::kCancelBtn);
     });
+}
+
+TEST_F(SettingsDialog, AStoredSecurityThatNamesNoneShowsNoChoiceRefusesTheTestAndStaysUntilOneIsPicked) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("EMailSMTPSecurity", "SSL");
+    key.SetText("EMailSMTPPort", "465");
+    Open();
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kCmbSecurity), "");
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, "465");
+        Press(dialog, C::kTestBtn);
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Unknown mail security \"SSL\" in EMailSMTPSecurity: "
+                                                            "choose None, STARTTLS or TLS in the settings"});
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPSecurity"), "SSL") << "kept, not turned into None";
+    WithDialog([&](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, C::kCmbSecurity);
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(SmtpSecurity::Tls), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(C::kCmbSecurity, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        EXPECT_EQ(Text(dialog, C::kEdit2), "465") << "no usual port to move from";
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("EMailSMTPSecurity"), "TLS");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 #include "config/settings.h"
 #include "notify/email_alerts.h"
+#include "notify/server_certificate_win.h"
+#include "platform/handles_win.h"
 #include "notify/smtp_socket_win.h"
 #include "platform/app_error.h"
 #include "tests/support/loopback_server_win.h"
@@ -86,8 +88,10 @@ protected:
         ASSERT_TRUE(folder) << "VIGILOR_SMTP_TLS is not set";
         servers = test::WinePath(folder);
         // The other name's and the expired certificates are trusted too, so
-        // that the name and the date are their only faults.
-        for (const char* certificate : {"trusted.der", "othername.der", "expired.der"}) {
+        // that the name and the date are their only faults; so is the root
+        // of the chain whose middle link only the network has. All before
+        // the process builds its first chain, which reads the root store.
+        for (const char* certificate : {"trusted.der", "othername.der", "expired.der", "aia-root.der"}) {
             std::string error;
             ASSERT_TRUE(test::TrustInRootStore(servers + "\\" + certificate, error)) << error;
         }
@@ -180,6 +184,27 @@ TEST_F(TlsServers, RefusedCertificatesPasswordsAndPlainServersSendNothing) {
         EXPECT_FALSE(client->Connected());
     }
     for (const auto& [server, before] : mails) EXPECT_EQ(Mails(server), before) << server << " got a mail";
+}
+
+TEST_F(TlsServers, AnIssuerTheServerDoesNotSendIsNotFetchedFromTheNetwork) {
+    // The server's certificate as it would arrive: alone in the store of
+    // what the server sent, naming its issuer's address on the loopback.
+    const std::string der = test::ReadWholeFile(servers + "\\aia-leaf.der");
+    ASSERT_FALSE(der.empty());
+    const CertificateStore sent(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
+    PCCERT_CONTEXT leaf = nullptr;
+    ASSERT_TRUE(CertAddEncodedCertificateToStore(sent.Get(), X509_ASN_ENCODING,
+                                                 reinterpret_cast<const BYTE*>(der.data()),
+                                                 static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS, &leaf));
+    const CertificateContext held(leaf);
+    std::string error = "(no error)";
+    try {
+        CheckServerCertificate(leaf, "localhost");
+    } catch (const AppError& e) {
+        error = e.what();
+    }
+    EXPECT_EQ(error, "Server certificate not trusted: it does not lead to a trusted certificate authority");
+    EXPECT_EQ(test::ReadWholeFile(servers + "\\aia-requests"), "") << "the chain was completed over the network";
 }
 
 TEST_F(RealServer, FailureAlertArrivesWithItsHeaderAndBody) {
