@@ -71,4 +71,12 @@ struct GlobalMemoryTraits {
 };
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
 
+// Memory from LocalAlloc, as the security calls hand it over.
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+
 }  // namespace vigilor
