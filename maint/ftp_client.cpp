@@ -23,10 +23,10 @@ struct ControlLost {  // the control connection is unusable
     int number;
     std::string text;
 };
-struct WaitCanceled {};    // Abort, or Disconnect while busy
-struct DataPathFailed {};  // active mode found no data connection
-struct RetrieveUnanswered {};  // ... and the control connection is out of step
-struct Refused {           // the server said no
+struct WaitCanceled {};        // Abort, or Disconnect while busy
+struct DataPathFailed {};      // active mode found no data connection
+struct RetrieveUnanswered {};  // ... nor a reply in time: the connection is out of step
+struct Refused {               // the server said no
     FtpReply reply;
 };
 struct TransferBroken {  // the data connection or the local file failed
