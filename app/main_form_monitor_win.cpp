@@ -35,6 +35,8 @@ bool TMainForm::ServiceIsStopped(const std::string& machine, const std::string& 
     return PassServices().IsStopped(machine, keyName);
 }
 
+void TMainForm::ServiceQueriesDone() { PassServices().CloseKeptService(); }
+
 bool TMainForm::ServiceStartAndWait(const std::string& machine, const std::string& keyName) {
     return PassServices().StartAndWait(machine, keyName);
 }

@@ -171,6 +171,7 @@ private:
     std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override;
     bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override;
     bool ServiceIsStopped(const std::string& machine, const std::string& keyName) override;
+    void ServiceQueriesDone() override;
     bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) override;
     ServiceSession& PassServices();
     bool IsMachineAlive(const std::string& machine) override;

@@ -65,6 +65,9 @@ public:
         return managerPerQuery_ ? vigilor::ServiceIsStopped(SystemServices(), machine, key)
                                 : Session().IsStopped(machine, key);
     }
+    void ServiceQueriesDone() override {
+        if (!managerPerQuery_) Session().CloseKeptService();
+    }
     bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
     bool IsMachineAlive(const std::string& machine) override {
         if (managerPerQuery_) return vigilor::IsMachineAlive(machine, owner_);

@@ -83,7 +83,9 @@ public:
     }
     FtpWait Connect(const std::string&, int, int, std::unique_ptr<FtpConnection>& connection) override {
         if (canceled_) return FtpWait::Canceled;
-        if (controlOpen_) {
+        // Data after PASV; any other connection is a control connection,
+        // a second one included (passive mode on a new connection).
+        if (lastCommand_ == "PASV\r\n") {
             if (s_.dataConnect != FtpWait::Done) return s_.dataConnect;
             connection = std::make_unique<Data>(*this);
             return FtpWait::Done;
@@ -102,14 +104,14 @@ public:
 private:
     class Control : public FtpConnection {
     public:
-        explicit Control(ScriptNetwork& n) : n_(n) { n_.controlOpen_ = true; }
-        ~Control() override { n_.controlOpen_ = false; }
+        explicit Control(ScriptNetwork& n) : n_(n) {}
         bool Send(const std::string& bytes, int) override {
             FUZZ_REQUIRE(bytes.size() >= 2 && bytes.find_first_of("\r\n") == bytes.size() - 2 &&
                              bytes.ends_with("\r\n"),
                          "a command that is not exactly one line: " + Visible(bytes));
             FUZZ_REQUIRE(IsKnownCommand(bytes), "an unknown command: " + Visible(bytes));
             ++n_.commands_;
+            n_.lastCommand_ = bytes;
             if (n_.s_.sendBudget != 0 && n_.sends_ == n_.s_.sendBudget) return false;
             ++n_.sends_;
             return true;
@@ -185,7 +187,7 @@ private:
     size_t sends_ = 0;
     size_t commands_ = 0;
     bool canceled_ = false;
-    bool controlOpen_ = false;
+    std::string lastCommand_;
 };
 
 class CountingSink : public FtpSink {

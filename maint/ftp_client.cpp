@@ -1,6 +1,8 @@
 #include "maint/ftp_client.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 
 #include "net/ipv4_address.h"
 #include "platform/app_error.h"
@@ -21,9 +23,10 @@ struct ControlLost {  // the control connection is unusable
     int number;
     std::string text;
 };
-struct WaitCanceled {};    // Abort, or Disconnect while busy
-struct DataPathFailed {};  // active mode found no data connection
-struct Refused {           // the server said no
+struct WaitCanceled {};        // Abort, or Disconnect while busy
+struct DataPathFailed {};      // active mode found no data connection
+struct RetrieveUnanswered {};  // ... nor a reply in time: the connection is out of step
+struct Refused {               // the server said no
     FtpReply reply;
 };
 struct TransferBroken {  // the data connection or the local file failed
@@ -155,6 +158,7 @@ void TNMFTP::Connect() {
     }
     control_ = std::move(connection);
     received_.clear();
+    directories_.clear();
     owed_ = 1;  // the greeting
     Raise(OnConnect);
     try {
@@ -250,6 +254,7 @@ void TNMFTP::ChangeDir(const std::string& directory) {
         Raise(OnFailure, FtpOperation::ChangeDir);
         throw AppError(reply.text);
     }
+    directories_.push_back(directory);
     Raise(OnSuccess, FtpOperation::ChangeDir);
 }
 
@@ -272,6 +277,7 @@ void TNMFTP::Download(const std::string& remote, FtpSink& sink) {
     bool succeeded = false;
     bool unsupported = false;
     bool controlLost = false;
+    bool outOfStep = false;
     std::optional<int> errorNumber;
     std::string failure;
     transferring_ = true;
@@ -283,6 +289,13 @@ void TNMFTP::Download(const std::string& remote, FtpSink& sink) {
         try {
             Transfer(Mode::Active, remote, sink);
         } catch (const DataPathFailed&) {
+            Transfer(Mode::Passive, remote, sink);
+        } catch (const RetrieveUnanswered&) {
+            outOfStep = true;
+            Reconnect();
+            outOfStep = false;
+            Command("TYPE I");
+            ReadFinalReply();
             Transfer(Mode::Passive, remote, sink);
         }
         succeeded = true;
@@ -307,7 +320,7 @@ void TNMFTP::Download(const std::string& remote, FtpSink& sink) {
         return;
     }
     if (errorNumber) Raise(OnError, *errorNumber, failure);
-    const bool keep = !controlLost && SettleAfterTransfer();
+    const bool keep = !controlLost && !outOfStep && SettleAfterTransfer();
     if (unsupported) Raise(OnUnSupportedFunction, FtpOperation::Download);
     Raise(OnFailure, FtpOperation::Download);
     if (!keep) CloseControl();
@@ -341,28 +354,47 @@ void TNMFTP::Transfer(Mode mode, const std::string& remote, FtpSink& sink) {
         }
     }
     Command("RETR " + remote);
-    reply = ReadReply();
+    try {
+        reply = ReadReply();
+    } catch (const ControlLost& lost) {
+        // A server that connects out before it answers, through a firewall
+        // that drops our data port silently, is still waiting when our time
+        // runs out; its late reply would put this connection out of step.
+        if (mode == Mode::Active && lost.number == kTimedOutError) throw RetrieveUnanswered{};
+        throw;
+    }
     if (reply.code >= 200) {
         // 425: the server could not open the data connection to us.
         if (mode == Mode::Active && reply.code == 425) throw DataPathFailed{};
         throw Refused{reply};
     }
     bytesTotal_ = ExpectedSizeOf(reply.text);
-    if (mode == Mode::Active) {
-        switch (listener_->Accept(AcceptTimeOut, data_)) {
-            case FtpWait::Done: break;
-            case FtpWait::Canceled: throw WaitCanceled{};
-            default:
-                // Nothing came: hear the server out on this retrieve, then
-                // go passive. Final replies only: preliminary ones could come
-                // for ever.
-                listener_.reset();
-                while (owed_ > 0) ReadFinalReply();
-                throw DataPathFailed{};
-        }
-        listener_.reset();
-    }
+    if (mode == Mode::Active) AcceptFromServer();
     ReceiveData(sink);
+}
+
+void TNMFTP::AcceptFromServer() {
+    const long long deadline = network_->ClockMs() + AcceptTimeOut;
+    const std::string server = control_->PeerAddress();
+    for (;;) {
+        const long long left = deadline - network_->ClockMs();
+        const FtpWait wait = left > 0 ? listener_->Accept(static_cast<int>(std::min<long long>(left, INT_MAX)), data_)
+                                      : FtpWait::TimedOut;
+        if (wait == FtpWait::Canceled) throw WaitCanceled{};
+        if (wait == FtpWait::Done) {
+            // Anyone who sees the PORT command could connect first and
+            // hand us a file of their own.
+            if (data_->PeerAddress() == server) break;
+            data_.reset();
+            continue;
+        }
+        // Nothing came: hear the server out on this retrieve, then go
+        // passive. Final replies only: preliminary ones could come for ever.
+        listener_.reset();
+        while (owed_ > 0) ReadFinalReply();
+        throw DataPathFailed{};
+    }
+    listener_.reset();
 }
 
 void TNMFTP::ReceiveData(FtpSink& sink) {
@@ -387,6 +419,34 @@ void TNMFTP::ReceiveData(FtpSink& sink) {
     Raise(OnTransactionStop);
     const FtpReply reply = ReadFinalReply();
     if (reply.code > 300) throw Refused{reply};
+    // A connection cut short can end like a complete one; the size the
+    // server announced tells them apart.
+    if (bytesTotal_ > 0 && bytesRecvd_ != bytesTotal_)
+        throw TransferBroken{kConnectionLostError, "Received " + std::to_string(bytesRecvd_) + " of " +
+                                                       std::to_string(bytesTotal_) + " bytes"};
+}
+
+void TNMFTP::Reconnect() {
+    std::unique_ptr<FtpConnection> connection;
+    switch (network_->Connect(control_->PeerAddress(), Proxy.empty() ? Port : ProxyPort, TimeOut, connection)) {
+        case FtpWait::Done: break;
+        case FtpWait::Canceled: throw WaitCanceled{};
+        case FtpWait::TimedOut: throw ControlLost{kTimedOutError, "Connection Timed out"};
+        default: throw ControlLost{kConnectionRefusedError, "Connection Failed"};
+    }
+    control_ = std::move(connection);
+    received_.clear();
+    owed_ = 1;  // the greeting
+    try {
+        LogOn();
+        for (const std::string& directory : directories_) {
+            Command("CWD " + directory);
+            const FtpReply reply = ReadFinalReply();
+            if (reply.code >= 400) throw Refused{reply};
+        }
+    } catch (const Refused& refused) {
+        throw ControlLost{kProtocolError, refused.reply.text};
+    }
 }
 
 bool TNMFTP::SettleAfterTransfer() {
@@ -414,7 +474,10 @@ void TNMFTP::Command(const std::string& text) {
 }
 
 FtpReply TNMFTP::ReadReply() {
-    std::string line = ReadLine();
+    // One deadline for all lines of the reply: a server that trickles its
+    // bytes cannot hold the client longer than one reply's time.
+    const long long deadline = network_->ClockMs() + ReplyTimeOut;
+    std::string line = ReadLine(deadline);
     const std::optional<int> code = FtpReplyCode(line);
     if (!code) throw ControlLost{kProtocolError, "Invalid server reply: " + Shortened(line)};
     FtpReply reply{*code, line};
@@ -422,7 +485,7 @@ FtpReply TNMFTP::ReadReply() {
         // Multi-line: up to the line that starts with the same code and a blank.
         const std::string last = line.substr(0, 3);
         for (;;) {
-            line = ReadLine();
+            line = ReadLine(deadline);
             if (reply.text.size() + line.size() > kMaxReplyText)
                 throw ControlLost{kProtocolError, "Invalid server reply: too long"};
             reply.text += "\n" + line;
@@ -442,7 +505,7 @@ FtpReply TNMFTP::ReadFinalReply() {
     throw ControlLost{kProtocolError, "Invalid server reply: no final reply"};
 }
 
-std::string TNMFTP::ReadLine() {
+std::string TNMFTP::ReadLine(long long deadline) {
     for (;;) {
         const size_t end = received_.find('\n');
         if (end != std::string::npos) {
@@ -451,7 +514,9 @@ std::string TNMFTP::ReadLine() {
             return WithoutLineEnd(line);
         }
         if (received_.size() > kMaxReplyLine) throw ControlLost{kProtocolError, "Invalid server reply: line too long"};
-        switch (control_->Receive(received_, ReplyTimeOut)) {
+        const long long left = deadline - network_->ClockMs();
+        if (left <= 0) throw ControlLost{kTimedOutError, "Server reply Timed out"};
+        switch (control_->Receive(received_, static_cast<int>(std::min<long long>(left, INT_MAX)))) {
             case FtpWait::Done: break;
             case FtpWait::Canceled: throw WaitCanceled{};
             case FtpWait::TimedOut: throw ControlLost{kTimedOutError, "Server reply Timed out"};

@@ -2,12 +2,14 @@
 // TNMFTP: logs on to an FTP server and fetches files, over a network given
 // from outside. Every wait is bounded, and a transfer can be aborted by a
 // handler that runs while the client waits.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vigilor {
 
@@ -52,6 +54,11 @@ public:
     // Rearm.
     virtual void Cancel() = 0;
     virtual void Rearm() = 0;
+    // A steady clock in milliseconds, the one the waits above pass on.
+    virtual long long ClockMs() {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 // Where a download's bytes go.
@@ -95,8 +102,8 @@ public:
     int ProxyPort = 0;
     // Milliseconds for the name look-up and every connect.
     int TimeOut = kDefaultTimeOut;
-    // Milliseconds for each reply, for the server's data connection in
-    // active mode, and for a transfer that receives nothing.
+    // Milliseconds for each reply (all of its lines), for the server's data
+    // connection in active mode, and for a transfer that receives nothing.
     int ReplyTimeOut = kDefaultTimeOut;
     int AcceptTimeOut = kDefaultAcceptTimeOut;
     int StallTimeOut = kDefaultTimeOut;
@@ -123,7 +130,9 @@ public:
     void ChangeDir(const std::string& directory);
     // Fetches the remote file into the sink, in binary: active mode first,
     // once more in passive mode when the server refuses PORT or its data
-    // connection does not come. Raises on failure and when aborted.
+    // connection does not come (on a new control connection when the
+    // server does not even answer the retrieve in time). Raises on failure,
+    // when aborted, and when the size received is not the size announced.
     void Download(const std::string& remote, FtpSink& sink);
     // Ends the transfer in progress; nothing otherwise.
     void Abort();
@@ -142,7 +151,13 @@ private:
     std::string ResolveHost(const std::string& host);
     void LogOn();
     void Transfer(Mode mode, const std::string& remote, FtpSink& sink);
+    // The server's data connection in active mode; connections from any
+    // other address are closed unread.
+    void AcceptFromServer();
     void ReceiveData(FtpSink& sink);
+    // A new control connection to the same server, logged on and in the
+    // directory this one had reached; no events, as the session goes on.
+    void Reconnect();
     // After a transfer that failed or was aborted: reads the replies the
     // server still owes; false when the control connection is no longer
     // usable.
@@ -151,7 +166,7 @@ private:
     void Command(const std::string& text);
     FtpReply ReadReply();
     FtpReply ReadFinalReply();
-    std::string ReadLine();
+    std::string ReadLine(long long deadline);
     void CloseControl();
     void QuitAndClose();
     void LoseControl(int number, const std::string& text);
@@ -160,6 +175,8 @@ private:
     std::unique_ptr<FtpConnection> control_;
     std::unique_ptr<FtpListener> listener_;
     std::unique_ptr<FtpConnection> data_;
+    // The directory changes made since the log-on, for a new connection.
+    std::vector<std::string> directories_;
     std::string received_;
     FtpReply reply_;
     int owed_ = 0;  // final replies the server still owes

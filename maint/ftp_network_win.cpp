@@ -161,6 +161,7 @@ public:
 
     void Cancel() override { cancel_->raised = true; }
     void Rearm() override { cancel_->raised = false; }
+    long long ClockMs() override { return static_cast<long long>(GetTickCount64()); }
 
 private:
     WinsockSession session_{MAKEWORD(2, 2)};

@@ -88,7 +88,9 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
         }
 
         if (host.ServiceIsRunning(machine, keyName)) status = kStatusRunning;
-        if (host.ServiceIsStopped(machine, keyName)) {
+        const bool stopped = host.ServiceIsStopped(machine, keyName);
+        host.ServiceQueriesDone();
+        if (stopped) {
             if (row.AutoRestartOn() && AutoRestartService(host, service, machine)) {
                 if (row.EmailOn()) host.SendRestartNotice(machine, service);
                 status = kStatusRestarted;

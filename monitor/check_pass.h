@@ -31,6 +31,11 @@ public:
     virtual std::string ServiceKeyName(const std::string& machine, const std::string& displayName) = 0;
     virtual bool ServiceIsRunning(const std::string& machine, const std::string& keyName) = 0;
     virtual bool ServiceIsStopped(const std::string& machine, const std::string& keyName) = 0;
+    // The row's two state queries are over: a service handle they kept is
+    // closed now, so that it does not hold the service through the row's
+    // restart and alert and the next row's ping (a deleted service stays
+    // "marked for delete" while any handle to it is open).
+    virtual void ServiceQueriesDone() = 0;
     virtual bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) = 0;
     // Name look-up and one echo; machine in the "\\" + name form.
     virtual bool IsMachineAlive(const std::string& machine) = 0;

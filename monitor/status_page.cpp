@@ -1,5 +1,7 @@
 #include "monitor/status_page.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace vigilor {
@@ -82,6 +84,13 @@ std::string StatusPageText(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";
     return text;
+}
+
+std::optional<std::wstring> StatusPageDraftPath(const std::wstring& page, const std::wstring& suffix, size_t limit) {
+    const size_t nameStart = page.find_last_of(L"\\/") + 1;  // 0 when there is no folder
+    if (nameStart + suffix.size() > limit) return std::nullopt;
+    const size_t kept = std::min(page.size() - nameStart, limit - nameStart - suffix.size());
+    return page.substr(0, nameStart + kept) + suffix;
 }
 
 }  // namespace vigilor

@@ -2,6 +2,7 @@
 // The HTML status page rewritten after every monitoring pass: one row per
 // monitored service with its computer and state. It is built as lines in
 // three pieces, so that the pass can add each row as it checks it.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,11 @@ std::vector<std::string> StatusPageFoot(const LocalTime& endOfPass);
 
 // The file's bytes: each line followed by CR LF.
 std::string StatusPageText(const std::vector<std::string>& lines);
+
+// Where a new page is drafted: beside the page (the final replace stays on
+// one volume), its name followed by the suffix, the name cut short where
+// the whole would be longer than limit characters. None when not even the
+// folder and the suffix fit.
+std::optional<std::wstring> StatusPageDraftPath(const std::wstring& page, const std::wstring& suffix, size_t limit);
 
 }  // namespace vigilor

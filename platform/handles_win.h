@@ -93,4 +93,12 @@ struct CertificateChainTraits {
 };
 using CertificateChain = UniqueHandle<CertificateChainTraits>;
 
+// Memory from LocalAlloc, as the security calls hand it over.
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+
 }  // namespace vigilor

@@ -105,6 +105,8 @@ bool ServiceSession::IsStopped(const std::string& machine, const std::string& ke
     return CurrentState(machine, keyName) == kStateStopped;
 }
 
+void ServiceSession::CloseKeptService() { service_.handle.Reset(); }
+
 bool ServiceSession::StartAndWait(const std::string& machine, const std::string& keyName) {
     // A handle of its own: the right to start is asked for only here, so a
     // user who may only query still gets every state.

@@ -3,7 +3,7 @@
 // utilities (service_utils.h) at a fraction of their cost: each computer's
 // service manager is opened once and kept until the session ends, and the
 // service handle of the latest query is kept for the next query of the
-// same service. A call that fails on a kept handle because the connection
+// same service until CloseKeptService. A call that fails on a kept handle because the connection
 // to the computer dropped opens the manager afresh and is made once more.
 #include <map>
 #include <string>
@@ -28,6 +28,8 @@ public:
     bool IsRunning(const std::string& machine, const std::string& keyName);
     bool IsStopped(const std::string& machine, const std::string& keyName);
     bool StartAndWait(const std::string& machine, const std::string& keyName);
+    // Closes the kept service handle; the managers stay.
+    void CloseKeptService();
 
     // Errors after which a kept handle is worth nothing: the computer's
     // manager went away or restarted.

@@ -15,6 +15,9 @@ receives to DIR/<name>.log. The servers:
   noport    refuses PORT, as a server that will not connect out
   nopublic  serves a root without the Public directory
   silent    logs on, then never answers again
+  blocked   takes PORT, then never answers the retrieve that follows it,
+            as a server whose connection to the data port a firewall
+            drops silently; passive mode works
 """
 import errno
 import os
@@ -105,6 +108,14 @@ def serve(folder):
     def no_answer(self, line):
         pass
 
+    def port_into_the_void(self, line):
+        self.port_taken = True
+        self.respond("200 PORT command successful.")
+
+    def retrieve_unless_port_taken(self, file):
+        if not getattr(self, "port_taken", False):
+            Handler.ftp_RETR(self, file)
+
     handlers = {
         "normal": handler("normal"),
         "slow": handler("slow", dtp_handler=SlowData),
@@ -112,6 +123,7 @@ def serve(folder):
         "noport": handler("noport", ftp_PORT=no_port),
         "nopublic": handler("nopublic", root="bare"),
         "silent": handler("silent", ftp_CWD=no_answer),
+        "blocked": handler("blocked", ftp_PORT=port_into_the_void, ftp_RETR=retrieve_unless_port_taken),
     }
     servers = {name: FTPServer(("127.0.0.1", 0), h) for name, h in handlers.items()}
     with open(os.path.join(folder, "ports.part"), "w") as f:

@@ -5,6 +5,8 @@
 
 #include "monitor/check_pass.h"
 #include "platform/app_error.h"
+#include "services/service_session.h"
+#include "tests/unit/fake_service_platform.h"
 
 namespace vigilor {
 namespace {
@@ -66,6 +68,7 @@ public:
         s->state = 4;
         return true;
     }
+    void ServiceQueriesDone() override {}
     void ReleasePassResources() override { ++releases; }
     bool IsMachineAlive(const std::string& machine) override {
         if (livenessRaises) throw AppError("Unable to get ping handle");
@@ -291,6 +294,57 @@ TEST(CheckPass, AnErrorEndsThePassReleasesTheHandlesAndClearsProgressAndStatus) 
     EXPECT_EQ(host.events.back(), "status ") << "no \"Checking ...\" left behind";
     EXPECT_EQ(host.events[host.events.size() - 2], "progress hidden");
     EXPECT_TRUE(host.page.empty());
+}
+
+// The service queries of the pass go to a session over a service manager in
+// memory, as the main window's do; the handles open at each step that
+// follows a row's queries are noted.
+class SessionPassHost : public FakePassHost {
+public:
+    test::FakeServicePlatform manager;
+    ServiceSession session{manager};
+    std::vector<std::string> openAt;
+
+    std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
+        return session.KeyName(machine, display);
+    }
+    bool ServiceIsRunning(const std::string& machine, const std::string& key) override {
+        return session.IsRunning(machine, key);
+    }
+    bool ServiceIsStopped(const std::string& machine, const std::string& key) override {
+        return session.IsStopped(machine, key);
+    }
+    void ServiceQueriesDone() override { session.CloseKeptService(); }
+    bool ServiceStartAndWait(const std::string& machine, const std::string& key) override {
+        Note("start");
+        return session.StartAndWait(machine, key);
+    }
+    bool IsMachineAlive(const std::string& machine) override {
+        Note("ping");
+        return FakePassHost::IsMachineAlive(machine);
+    }
+    void SendFailureAlert(const std::string& machine, const std::string& service) override {
+        Note("alert");
+        FakePassHost::SendFailureAlert(machine, service);
+    }
+
+private:
+    void Note(const std::string& step) {
+        std::string open;
+        for (const std::string& key : manager.OpenServices()) open += " " + key;
+        openAt.push_back(step + ":" + open);
+    }
+};
+
+TEST(CheckPass, NoServiceHandleStaysOpenPastTheRowsStateQueries) {
+    SessionPassHost host;
+    host.alive["\\\\A"] = true;
+    host.manager.AddService("Spooler", "Print Spooler", 1).startError = 1058;
+    host.manager.AddService("Web", "Web Server", 4);
+    RunCheckPass(host, {Row("\\\\A", "Print Spooler", "Yes"), Row("\\\\A", "Web Server")});
+    EXPECT_EQ(host.openAt, (std::vector<std::string>{"ping:", "start:", "alert:", "ping:"}));
+    EXPECT_EQ(host.memo, (std::vector<std::string>{"Cannot restart \"Print Spooler\" on \\\\A",
+                                                   "\"Print Spooler\" on \\\\A is stopped"}));
 }
 
 }  // namespace

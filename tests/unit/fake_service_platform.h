@@ -68,6 +68,13 @@ public:
     std::uint32_t assignedTag = 7;
 
     std::set<ScHandle> OpenHandles() const { return live_; }
+    // Key names of the services that have a handle open now.
+    std::vector<std::string> OpenServices() const {
+        std::vector<std::string> keys;
+        for (ScHandle h : live_)
+            if (const std::string& key = handles_[reinterpret_cast<size_t>(h) - 1]; !key.empty()) keys.push_back(key);
+        return keys;
+    }
     // Every handle open now fails from here on as over a lost connection.
     void DropConnections() { dropped_.insert(live_.begin(), live_.end()); }
 

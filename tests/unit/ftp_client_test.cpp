@@ -190,6 +190,56 @@ TEST_F(FtpDialogue, NoActiveDataPathRepeatsTheTransferOnceInPassiveMode) {
     }
 }
 
+TEST_F(FtpDialogue, AnUnansweredActiveRetrieveIsRepeatedPassiveOnANewConnection) {
+    LogOn({"250 ok\r\n"});
+    client.ChangeDir("Public");
+    script.replies = {"200 Type set to I.\r\n", "200 PORT command successful\r\n", "",
+                      // the new connection, after its greeting
+                      "331 password please\r\n", "230 welcome\r\n", "250 ok\r\n", "200 Type set to I.\r\n",
+                      "227 Entering Passive Mode (10,1,2,3,19,140).\r\n", "150 Opening (5 bytes)\r\n226 Done\r\n",
+                      "250 in step\r\n"};
+    script.data = {"12345"};
+    log.sent.clear();
+    log.connects.clear();
+    seen.clear();
+    client.Download("vigilor.exe", sink);
+    EXPECT_EQ(sink.text, "12345");
+    EXPECT_EQ(log.sent,
+              "TYPE I\r\nPORT 127,0,0,1,19,137\r\nRETR vigilor.exe\r\n"
+              "USER anonymous\r\nPASS guest@example.org\r\nCWD Public\r\nTYPE I\r\nPASV\r\nRETR vigilor.exe\r\n");
+    EXPECT_EQ(log.connects, (std::vector<std::string>{"127.0.0.9:21", "127.0.0.9:5004"}));
+    EXPECT_EQ(log.clockMs, TNMFTP::kDefaultTimeOut) << "one reply's wait";
+    EXPECT_EQ(seen, (std::vector<std::string>{"TransactionStart", "Packet 5", "TransactionStop", "Success Download"}));
+    client.ChangeDir("Public");
+    EXPECT_EQ(client.LastReply().text, "250 in step");
+}
+
+TEST_F(FtpDialogue, TheActiveDataConnectionIsTakenOnlyFromTheServer) {
+    LogOn({"200 Type set to I.\r\n", "200 PORT command successful\r\n", "150 Opening (5 bytes)\r\n226 Done\r\n"});
+    script.strangers = {"10.6.6.6", "127.0.0.66"};
+    script.data = {"12345"};
+    client.Download("vigilor.exe", sink);
+    EXPECT_EQ(sink.text, "12345");
+    EXPECT_TRUE(script.strangers.empty());
+    EXPECT_EQ(seen.back(), "Success Download");
+}
+
+TEST_F(FtpDialogue, AReceivedSizeOtherThanTheAnnouncedOneIsAFailure) {
+    for (const std::string data : {"hello", "hello world!"}) {
+        SCOPED_TRACE(data);
+        LogOn({"200 Type set to I.\r\n", "200 PORT command successful\r\n",
+               "150 Opening BINARY mode data connection for vigilor.exe (11 bytes).\r\n226 done\r\n",
+               "250 still in step\r\n"});
+        script.data = {data};
+        const std::string failure = "Received " + std::to_string(data.size()) + " of 11 bytes";
+        EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), failure);
+        EXPECT_EQ(seen, (std::vector<std::string>{"TransactionStart", "Packet " + std::to_string(data.size()),
+                                                  "TransactionStop", "Error 10054: " + failure, "Failure Download"}));
+        client.ChangeDir("Public");
+        EXPECT_EQ(client.LastReply().text, "250 still in step");
+    }
+}
+
 TEST_F(FtpDialogue, RefusedTransfersAreFailuresAndTheDialogueStaysInStep) {
     const struct {
         const char* name;
@@ -251,7 +301,8 @@ TEST_F(FtpDialogue, AServerThatStopsGivesABoundedError) {
          {"TransactionStart", "Packet 3", "Error 10060: Data transfer Timed out", "Failure Download"}, true},
         {"data connection breaks", {"200 ok\r\n", "150 Go\r\n426 Broken.\r\n"}, FtpWait::Failed,
          {"TransactionStart", "Packet 3", "Error 10054: Data connection lost", "Failure Download"}, true},
-        {"no reply to RETR", {"200 ok\r\n", ""}, FtpWait::Closed,
+        // ... nor on the new connection that tries passive mode
+        {"no reply to RETR", {"200 ok\r\n", "", ""}, FtpWait::Closed,
          {"Error 10060: Server reply Timed out", "Failure Download", "Disconnect"}, false},
         {"no final reply", {"200 ok\r\n", "150 Go\r\n"}, FtpWait::Closed,
          {"TransactionStart", "Packet 3", "TransactionStop", "Error 10060: Server reply Timed out", "Failure Download",
@@ -272,6 +323,34 @@ TEST_F(FtpDialogue, AServerThatStopsGivesABoundedError) {
         EXPECT_NE(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "(no error)");
         EXPECT_EQ(seen, c.events);
         EXPECT_EQ(client.Connected(), c.connected);
+    }
+}
+
+TEST_F(FtpDialogue, AllLinesOfAReplyMustComeWithinOneReplyTime) {
+    const struct {
+        const char* name;
+        std::string greeting;
+        int pieceDelayMs;
+        bool connected;
+    } cases[] = {
+        {"a line trickled", "220 ready when you are\r\n", 29000, false},
+        {"lines that each come in time", "220-a\r\n220-b\r\n220 c\r\n", 12000, false},
+        {"in time", "220 ok\r\n", 5000, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        script.greeting = c.greeting;
+        script.pieceDelayMs = c.pieceDelayMs;
+        script.replies = {"331 ok\r\n", "230 in\r\n"};
+        log.clockMs = 0;
+        seen.clear();
+        const std::string error = ErrorOf([&] { client.Connect(); });
+        EXPECT_EQ(client.Connected(), c.connected);
+        if (c.connected) continue;
+        EXPECT_EQ(error, "Server reply Timed out");
+        EXPECT_EQ(log.clockMs, TNMFTP::kDefaultTimeOut);
+        EXPECT_EQ(seen, (std::vector<std::string>{"HostResolved", "Connect", "Error 10060: Server reply Timed out",
+                                                  "Disconnect"}));
     }
 }
 

@@ -118,5 +118,25 @@ TEST(StatusPage, RowTextsAreEscapedAndStayOnTheirLines) {
     EXPECT_EQ(row[6], "RUN&lt;&gt;</font></td>");
 }
 
+TEST(StatusPage, TheDraftBesideThePageNeverPassesThePathLimit) {
+    const std::wstring folder = L"C:\\www\\";
+    const struct {
+        const char* name;
+        std::wstring page;
+        std::optional<std::wstring> draft;
+    } cases[] = {
+        {"room to spare", folder + L"status.html", folder + L"status.html.~7-1"},
+        {"the name cut short", folder + L"status.html" + std::wstring(40, L'x'),
+         folder + L"status.html" + std::wstring(17, L'x') + L".~7-1"},
+        {"no room for the name", std::wstring(34, L'f') + L"\\status.html", std::wstring(34, L'f') + L"\\.~7-1"},
+        {"no room for the suffix", std::wstring(35, L'f') + L"\\status.html", std::nullopt},
+        {"no folder", L"status.html", L"status.html.~7-1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(StatusPageDraftPath(c.page, L".~7-1", 40), c.draft);
+    }
+}
+
 }  // namespace
 }  // namespace vigilor

@@ -41,7 +41,7 @@ protected:
         server_ = test::WinePath(folder);
         std::istringstream ports(test::ReadWholeFile(server_ + "\\ports"));
         for (std::string name, port; ports >> name >> port;) ports_[name] = port;
-        ASSERT_EQ(ports_.size(), 6u);
+        ASSERT_EQ(ports_.size(), 7u);
         served_ = test::ReadWholeFile(server_ + "\\root\\Public\\vigilor.exe");
         ASSERT_GT(served_.size(), 2000000u);
         ASSERT_NE(served_.find('\n'), std::string::npos) << "line ends in the program file tell a text transfer";
