@@ -108,15 +108,17 @@ std::string LongHint(const std::string& hint) {
 // A container without look of its own that hands the notices of its
 // children on to the window it sits in.
 LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-        case WM_COMMAND:
-        case WM_NOTIFY:
-            return SendMessageW(GetParent(window), message, wParam, lParam);
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
-    }
+    return ReportingErrors(window, LRESULT{0}, [&] {
+        switch (message) {
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLOREDIT:
+            case WM_COMMAND:
+            case WM_NOTIFY:
+                return SendMessageW(GetParent(window), message, wParam, lParam);
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
+        }
+    });
 }
 
 void RegisterClasses(WNDPROC formProcedure) {
@@ -182,12 +184,13 @@ std::string MainFormSystem::DefaultPrinterName() { return vigilor::DefaultPrinte
 std::string MainFormSystem::ChooseOpenFile(const OpenFileRequest& request) {
     return SystemFileChooser(GetActiveWindow()).ChooseOpenFile(request);
 }
+ServicePlatform& MainFormSystem::Services() { return SystemServices(); }
 long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
     return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 TMainForm::TMainForm(MainFormContext context)
-    : context_(std::move(context)), ntService_(SystemServices(), SystemNetwork()), NTPrivilege1_(SystemNetwork()) {}
+    : context_(std::move(context)), ntService_(context_.system.Services(), SystemNetwork()), NTPrivilege1_(SystemNetwork()) {}
 
 TMainForm::~TMainForm() {
     if (window_) {
@@ -823,12 +826,7 @@ LRESULT CALLBACK TMainForm::Procedure(HWND window, UINT message, WPARAM wParam, 
     }
     auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportError(window, error.what());
-        return 0;
-    }
+    return ReportingErrors(window, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 }  // namespace vigilor

@@ -47,6 +47,8 @@ public:
     virtual long long ShellOpen(HWND owner, const std::string& target);
     // The open-file dialog, over the window that is active.
     virtual std::string ChooseOpenFile(const OpenFileRequest& request);
+    // The service managers that the window's lists and commands reach.
+    virtual ServicePlatform& Services();
 };
 
 struct MainFormContext {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "monitor/monitored_service.h"
+#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 #include "resources/resource_ids.h"
 
@@ -56,16 +57,18 @@ ServiceBrowserController::~ServiceBrowserController() {
 
 LRESULT CALLBACK ServiceBrowserController::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
                                                          UINT_PTR, DWORD_PTR) {
-    // The header asks the list, its parent, before a column is resized.
-    if (message == WM_NOTIFY) {
-        const auto& header = *reinterpret_cast<const NMHEADERW*>(lParam);
-        const UINT code = header.hdr.code;
-        if ((code == HDN_BEGINTRACKW || code == HDN_BEGINTRACKA || code == HDN_DIVIDERDBLCLICKW ||
-             code == HDN_DIVIDERDBLCLICKA) &&
-            header.iItem != kDescriptionColumn)
-            return TRUE;
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return ReportingErrors(list, LRESULT{0}, [&]() -> LRESULT {
+        // The header asks the list, its parent, before a column is resized.
+        if (message == WM_NOTIFY) {
+            const auto& header = *reinterpret_cast<const NMHEADERW*>(lParam);
+            const UINT code = header.hdr.code;
+            if ((code == HDN_BEGINTRACKW || code == HDN_BEGINTRACKA || code == HDN_DIVIDERDBLCLICKW ||
+                 code == HDN_DIVIDERDBLCLICKA) &&
+                header.iItem != kDescriptionColumn)
+                return TRUE;
+        }
+        return DefSubclassProc(list, message, wParam, lParam);
+    });
 }
 
 void ServiceBrowserController::Reload() {

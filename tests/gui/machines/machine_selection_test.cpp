@@ -9,6 +9,7 @@
 #include "app/main_form_ids.h"
 #include "net/login_dialog_win.h"
 #include "platform/control_table_win.h"
+#include "platform/system_error_win.h"
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
 #include "tests/support/form_fixture_win.h"
@@ -32,16 +33,16 @@ protected:
         }
         return items;
     }
-    // Types a name into the computer box and presses Enter there.
-    void TypeComputer(const std::string& name) {
-        const HWND edit = GetWindow(form->Control(kCmbName), GW_CHILD);
-        SetFocus(edit);
+    // Types a name into the computer box.
+    void TypeInto(const std::string& name) {
+        SetFocus(GetWindow(form->Control(kCmbName), GW_CHILD));
         SetWindowTextUtf8(form->Control(kCmbName), name);
-        MSG enter{};
-        enter.hwnd = edit;
-        enter.message = WM_KEYDOWN;
-        enter.wParam = VK_RETURN;
-        EXPECT_TRUE(form->PreTranslateMessage(enter));
+    }
+    // Types a name into the computer box and presses Enter there; the key
+    // goes through the main loop's handling.
+    void TypeComputer(const std::string& name) {
+        TypeInto(name);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
         Pump();
     }
     static void TypeKeys(HWND dialog, int id, const std::string& keys) {
@@ -79,6 +80,26 @@ TEST_F(MachineSelection, ATypedNameBecomesTheSelectedComputer) {
     dialogs.answers = {BoxAnswer::Yes};
     SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Stored("ComputerName"), "\\\\127.0.0.1") << "saved with the settings";
+}
+
+TEST_F(MachineSelection, AComputerThatCannotBeReachedIsReportedAndTheWindowGoesOn) {
+    key.SetText("NotifybyMail", "0");
+    system.services.unreachable = {"\\\\FARAWAY"};
+    TMainForm& f = Open();
+    const std::string label = WindowText(f.Control(kLabel3));
+    TypeComputer("FARAWAY");
+    Win32SystemErrors errors;
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, SystemErrorText(errors, RPC_S_SERVER_UNAVAILABLE));
+    EXPECT_EQ(dialogs.shown[0].caption, " Vigilor v.9.8.7.6") << "the application's error box";
+    EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::Error);
+    EXPECT_EQ(f.Settings().selectedComputer, "\\\\FARAWAY");
+    EXPECT_EQ(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0);
+    EXPECT_EQ(WindowText(f.Control(kLabel3)), label);
+    EXPECT_FALSE(IsWindowVisible(f.Control(kAnimate1)));
+
+    TypeComputer("127.0.0.1");
+    EXPECT_GT(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0) << "the window goes on";
 }
 
 TEST_F(MachineSelection, TheLogonDialogTakesBothValuesAndKeepsTheUser) {
