@@ -7,11 +7,13 @@
 #include <commctrl.h>
 
 #include "app/main_form_ids.h"
+#include "config/settings_dialog_win.h"
 #include "net/login_dialog_win.h"
 #include "platform/control_table_win.h"
 #include "platform/system_error_win.h"
 #include "platform/system_info_win.h"
 #include "platform/wide_win.h"
+#include "resources/resource_ids.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/modal_driver_win.h"
 
@@ -100,6 +102,24 @@ TEST_F(MachineSelection, AComputerThatCannotBeReachedIsReportedAndTheWindowGoesO
 
     TypeComputer("127.0.0.1");
     EXPECT_GT(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0) << "the window goes on";
+}
+
+TEST_F(MachineSelection, TheChosenComputerStaysSelectedAfterTheSettingsDialog) {
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    TypeComputer("127.0.0.1");
+    ASSERT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1");
+    for (const int button : {TeMailConfig::kCancelBtn, TeMailConfig::kApplyBtn}) {
+        const auto outcome = test::DriveModal([&] { Command(IDM_SETTINGS); },
+                                              [&](HWND dialog) { test::ClickButton(dialog, button); });
+        ASSERT_TRUE(outcome.found);
+        EXPECT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1") << button;
+    }
+    EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\127.0.0.1");
+    Command(IDM_ADD_TO_MONITOR);
+    ASSERT_EQ(f.Monitored().Count(), 1u);
+    EXPECT_EQ(f.Monitored().At(0).server, "\\\\127.0.0.1") << "the row takes the computer the list shows";
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(MachineSelection, TheLogonDialogTakesBothValuesAndKeepsTheUser) {
