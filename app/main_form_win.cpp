@@ -748,6 +748,8 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
     if (header.idFrom == kSvcMonitorList && header.code == NM_DBLCLK &&
         reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
         PostMessageW(window_, WM_COMMAND, IDM_PROPERTIES, 0);
+    // A click runs the selection step, on the row already selected too.
+    if (header.idFrom == kSvcMonitorList && header.code == NM_CLICK) serviceBrowser_->SelectionChanged();
     if (header.idFrom == kSvcMonitorList && header.code == LVN_ITEMCHANGED && !serviceBrowser_->Reloading()) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();

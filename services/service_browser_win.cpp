@@ -119,14 +119,11 @@ void ServiceBrowserController::SelectionChanged() {
     host_.ShowStatusQuietly(view.statusText);
 }
 
-bool ServiceBrowserController::ItemEnabled(UINT command) const {
-    return !(GetMenuState(popup_, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
-}
-
 void ServiceBrowserController::StartSelected() {
-    // F3 arrives here whether or not the menu offers the start.
-    if (!ItemEnabled(IDM_START_SERVICE)) return;
+    // F3 arrives here whether or not the menu offers the start; the row
+    // says, since the menu is rewritten only when the selection changes.
     const int index = SelectedIndex();
+    if (browser_.RowRulesOutStart(index)) return;
     const std::string computer = host_.SelectedComputer();
     if (browser_.ServiceIsDisabled(index, computer)) {
         host_.ShowError(browser_.DisabledText(index, computer));
@@ -141,9 +138,10 @@ void ServiceBrowserController::StartSelected() {
 }
 
 void ServiceBrowserController::StopSelected() {
-    if (!ItemEnabled(IDM_STOP_SERVICE)) return;
+    const int index = SelectedIndex();
+    if (browser_.RowRulesOutStop(index)) return;
     const CursorDuring starting(IDC_APPSTARTING);
-    browser_.StopAt(SelectedIndex());
+    browser_.StopAt(index);
     host_.StartWaitAnimation();
     SelectionChanged();
 }

@@ -89,7 +89,6 @@ private:
     void FillList();
     void Select(int index);
     void SetMenuItem(UINT command, const std::string& caption, const wchar_t* shortcut, bool enabled);
-    bool ItemEnabled(UINT command) const;
     // The list's own messages: only the "Description" column may be resized.
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                           DWORD_PTR data);

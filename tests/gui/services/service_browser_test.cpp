@@ -197,6 +197,20 @@ TEST_F(ServiceBrowserWindow, StartThenReloadShowsTheNewStateOnTheSameRow) {
     EXPECT_EQ(CellText(list_, row, 2), " Stopped");
 }
 
+TEST_F(ServiceBrowserWindow, F3AndF4GoByTheRowsStateNotByAStaleMenu) {
+    InstalledTestService mine("run");
+    controller_->Reload();
+    SelectRow(RowOf(mine.KeyName()));
+    // The menu as another row left it: the stop offered, the start not.
+    EnableMenuItem(popup_, IDM_STOP_SERVICE, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(popup_, IDM_START_SERVICE, MF_BYCOMMAND | MF_GRAYED);
+    controller_->StopSelected();
+    EXPECT_EQ(host_.waitAnimations, 0) << "no stop request for a stopped service";
+    controller_->StartSelected();
+    EXPECT_EQ(host_.waitAnimations, 1);
+    EXPECT_TRUE(mine.WaitForState(SERVICE_RUNNING, 10000));
+}
+
 TEST_F(ServiceBrowserWindow, DisabledServiceIsRefusedWithItsKeyName) {
     InstalledTestService disabled("run", SERVICE_DISABLED);
     controller_->Reload();
