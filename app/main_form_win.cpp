@@ -55,7 +55,7 @@ const ControlEntry kControls[] = {
     {kLabel2, L"STATIC", WS_VISIBLE | SS_LEFT, 386, 2, 140, 14, "Windows NT Servers:"},
     {kCmbName, WC_COMBOBOXW, kVisibleTab | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 386, 19, 129, 200, "",
      "Select an NT Server from here"},
-    {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX, 388, 42, 125, 17, "&Logon required",
+    {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX | BS_NOTIFY, 388, 42, 125, 17, "&Logon required",
      "Check this box before selecting a new NT server if you wish to Logon first"},
     {kAnimate1, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
     {kLabel3, L"STATIC", WS_VISIBLE | SS_LEFT, 11, 63, 360, 14, "ALL SERVICES:"},
@@ -320,7 +320,7 @@ void TMainForm::Show(int showCommand) {
 void TMainForm::FormShow() {
     LoadAllSvcBtnClick();
     // After the load, whose own messages would hide it.
-    if (!computerListNotice_.empty()) ShowStatus(computerListNotice_);
+    if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
 }
 
@@ -352,6 +352,11 @@ void TMainForm::SetStatusPanel(int panel, const std::string& text, bool repaintN
 std::string TMainForm::StatusPanelText(int panel) const { return statusBar1_->PanelText(panel); }
 
 void TMainForm::ShowStatus(const std::string& text) { SetStatusPanel(0, vigilor::StatusPanelText(text), true); }
+
+void TMainForm::ShowNotice(const std::string& text) {
+    ShowStatus(text);
+    noticeUnseen_ = true;
+}
 
 void TMainForm::ShowError(const std::string& text) {
     context_.dialogs.Show(text, "Error", BoxIcon::Error, BoxButtons::Ok, false);
@@ -658,16 +663,24 @@ bool TMainForm::FormClose() {
 // ----- messages -----
 
 bool TMainForm::PreTranslateMessage(MSG& message) {
-    if (message.message == WM_MOUSEMOVE && (message.hwnd == window_ || IsChild(window_, message.hwnd))) {
+    const bool inWindow = message.hwnd == window_ || IsChild(window_, message.hwnd);
+    if (message.message == WM_MOUSEMOVE && inWindow) {
         POINT screen;
         GetCursorPos(&screen);
         OnMouseOver(screen);
     }
+    // A click or a key in the window: the user has the window in view and
+    // has seen a notice, which the hints may now replace.
+    if (inWindow && (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN ||
+                     message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)) {
+        noticeUnseen_ = false;
+        hintControl_ = nullptr;
+    }
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
-    if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+    if (!inWindow) return false;
     const HWND focus = GetFocus();
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && GetParent(focus) == Control(kCmbName)) {
-        ComputerTyped();
+        ComputerTyped(true);
         return true;
     }
     if (focus == Control(kSvcMonitorList) && TranslateAcceleratorW(window_, serviceKeys_, &message)) return true;
@@ -676,6 +689,7 @@ bool TMainForm::PreTranslateMessage(MSG& message) {
 }
 
 void TMainForm::OnMouseOver(POINT screen) {
+    if (noticeUnseen_) return;
     POINT client = screen;
     ScreenToClient(window_, &client);
     HWND control = ChildWindowFromPointEx(window_, client, CWP_SKIPINVISIBLE);
@@ -719,7 +733,12 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
         case IDM_ABOUT: About1Click(); break;
         case kCmbName:
             if (code == CBN_SELCHANGE) cmbNameChange();
-            if (code == CBN_KILLFOCUS) ComputerTyped();
+            // A name typed and then left for the logon box waits for the
+            // tick, which comes after the focus has moved.
+            if (code == CBN_KILLFOCUS && GetFocus() != Control(kLogonCheckBox1)) ComputerTyped(false);
+            break;
+        case kLogonCheckBox1:
+            if (code == BN_CLICKED || code == BN_KILLFOCUS) ComputerTyped(false);
             break;
         case IDM_PRINT: if (!printerName_.empty()) FilePrintCmdExecute(window_, *this); break;
         case IDM_SETTINGS: Settings1Click(); break;

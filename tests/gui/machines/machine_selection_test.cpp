@@ -47,6 +47,13 @@ protected:
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
         Pump();
     }
+    // A click with the mouse on a button of the window.
+    void ClickOn(int id) {
+        const HWND button = form->Control(id);
+        SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        Pump();
+    }
     static void TypeKeys(HWND dialog, int id, const std::string& keys) {
         for (char c : keys) SendMessageW(GetDlgItem(dialog, id), WM_CHAR, static_cast<WPARAM>(c), 0);
     }
@@ -67,6 +74,29 @@ TEST_F(MachineSelection, WithoutABrowseListTheKnownComputersAreOfferedWithoutABo
     EXPECT_EQ(ComputerItems(), (std::vector<std::string>{"\\\\SELECTED", local, "\\\\127.0.0.1"}));
     EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\SELECTED");
     EXPECT_NE(f.StatusPanelText(0).find("No network computer list (6118"), std::string::npos) << f.StatusPanelText(0);
+}
+
+TEST_F(MachineSelection, TheMissingComputerListNoticeStaysUntilTheUserClicks) {
+    key.SetText("NotifybyMail", "0");
+    SetCursorPos(0, 0);
+    TMainForm& f = Open();
+    const std::string notice = f.StatusPanelText(0);
+    EXPECT_EQ(notice, "       No network computer list (6118:  The list of servers for this workgroup is not currently "
+                      "available): type a computer name into the list");
+    auto moveOver = [&](int id) {
+        RECT place;
+        GetWindowRect(f.Control(id), &place);
+        SetCursorPos((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        PostMessageW(f.Control(id), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        Pump();
+    };
+    moveOver(kStartBtn);
+    EXPECT_EQ(f.StatusPanelText(0), notice) << "the mouse passing over a control";
+    PostMessageW(f.Control(kLabel4), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(f.Control(kLabel4), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    Pump();
+    moveOver(kStartBtn);
+    EXPECT_EQ(f.StatusPanelText(0), "       Start monitoring the selected services") << "hints once the user clicked";
 }
 
 TEST_F(MachineSelection, ATypedNameBecomesTheSelectedComputer) {
@@ -120,6 +150,45 @@ TEST_F(MachineSelection, TheChosenComputerStaysSelectedAfterTheSettingsDialog) {
     ASSERT_EQ(f.Monitored().Count(), 1u);
     EXPECT_EQ(f.Monitored().At(0).server, "\\\\127.0.0.1") << "the row takes the computer the list shows";
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MachineSelection, TextsThatAreNoComputerAreRefusedAndTheComputerStays) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("ComputerName", "\\\\127.0.0.1");
+    TMainForm& f = Open();
+    const std::string names[] = {"my server", "\\\\srv\\share\\", std::string(302, 'x')};
+    for (const std::string& name : names) {
+        TypeComputer(name);
+        EXPECT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1") << name;
+        EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\127.0.0.1") << name;
+        EXPECT_EQ(f.StatusPanelText(0), "       Not a computer name: \"" + name + "\"; the selected computer stays");
+        // Left for another control instead of Enter.
+        TypeInto(name);
+        SetFocus(f.Control(kSvcMonitorList));
+        Pump();
+        EXPECT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1") << name;
+        EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\127.0.0.1") << name;
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    dialogs.answers = {BoxAnswer::Yes};
+    SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Stored("ComputerName"), "\\\\127.0.0.1");
+}
+
+TEST_F(MachineSelection, TickingLogonTakesTheTypedNameWithTheTickAndTheSameNameLogsOnAgain) {
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    std::vector<std::string> asked;
+    auto cancel = [&](HWND dialog) {
+        asked.push_back(test::DialogItemText(dialog, D::kLabel6));
+        test::ClickButton(dialog, D::kCancelBtn);
+    };
+    TypeInto("127.0.0.1");
+    EXPECT_TRUE(test::DriveModal([&] { ClickOn(kLogonCheckBox1); }, cancel).found);
+    EXPECT_EQ(IsDlgButtonChecked(f.Handle(), kLogonCheckBox1), static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(f.Settings().selectedComputer, "\\\\127.0.0.1");
+    EXPECT_TRUE(test::DriveModal([&] { TypeComputer("127.0.0.1"); }, cancel).found);
+    EXPECT_EQ(asked, (std::vector<std::string>{"\\\\127.0.0.1", "\\\\127.0.0.1"}));
 }
 
 TEST_F(MachineSelection, TheLogonDialogTakesBothValuesAndKeepsTheUser) {
