@@ -58,6 +58,8 @@ const ControlEntry kControls[] = {
     {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX | BS_NOTIFY, 388, 42, 125, 17, "&Logon required",
      "Check this box before selecting a new NT server if you wish to Logon first"},
     {kAnimate1, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
+    // In Animate1's place: only one of them plays at a time.
+    {kAnimate2, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
     {kLabel3, L"STATIC", WS_VISIBLE | SS_LEFT, 11, 63, 360, 14, "ALL SERVICES:"},
     {kSvcMonitorList, WC_LISTVIEWW, kVisibleTab | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 8, 80, 365, 113, "",
      "List and status of all services on selected Computer. Right-click for more options", WS_EX_CLIENTEDGE},
@@ -258,6 +260,7 @@ void TMainForm::CreateChildren() {
 
     SendMessageW(Control(kP7), PBM_SETRANGE32, 0, 49);
     Animate_OpenEx(Control(kAnimate1), instance, MAKEINTRESOURCEW(IDR_SEARCH_AVI));
+    Animate_OpenEx(Control(kAnimate2), instance, MAKEINTRESOURCEW(IDR_FIND_FOLDER_AVI));
 
     const int panelWidths[] = {400, 110};
     statusBar1_ = std::make_unique<TFriendlyStatusBar>(window_, kStatusBar1, RECT{0, 385, 632, 410}, panelWidths, font);
@@ -539,8 +542,8 @@ void TMainForm::ShowStatusQuietly(const std::string& text) {
     SetStatusPanel(0, vigilor::StatusPanelText(text), false);
 }
 
-void TMainForm::ShowSearchAnimation(bool running) {
-    const HWND animation = Control(kAnimate1);
+void TMainForm::ShowLoadAnimation(LoadClip clip, bool running) {
+    const HWND animation = Control(clip == LoadClip::FindFolder ? kAnimate2 : kAnimate1);
     ShowWindow(animation, running ? SW_SHOWNA : SW_HIDE);
     if (running)
         Animate_Play(animation, 0, -1, -1);
@@ -549,7 +552,7 @@ void TMainForm::ShowSearchAnimation(bool running) {
 }
 
 void TMainForm::StartWaitAnimation() {
-    ShowSearchAnimation(true);
+    ShowLoadAnimation(LoadClip::SearchComputer, true);
     if (waitTimerRunning_) return;
     waitTimerRunning_ = SetTimer(window_, kTmrWait, 2000, nullptr) != 0;
 }
@@ -558,7 +561,7 @@ void TMainForm::tmrWaitTimer() {
     KillTimer(window_, kTmrWait);
     waitTimerRunning_ = false;
     LoadAllSvcBtnClick();
-    ShowSearchAnimation(false);
+    ShowLoadAnimation(LoadClip::SearchComputer, false);
 }
 
 void TMainForm::AddtoMonitorList1Click() {

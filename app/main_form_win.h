@@ -160,7 +160,7 @@ private:
     // What the service browser asks of the window.
     std::string SelectedComputer() override { return settings_.selectedComputer; }
     void ShowStatusQuietly(const std::string& text) override;
-    void ShowSearchAnimation(bool running) override;
+    void ShowLoadAnimation(LoadClip clip, bool running) override;
     void StartWaitAnimation() override;
 
     // What the e-mail alerts ask of the window.

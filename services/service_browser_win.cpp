@@ -71,16 +71,17 @@ LRESULT CALLBACK ServiceBrowserController::ListProcedure(HWND list, UINT message
     });
 }
 
-void ServiceBrowserController::Reload() {
+void ServiceBrowserController::Reload(LoadClip clip) {
     const CursorDuring hourglass(IDC_WAIT);
-    host_.ShowSearchAnimation(true);
+    host_.ShowLoadAnimation(clip, true);
     struct BackToIdle {
         ServiceBrowserHost& host;
+        LoadClip clip;
         ~BackToIdle() {
-            host.ShowSearchAnimation(false);
+            host.ShowLoadAnimation(clip, false);
             host.ShowStatus("");
         }
-    } idle{host_};
+    } idle{host_, clip};
 
     // The rows selected while loading are the load's own doing, not the
     // user's: they rewrite no captions.

@@ -31,14 +31,14 @@ public:
     std::vector<std::string> statuses;
     std::vector<std::string> quietStatuses;
     std::vector<std::string> errors;
-    std::vector<bool> animations;
+    std::vector<std::pair<LoadClip, bool>> animations;
     int waitAnimations = 0;
 
     std::string SelectedComputer() override { return computer; }
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
     void ShowStatusQuietly(const std::string& text) override { quietStatuses.push_back(text); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowSearchAnimation(bool running) override { animations.push_back(running); }
+    void ShowLoadAnimation(LoadClip clip, bool running) override { animations.emplace_back(clip, running); }
     void StartWaitAnimation() override { ++waitAnimations; }
 };
 
@@ -149,7 +149,8 @@ TEST_F(ServiceBrowserWindow, LoadShowsEveryWin32ServiceWithItsState) {
     EXPECT_EQ(controller_->SelectedIndex(), 0);
     EXPECT_EQ(host_.statuses,
               (std::vector<std::string>{"Getting ALL services on " + host_.computer, "Getting status...", ""}));
-    EXPECT_EQ(host_.animations, (std::vector<bool>{true, false}));
+    EXPECT_EQ(host_.animations, (std::vector<std::pair<LoadClip, bool>>{{LoadClip::SearchComputer, true},
+                                                                         {LoadClip::SearchComputer, false}}));
 }
 
 TEST_F(ServiceBrowserWindow, SelectionRewritesTheMenuAndTheStatus) {
