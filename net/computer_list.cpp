@@ -143,7 +143,7 @@ std::optional<std::string> TypedComputer(const std::string& text) {
 }
 
 std::string NotAComputerNotice(const std::string& text) {
-    return "Not a computer name: \"" + Trim(text) + "\"; the selected computer stays";
+    return "Not a computer name: \"" + Trim(text) + "\"";
 }
 
 }  // namespace vigilor
