@@ -321,7 +321,9 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::FormShow() {
-    LoadAllSvcBtnClick();
+    // The selected computer not answering is reported, and "/A" still
+    // starts monitoring: the monitored rows do not depend on it.
+    ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
     // After the load, whose own messages would hide it.
     if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();

@@ -134,6 +134,20 @@ TEST_F(MachineSelection, AComputerThatCannotBeReachedIsReportedAndTheWindowGoesO
     EXPECT_GT(ListView_GetItemCount(f.Control(kSvcMonitorList)), 0) << "the window goes on";
 }
 
+TEST_F(MachineSelection, AStoredComputerThatCannotBeReachedDoesNotHoldUpMonitoring) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("ComputerName", "\\\\FARAWAY");
+    key.SetText("MacMonitor0", "\\\\127.0.0.1");
+    key.SetText("SvcMonitor0", "Anything");
+    system.services.unreachable = {"\\\\FARAWAY"};
+    TMainForm& f = Open({"/A"});
+    Win32SystemErrors errors;
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown[0].text, SystemErrorText(errors, RPC_S_SERVER_UNAVAILABLE));
+    EXPECT_TRUE(f.IsMonitoring()) << "/A started monitoring all the same";
+    f.StopBtn1Click();
+}
+
 TEST_F(MachineSelection, TheChosenComputerStaysSelectedAfterTheSettingsDialog) {
     key.SetText("NotifybyMail", "0");
     TMainForm& f = Open();
