@@ -192,7 +192,9 @@ long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
 }
 
 TMainForm::TMainForm(MainFormContext context)
-    : context_(std::move(context)), ntService_(context_.system.Services(), SystemNetwork()), NTPrivilege1_(SystemNetwork()) {}
+    : context_(std::move(context)),
+      ntService_(context_.system.Services(), SystemNetwork()),
+      NTPrivilege1_(SystemNetwork()) {}
 
 TMainForm::~TMainForm() {
     if (window_) {

@@ -42,7 +42,8 @@ TEST(ComputerList, TypedNames) {
         {"HOST", "\\\\HOST"}, {"  \\\\host ", "\\\\host"}, {"\\host", "\\\\host"}, {"10.1.2.3", "\\\\10.1.2.3"},
         {"   ", std::nullopt}, {"\\\\", std::nullopt},
         // NetBIOS names: up to 15 characters, the marks Windows allows.
-        {"SRV_01$", "\\\\SRV_01$"}, {"FILESERVER-0001", "\\\\FILESERVER-0001"}, {"SERVEUR-\xC3\x89T\xC3\x89", "\\\\SERVEUR-\xC3\x89T\xC3\x89"},
+        {"SRV_01$", "\\\\SRV_01$"}, {"FILESERVER-0001", "\\\\FILESERVER-0001"},
+        {"SERVEUR-\xC3\x89T\xC3\x89", "\\\\SERVEUR-\xC3\x89T\xC3\x89"},
         {"my server", std::nullopt}, {"\\\\srv\\share\\", std::nullopt}, {"a*b", std::nullopt}, {"a<b>", std::nullopt},
         {"srv|1", std::nullopt}, {"\"srv\"", std::nullopt}, {".hidden", std::nullopt}, {"tab\there", std::nullopt},
         {"srv/1", std::nullopt}, {"srv?", std::nullopt},

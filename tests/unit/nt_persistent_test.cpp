@@ -139,7 +139,8 @@ TEST(NetworkErrorText, TableTextsLowCodesAndUnknownCodes) {
     EXPECT_EQ(NetworkErrorText(system, 2101), "2101: Unknown error");
     EXPECT_EQ(NetworkErrorText(system, 2100), "2100: Unknown error");
     EXPECT_EQ(NetworkErrorText(system, 2691), "2691: Unknown error");
-    EXPECT_EQ(NetworkErrorText(system, 6118), "6118:  The list of servers for this workgroup is not currently available")
+    EXPECT_EQ(NetworkErrorText(system, 6118),
+              "6118:  The list of servers for this workgroup is not currently available")
         << "the browse list's usual answer today";
     EXPECT_EQ(NetworkErrorText(system, 6117), "6117: Unknown error");
     EXPECT_EQ(NetworkErrorText(system, 2099), "2099: system text 2099");
