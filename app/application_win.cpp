@@ -65,8 +65,8 @@ int RunMainWindow(MainFormContext context, const std::function<void(HWND)>& crea
         }))
         return 1;
     if (created) created(form.Handle());
-    // Once the window is up, the user can choose another computer or fix
-    // the settings after a failed first load.
+    // Once the window is up, a failure while it is first shown leaves it
+    // working.
     ReportingErrors(form.Handle(), [&] { form.Show(SW_SHOWNORMAL); });
     if (shown) shown(form.Handle());
 
