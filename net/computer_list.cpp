@@ -130,7 +130,8 @@ ComputerList MakeComputerList(TNTPersistent& network, const std::string& selecte
 }
 
 std::string BrowseListNotice(const std::string& browseError) {
-    return "No network computer list (" + Trim(browseError) + "): type a computer name into the list";
+    // What to do first: the panel cuts a long reason short.
+    return "No network computer list: type a computer name into the list (" + Trim(browseError) + ")";
 }
 
 std::optional<std::string> TypedComputer(const std::string& text) {

@@ -73,7 +73,9 @@ TEST_F(MachineSelection, WithoutABrowseListTheKnownComputersAreOfferedWithoutABo
     const std::string local = "\\\\" + LocalComputerName();
     EXPECT_EQ(ComputerItems(), (std::vector<std::string>{"\\\\SELECTED", local, "\\\\127.0.0.1"}));
     EXPECT_EQ(WindowText(f.Control(kCmbName)), "\\\\SELECTED");
-    EXPECT_NE(f.StatusPanelText(0).find("No network computer list (6118"), std::string::npos) << f.StatusPanelText(0);
+    EXPECT_NE(f.StatusPanelText(0).find("No network computer list: type a computer name into the list (6118"),
+              std::string::npos)
+        << f.StatusPanelText(0);
 }
 
 TEST_F(MachineSelection, TheMissingComputerListNoticeStaysUntilTheUserClicks) {
@@ -81,8 +83,8 @@ TEST_F(MachineSelection, TheMissingComputerListNoticeStaysUntilTheUserClicks) {
     SetCursorPos(0, 0);
     TMainForm& f = Open();
     const std::string notice = f.StatusPanelText(0);
-    EXPECT_EQ(notice, "       No network computer list (6118:  The list of servers for this workgroup is not currently "
-                      "available): type a computer name into the list");
+    EXPECT_EQ(notice, "       No network computer list: type a computer name into the list (6118:  The list of "
+                      "servers for this workgroup is not currently available)");
     auto moveOver = [&](int id) {
         RECT place;
         GetWindowRect(f.Control(id), &place);
