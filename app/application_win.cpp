@@ -57,31 +57,29 @@ int RunApplication(const std::vector<std::string>& arguments) {
 int RunMainWindow(MainFormContext context, const std::function<void(HWND)>& created,
                   const std::function<void(HWND)>& shown) {
     TMainForm form(std::move(context));
-    try {
-        form.Create();
-    } catch (const std::exception& error) {
-        // Without its window the program can do nothing; running on hidden
-        // would only hold the one-instance lock against every later start.
-        ReportError(nullptr, error.what());
+    // Without its window the program can do nothing; running on hidden
+    // would only hold the one-instance lock against every later start.
+    if (!ReportingErrors(nullptr, false, [&] {
+            form.Create();
+            return true;
+        }))
         return 1;
-    }
     if (created) created(form.Handle());
-    try {
-        form.Show(SW_SHOWNORMAL);
-    } catch (const std::exception& error) {
-        // The window is up: the user can choose another computer or fix
-        // the settings.
-        ReportError(form.Handle(), error.what());
-    }
+    // Once the window is up, a failure while it is first shown leaves it
+    // working.
+    ReportingErrors(form.Handle(), [&] { form.Show(SW_SHOWNORMAL); });
     if (shown) shown(form.Handle());
 
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (form.PreTranslateMessage(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) HandleQueuedMessage(form, message);
     return 0;
+}
+
+void HandleQueuedMessage(TMainForm& form, MSG& message) {
+    // A key that failed has been acted upon all the same: it is not passed on.
+    if (ReportingErrors(form.Handle(), true, [&] { return form.PreTranslateMessage(message); })) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
 }
 
 }  // namespace vigilor

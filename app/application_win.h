@@ -19,4 +19,9 @@ int RunApplication(const std::vector<std::string>& arguments);
 int RunMainWindow(MainFormContext context, const std::function<void(HWND)>& created = {},
                   const std::function<void(HWND)>& shown = {});
 
+// One message taken from the queue by the main loop: the window's keys
+// first, then translation and dispatch. An error raised on the way is
+// shown in the error box, and the loop goes on.
+void HandleQueuedMessage(TMainForm& form, MSG& message);
+
 }  // namespace vigilor

@@ -25,6 +25,7 @@ enum ControlId : int {
     kMonitorBtn,
     kRefreshSrvListBtn,
     kMailText,
+    kAnimate2,
 };
 
 enum TimerId : unsigned {

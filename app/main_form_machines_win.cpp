@@ -7,6 +7,7 @@
 #include "net/computer_list.h"
 #include "net/login_dialog_win.h"
 #include "platform/control_table_win.h"
+#include "platform/text.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -35,13 +36,15 @@ void TMainForm::cmbNameChange() {
     ChooseComputer(Narrow(text));
 }
 
-void TMainForm::ComputerTyped() {
-    const std::optional<std::string> computer = TypedComputer(WindowText(Control(kCmbName)));
+void TMainForm::ComputerTyped(bool chosenAgain) {
+    const std::string typed = WindowText(Control(kCmbName));
+    const std::optional<std::string> computer = TypedComputer(typed);
     if (!computer) {
+        if (!Trim(typed).empty()) ShowNotice(NotAComputerNotice(typed));
         SetWindowTextUtf8(Control(kCmbName), settings_.selectedComputer);
         return;
     }
-    if (*computer == settings_.selectedComputer) return;
+    if (*computer == settings_.selectedComputer && !chosenAgain) return;
     ChooseComputer(*computer);
 }
 

@@ -55,9 +55,11 @@ const ControlEntry kControls[] = {
     {kLabel2, L"STATIC", WS_VISIBLE | SS_LEFT, 386, 2, 140, 14, "Windows NT Servers:"},
     {kCmbName, WC_COMBOBOXW, kVisibleTab | CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 386, 19, 129, 200, "",
      "Select an NT Server from here"},
-    {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX, 388, 42, 125, 17, "&Logon required",
+    {kLogonCheckBox1, L"BUTTON", kVisibleTab | BS_AUTOCHECKBOX | BS_NOTIFY, 388, 42, 125, 17, "&Logon required",
      "Check this box before selecting a new NT server if you wish to Logon first"},
     {kAnimate1, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
+    // In Animate1's place: only one of them plays at a time.
+    {kAnimate2, ANIMATE_CLASSW, ACS_CENTER | ACS_TRANSPARENT, 576, 2, 48, 45, ""},
     {kLabel3, L"STATIC", WS_VISIBLE | SS_LEFT, 11, 63, 360, 14, "ALL SERVICES:"},
     {kSvcMonitorList, WC_LISTVIEWW, kVisibleTab | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 8, 80, 365, 113, "",
      "List and status of all services on selected Computer. Right-click for more options", WS_EX_CLIENTEDGE},
@@ -108,15 +110,17 @@ std::string LongHint(const std::string& hint) {
 // A container without look of its own that hands the notices of its
 // children on to the window it sits in.
 LRESULT CALLBACK PanelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-        case WM_COMMAND:
-        case WM_NOTIFY:
-            return SendMessageW(GetParent(window), message, wParam, lParam);
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
-    }
+    return ReportingErrors(window, LRESULT{0}, [&] {
+        switch (message) {
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLOREDIT:
+            case WM_COMMAND:
+            case WM_NOTIFY:
+                return SendMessageW(GetParent(window), message, wParam, lParam);
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
+        }
+    });
 }
 
 void RegisterClasses(WNDPROC formProcedure) {
@@ -182,12 +186,15 @@ std::string MainFormSystem::DefaultPrinterName() { return vigilor::DefaultPrinte
 std::string MainFormSystem::ChooseOpenFile(const OpenFileRequest& request) {
     return SystemFileChooser(GetActiveWindow()).ChooseOpenFile(request);
 }
+ServicePlatform& MainFormSystem::Services() { return SystemServices(); }
 long long MainFormSystem::ShellOpen(HWND owner, const std::string& target) {
     return reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 TMainForm::TMainForm(MainFormContext context)
-    : context_(std::move(context)), ntService_(SystemServices(), SystemNetwork()), NTPrivilege1_(SystemNetwork()) {}
+    : context_(std::move(context)),
+      ntService_(context_.system.Services(), SystemNetwork()),
+      NTPrivilege1_(SystemNetwork()) {}
 
 TMainForm::~TMainForm() {
     if (window_) {
@@ -255,6 +262,7 @@ void TMainForm::CreateChildren() {
 
     SendMessageW(Control(kP7), PBM_SETRANGE32, 0, 49);
     Animate_OpenEx(Control(kAnimate1), instance, MAKEINTRESOURCEW(IDR_SEARCH_AVI));
+    Animate_OpenEx(Control(kAnimate2), instance, MAKEINTRESOURCEW(IDR_FIND_FOLDER_AVI));
 
     const int panelWidths[] = {400, 110};
     statusBar1_ = std::make_unique<TFriendlyStatusBar>(window_, kStatusBar1, RECT{0, 385, 632, 410}, panelWidths, font);
@@ -315,9 +323,11 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::FormShow() {
-    LoadAllSvcBtnClick();
+    // The selected computer not answering is reported, and "/A" still
+    // starts monitoring: the monitored rows do not depend on it.
+    ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
     // After the load, whose own messages would hide it.
-    if (!computerListNotice_.empty()) ShowStatus(computerListNotice_);
+    if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
 }
 
@@ -349,6 +359,11 @@ void TMainForm::SetStatusPanel(int panel, const std::string& text, bool repaintN
 std::string TMainForm::StatusPanelText(int panel) const { return statusBar1_->PanelText(panel); }
 
 void TMainForm::ShowStatus(const std::string& text) { SetStatusPanel(0, vigilor::StatusPanelText(text), true); }
+
+void TMainForm::ShowNotice(const std::string& text) {
+    ShowStatus(text);
+    noticeUnseen_ = true;
+}
 
 void TMainForm::ShowError(const std::string& text) {
     context_.dialogs.Show(text, "Error", BoxIcon::Error, BoxButtons::Ok, false);
@@ -531,8 +546,8 @@ void TMainForm::ShowStatusQuietly(const std::string& text) {
     SetStatusPanel(0, vigilor::StatusPanelText(text), false);
 }
 
-void TMainForm::ShowSearchAnimation(bool running) {
-    const HWND animation = Control(kAnimate1);
+void TMainForm::ShowLoadAnimation(LoadClip clip, bool running) {
+    const HWND animation = Control(clip == LoadClip::FindFolder ? kAnimate2 : kAnimate1);
     ShowWindow(animation, running ? SW_SHOWNA : SW_HIDE);
     if (running)
         Animate_Play(animation, 0, -1, -1);
@@ -541,7 +556,7 @@ void TMainForm::ShowSearchAnimation(bool running) {
 }
 
 void TMainForm::StartWaitAnimation() {
-    ShowSearchAnimation(true);
+    ShowLoadAnimation(LoadClip::SearchComputer, true);
     if (waitTimerRunning_) return;
     waitTimerRunning_ = SetTimer(window_, kTmrWait, 2000, nullptr) != 0;
 }
@@ -550,7 +565,7 @@ void TMainForm::tmrWaitTimer() {
     KillTimer(window_, kTmrWait);
     waitTimerRunning_ = false;
     LoadAllSvcBtnClick();
-    ShowSearchAnimation(false);
+    ShowLoadAnimation(LoadClip::SearchComputer, false);
 }
 
 void TMainForm::AddtoMonitorList1Click() {
@@ -656,16 +671,24 @@ bool TMainForm::FormClose() {
 // ----- messages -----
 
 bool TMainForm::PreTranslateMessage(MSG& message) {
-    if (message.message == WM_MOUSEMOVE && (message.hwnd == window_ || IsChild(window_, message.hwnd))) {
+    const bool inWindow = message.hwnd == window_ || IsChild(window_, message.hwnd);
+    if (message.message == WM_MOUSEMOVE && inWindow) {
         POINT screen;
         GetCursorPos(&screen);
         OnMouseOver(screen);
     }
+    // A click or a key in the window: the user has the window in view and
+    // has seen a notice, which the hints may now replace.
+    if (inWindow && (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN ||
+                     message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)) {
+        noticeUnseen_ = false;
+        hintControl_ = nullptr;
+    }
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
-    if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+    if (!inWindow) return false;
     const HWND focus = GetFocus();
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && GetParent(focus) == Control(kCmbName)) {
-        ComputerTyped();
+        ComputerTyped(true);
         return true;
     }
     if (focus == Control(kSvcMonitorList) && TranslateAcceleratorW(window_, serviceKeys_, &message)) return true;
@@ -674,6 +697,7 @@ bool TMainForm::PreTranslateMessage(MSG& message) {
 }
 
 void TMainForm::OnMouseOver(POINT screen) {
+    if (noticeUnseen_) return;
     POINT client = screen;
     ScreenToClient(window_, &client);
     HWND control = ChildWindowFromPointEx(window_, client, CWP_SKIPINVISIBLE);
@@ -717,7 +741,12 @@ void TMainForm::OnCommand(int id, int code, HWND from) {
         case IDM_ABOUT: About1Click(); break;
         case kCmbName:
             if (code == CBN_SELCHANGE) cmbNameChange();
-            if (code == CBN_KILLFOCUS) ComputerTyped();
+            // A name typed and then left for the logon box waits for the
+            // tick, which comes after the focus has moved.
+            if (code == CBN_KILLFOCUS && GetFocus() != Control(kLogonCheckBox1)) ComputerTyped(false);
+            break;
+        case kLogonCheckBox1:
+            if (code == BN_CLICKED || code == BN_KILLFOCUS) ComputerTyped(false);
             break;
         case IDM_PRINT: if (!printerName_.empty()) FilePrintCmdExecute(window_, *this); break;
         case IDM_SETTINGS: Settings1Click(); break;
@@ -746,6 +775,8 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
     if (header.idFrom == kSvcMonitorList && header.code == NM_DBLCLK &&
         reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0)
         PostMessageW(window_, WM_COMMAND, IDM_PROPERTIES, 0);
+    // A click runs the selection step, on the row already selected too.
+    if (header.idFrom == kSvcMonitorList && header.code == NM_CLICK) serviceBrowser_->SelectionChanged();
     if (header.idFrom == kSvcMonitorList && header.code == LVN_ITEMCHANGED && !serviceBrowser_->Reloading()) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();
@@ -824,12 +855,7 @@ LRESULT CALLBACK TMainForm::Procedure(HWND window, UINT message, WPARAM wParam, 
     }
     auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportError(window, error.what());
-        return 0;
-    }
+    return ReportingErrors(window, LRESULT{0}, [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 }  // namespace vigilor

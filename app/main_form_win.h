@@ -47,6 +47,8 @@ public:
     virtual long long ShellOpen(HWND owner, const std::string& target);
     // The open-file dialog, over the window that is active.
     virtual std::string ChooseOpenFile(const OpenFileRequest& request);
+    // The service managers that the window's lists and commands reach.
+    virtual ServicePlatform& Services();
 };
 
 struct MainFormContext {
@@ -83,6 +85,9 @@ public:
     bool PreTranslateMessage(MSG& message);
 
     void ShowStatus(const std::string& text) override;
+    // ShowStatus for a text the user must get to see: the hints of the
+    // controls under the mouse leave it until the next click or key.
+    void ShowNotice(const std::string& text);
     void ShowError(const std::string& text) override;
     void ShowAlarm() override;
     void ShowAllClear() override;
@@ -99,10 +104,11 @@ public:
     void Settings1Click();
 
     // The computer list at start-up, and a change of computer by a pick
-    // from it or by a typed name.
+    // from it or by a typed name. A typed name that is already the selected
+    // computer is chosen again only when chosenAgain (Enter) says so.
     void RefreshSrvListBtnClick();
     void cmbNameChange();
-    void ComputerTyped();
+    void ComputerTyped(bool chosenAgain);
     void ChooseComputer(const std::string& computer);
     // The logon dialog for name, then the connection of NTPrivilege1.
     void Logon(const std::string& name);
@@ -155,7 +161,7 @@ private:
     // What the service browser asks of the window.
     std::string SelectedComputer() override { return settings_.selectedComputer; }
     void ShowStatusQuietly(const std::string& text) override;
-    void ShowSearchAnimation(bool running) override;
+    void ShowLoadAnimation(LoadClip clip, bool running) override;
     void StartWaitAnimation() override;
 
     // What the e-mail alerts ask of the window.
@@ -253,6 +259,7 @@ private:
     std::unique_ptr<WindowTimer> glTimer_;
     std::string lightHint_;
     HWND hintControl_ = nullptr;
+    bool noticeUnseen_ = false;
     bool memoAlarm_ = false;
     GdiObject font_;
     GdiObject labelFont_;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/artwork_win.h"
+#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -14,36 +15,38 @@ constexpr UINT_PTR kCloseTimer = 1;
 
 // The window owns its picture (may be null: the built-in artwork).
 LRESULT CALLBACK SplashProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            if (picture) {
-                const HDC source = CreateCompatibleDC(dc);
-                const HGDIOBJ old = SelectObject(source, picture);
-                BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
-            } else {
-                PaintArtwork(dc, client);
+    return ReportingErrors(window, LRESULT{0}, [&]() -> LRESULT {
+        const auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        switch (message) {
+            case WM_PAINT: {
+                PAINTSTRUCT paint;
+                const HDC dc = BeginPaint(window, &paint);
+                RECT client;
+                GetClientRect(window, &client);
+                if (picture) {
+                    const HDC source = CreateCompatibleDC(dc);
+                    const HGDIOBJ old = SelectObject(source, picture);
+                    BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+                    SelectObject(source, old);
+                    DeleteDC(source);
+                } else {
+                    PaintArtwork(dc, client);
+                }
+                EndPaint(window, &paint);
+                return 0;
             }
-            EndPaint(window, &paint);
-            return 0;
+            case WM_LBUTTONDOWN:
+            case WM_TIMER:
+                DestroyWindow(window);
+                return 0;
+            case WM_DESTROY:
+                KillTimer(window, kCloseTimer);
+                if (picture) DeleteObject(picture);
+                return 0;
+            default:
+                return DefWindowProcW(window, message, wParam, lParam);
         }
-        case WM_LBUTTONDOWN:
-        case WM_TIMER:
-            DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            KillTimer(window, kCloseTimer);
-            if (picture) DeleteObject(picture);
-            return 0;
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
-    }
+    });
 }
 
 }  // namespace

@@ -123,7 +123,11 @@ void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const Settings
         host.DisableEmail();
         return;
     }
+    // The dialog does not choose the computer: the one chosen on the window
+    // stays, whatever the store still holds.
+    const std::string chosen = host.Settings().selectedComputer;
     host.LoadSettings();
+    host.Settings().selectedComputer = chosen;
 }
 
 SettingsTab TabForMethod(bool screenMethod) {

@@ -116,7 +116,8 @@ public:
 
 // After Apply the fields are written; then, after Apply and Cancel alike,
 // the settings are loaded again, unless notification is on with incomplete
-// e-mail settings: then e-mail is switched off instead.
+// e-mail settings: then e-mail is switched off instead. The selected
+// computer stays the one chosen on the window.
 void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const SettingsForm& form);
 
 // Tab rules: where unticking the master switch or picking a method leads,

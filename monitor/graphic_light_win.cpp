@@ -1,6 +1,7 @@
 #include "monitor/graphic_light_win.h"
 
 #include "platform/handles_win.h"
+#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -78,16 +79,24 @@ void TGraphicLight::Paint(HDC dc) {
 }
 
 LRESULT CALLBACK TGraphicLight::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TGraphicLight*>(GetWindowLongPtrW(window, 0));
-    if (self && message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(window, &paint);
-        self->Paint(dc);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) return 1;
-    return DefWindowProcW(window, message, wParam, lParam);
+    return ReportingErrors(window, LRESULT{0}, [&]() -> LRESULT {
+        auto* self = reinterpret_cast<TGraphicLight*>(GetWindowLongPtrW(window, 0));
+        if (self && message == WM_PAINT) {
+            PAINTSTRUCT paint;
+            const HDC dc = BeginPaint(window, &paint);
+            // Painted or not, the region is validated, so a failure cannot
+            // repeat itself with every paint.
+            struct EndPaintAtExit {
+                HWND window;
+                PAINTSTRUCT& paint;
+                ~EndPaintAtExit() { EndPaint(window, &paint); }
+            } endPaint{window, paint};
+            self->Paint(dc);
+            return 0;
+        }
+        if (message == WM_ERASEBKGND) return 1;
+        return DefWindowProcW(window, message, wParam, lParam);
+    });
 }
 
 }  // namespace vigilor

@@ -27,7 +27,11 @@ ComputerList MakeComputerList(TNTPersistent& network, const std::string& selecte
 std::string BrowseListNotice(const std::string& browseError);
 
 // A name typed into the list's box as a computer: blanks trimmed and "\\"
-// put in front when missing; nullopt for nothing but blanks and backslashes.
+// put in front when missing. Only a NetBIOS name, a DNS name or an IPv4 or
+// IPv6 address is a computer; nullopt for anything else.
 std::optional<std::string> TypedComputer(const std::string& text);
+
+// The status-bar note for a typed text that is not a computer.
+std::string NotAComputerNotice(const std::string& text);
 
 }  // namespace vigilor

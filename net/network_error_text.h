@@ -9,8 +9,9 @@
 
 namespace vigilor {
 
-// The table text of a network-management code (2102-2690), with its
-// leading blank; nullopt for a code the table does not hold.
+// The table text of a network-management code (2102-2690, and 6118, the
+// browse list's usual answer), with its leading blank; nullopt for a code
+// the table does not hold.
 std::optional<std::string_view> NetworkMessageTableText(unsigned long code);
 size_t NetworkMessageTableSize();
 

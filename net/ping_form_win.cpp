@@ -2,6 +2,7 @@
 
 #include "net/ping_target.h"
 #include "platform/message_pump_win.h"
+#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
@@ -64,18 +65,20 @@ void TPingTstForm::FormCreate() {
 }
 
 LRESULT CALLBACK TPingTstForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TPingTstForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == self->Label1) {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(255, 0, 0));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    if (self && message == WM_CLOSE) {
-        self->Close();
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return ReportingErrors(window, LRESULT{0}, [&]() -> LRESULT {
+        auto* self = reinterpret_cast<TPingTstForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == self->Label1) {
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(255, 0, 0));
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        if (self && message == WM_CLOSE) {
+            self->Close();
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    });
 }
 
 void TPingTstForm::SetLabel(const std::string& text) {

@@ -47,8 +47,8 @@ bool ModalDialog::OnCommand(HWND dialog, int id, int) {
 INT_PTR ModalDialog::OnMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 INT_PTR CALLBACK ModalDialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    try {
+    return ReportingErrors(dialog, INT_PTR{TRUE}, [&]() -> INT_PTR {
+        auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
         if (message == WM_INITDIALOG) {
             self = reinterpret_cast<ModalDialog*>(lParam);
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -63,10 +63,7 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND dialog, UINT message, WPARAM wParam
         if (!self) return FALSE;
         if (message == WM_COMMAND) return self->OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return self->OnMessage(dialog, message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportError(dialog, error.what());
-        return TRUE;
-    }
+    });
 }
 
 }  // namespace vigilor

@@ -195,10 +195,40 @@ def search_frames(size=40, count=8):
     return frames
 
 
+def find_folder_frames(size=40, count=8):
+    """A folder with a magnifying glass sweeping over it and back."""
+    frames = []
+    for n in range(count):
+        px = [[0] * size for _ in range(size)]
+        for y in range(10, 32):
+            for x in range(3, 37):
+                if y < 14 and not 3 <= x < 17:
+                    continue  # the tab on the folder's top left
+                edge = y in (10, 31) or x in (3, 36) or (y == 13 and x >= 17) or (y < 14 and x == 16)
+                px[y][x] = 7 if edge else 6
+        sweep = n / (count - 1) if n < count // 2 else (count - 1 - n) / (count - 1)
+        cx, cy = 10 + 2 * sweep * 18, 20
+        for y in range(size):
+            for x in range(size):
+                d = math.hypot(x - cx, y - cy)
+                if d <= 4.5:
+                    px[y][x] = 3
+                elif d <= 6.2:
+                    px[y][x] = 1
+        for t in range(10):
+            hx, hy = int(cx + 4 + t * 0.7), int(cy + 4 + t * 0.7)
+            for dx in (0, 1):
+                if 0 <= hx + dx < size and 0 <= hy < size:
+                    px[hy][hx + dx] = 5
+        frames.append(px)
+    return frames
+
+
 def write_avi(path, frames, fps=8):
     h, w = len(frames[0]), len(frames[0][0])
     stride = (w + 3) & ~3
-    palette = [(255, 0, 255), (0, 0, 0), (70, 70, 80), (170, 210, 250), (235, 240, 250), (140, 80, 20)]
+    palette = [(255, 0, 255), (0, 0, 0), (70, 70, 80), (170, 210, 250), (235, 240, 250), (140, 80, 20),
+               (245, 205, 90), (170, 125, 30)]
     palette += [(0, 0, 0)] * (256 - len(palette))
     frame_bytes = []
     for px in frames:
@@ -236,6 +266,7 @@ def main(out):
     write_ico(os.path.join(out, "green.ico"), [monitor_icon(32, LIGHTS["GREEN"]), monitor_icon(16, LIGHTS["GREEN"])])
     write_ico(os.path.join(out, "red.ico"), [monitor_icon(32, LIGHTS["RED"]), monitor_icon(16, LIGHTS["RED"])])
     write_avi(os.path.join(out, "search.avi"), search_frames())
+    write_avi(os.path.join(out, "findfolder.avi"), find_folder_frames())
     for kind in ("START", "STOP", "RESET", "SETTINGS"):
         write_ico(os.path.join(out, "btn_" + kind.lower() + ".ico"), [glyph(kind)])
 

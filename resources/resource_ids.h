@@ -15,6 +15,7 @@
 #define IDR_SERVICEKEYS 103
 #define IDR_MONITOREDKEYS 104
 #define IDR_SEARCH_AVI 105
+#define IDR_FIND_FOLDER_AVI 106
 
 /* Main menu */
 #define IDM_PRINT 1101

@@ -63,6 +63,16 @@ std::string ServiceBrowser::KeyNameAt(int index) const {
     return (snapshot_ ? *snapshot_ : kNone).Items(index).ServiceName;
 }
 
+bool ServiceBrowser::RowRulesOutStart(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= rows_.size()) return false;
+    return !ViewOfRow(rows_[static_cast<size_t>(index)], computer_).startEnabled;
+}
+
+bool ServiceBrowser::RowRulesOutStop(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= rows_.size()) return false;
+    return !ViewOfRow(rows_[static_cast<size_t>(index)], computer_).stopEnabled;
+}
+
 bool ServiceBrowser::ServiceIsDisabled(int index, const std::string& computer) {
     service_.SetMachineName(computer);
     service_.SetServiceName(KeyNameAt(index));

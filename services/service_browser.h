@@ -44,6 +44,13 @@ public:
     // error "List index out of bounds (<index>)" for a row it lacks.
     std::string KeyNameAt(int index) const;
 
+    // Whether the state a row shows rules the command out: the start for a
+    // running service, the stop for one that is not running (as the menu
+    // offers them). A row the list lacks is left to the command, which
+    // raises the list's index error.
+    bool RowRulesOutStart(int index) const;
+    bool RowRulesOutStop(int index) const;
+
     // Whether the service at the row is disabled; opens and closes the
     // service with the right to read its configuration only.
     bool ServiceIsDisabled(int index, const std::string& computer);

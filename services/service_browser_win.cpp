@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "monitor/monitored_service.h"
+#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 #include "resources/resource_ids.h"
 
@@ -56,28 +57,31 @@ ServiceBrowserController::~ServiceBrowserController() {
 
 LRESULT CALLBACK ServiceBrowserController::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
                                                          UINT_PTR, DWORD_PTR) {
-    // The header asks the list, its parent, before a column is resized.
-    if (message == WM_NOTIFY) {
-        const auto& header = *reinterpret_cast<const NMHEADERW*>(lParam);
-        const UINT code = header.hdr.code;
-        if ((code == HDN_BEGINTRACKW || code == HDN_BEGINTRACKA || code == HDN_DIVIDERDBLCLICKW ||
-             code == HDN_DIVIDERDBLCLICKA) &&
-            header.iItem != kDescriptionColumn)
-            return TRUE;
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return ReportingErrors(list, LRESULT{0}, [&]() -> LRESULT {
+        // The header asks the list, its parent, before a column is resized.
+        if (message == WM_NOTIFY) {
+            const auto& header = *reinterpret_cast<const NMHEADERW*>(lParam);
+            const UINT code = header.hdr.code;
+            if ((code == HDN_BEGINTRACKW || code == HDN_BEGINTRACKA || code == HDN_DIVIDERDBLCLICKW ||
+                 code == HDN_DIVIDERDBLCLICKA) &&
+                header.iItem != kDescriptionColumn)
+                return TRUE;
+        }
+        return DefSubclassProc(list, message, wParam, lParam);
+    });
 }
 
-void ServiceBrowserController::Reload() {
+void ServiceBrowserController::Reload(LoadClip clip) {
     const CursorDuring hourglass(IDC_WAIT);
-    host_.ShowSearchAnimation(true);
+    host_.ShowLoadAnimation(clip, true);
     struct BackToIdle {
         ServiceBrowserHost& host;
+        LoadClip clip;
         ~BackToIdle() {
-            host.ShowSearchAnimation(false);
+            host.ShowLoadAnimation(clip, false);
             host.ShowStatus("");
         }
-    } idle{host_};
+    } idle{host_, clip};
 
     // The rows selected while loading are the load's own doing, not the
     // user's: they rewrite no captions.
@@ -116,14 +120,11 @@ void ServiceBrowserController::SelectionChanged() {
     host_.ShowStatusQuietly(view.statusText);
 }
 
-bool ServiceBrowserController::ItemEnabled(UINT command) const {
-    return !(GetMenuState(popup_, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
-}
-
 void ServiceBrowserController::StartSelected() {
-    // F3 arrives here whether or not the menu offers the start.
-    if (!ItemEnabled(IDM_START_SERVICE)) return;
+    // F3 arrives here whether or not the menu offers the start; the row
+    // says, since the menu is rewritten only when the selection changes.
     const int index = SelectedIndex();
+    if (browser_.RowRulesOutStart(index)) return;
     const std::string computer = host_.SelectedComputer();
     if (browser_.ServiceIsDisabled(index, computer)) {
         host_.ShowError(browser_.DisabledText(index, computer));
@@ -138,9 +139,10 @@ void ServiceBrowserController::StartSelected() {
 }
 
 void ServiceBrowserController::StopSelected() {
-    if (!ItemEnabled(IDM_STOP_SERVICE)) return;
+    const int index = SelectedIndex();
+    if (browser_.RowRulesOutStop(index)) return;
     const CursorDuring starting(IDC_APPSTARTING);
-    browser_.StopAt(SelectedIndex());
+    browser_.StopAt(index);
     host_.StartWaitAnimation();
     SelectionChanged();
 }

@@ -10,12 +10,14 @@
 //     IDM_START_SERVICE, IDM_STOP_SERVICE and IDM_ADD_TO_MONITOR), the
 //     window's NTService component and a ServiceBrowserHost.
 //   - Reload(): when first shown, after a change of computer, on F5 and
-//     Refresh (through Refresh()), when tmrWait fires, after the properties
-//     dialog has written a change.
-//   - SelectionChanged(): on a click in the list (it may also run on every
-//     selection change; it only rewrites texts and enabling).
+//     Refresh (through Refresh()), when tmrWait fires; Reload(FindFolder)
+//     after the properties dialog has written a change.
+//   - SelectionChanged(): on a click in the list, also on the row already
+//     selected (it may also run on every selection change; it only rewrites
+//     texts and enabling).
 //   - StartSelected() / StopSelected(): IDM_START_SERVICE (F3) and
-//     IDM_STOP_SERVICE (F4); each does nothing while its menu item is greyed.
+//     IDM_STOP_SERVICE (F4); each does nothing when the selected row's state
+//     rules it out, as the menu would grey it.
 //   - Add to Monitor List takes field 1 of the selected row:
 //     SelectedDisplayName(); Properties takes SelectedKeyName().
 // Reload, StartSelected, StopSelected and SelectedKeyName raise AppError
@@ -31,6 +33,10 @@
 
 namespace vigilor {
 
+// The clip that plays while the list loads: the search for a computer, or
+// the search in a folder after a service's properties have changed.
+enum class LoadClip { SearchComputer, FindFolder };
+
 // What the controller needs of the main window.
 class ServiceBrowserHost {
 public:
@@ -44,8 +50,10 @@ public:
     virtual void ShowStatusQuietly(const std::string& text) = 0;
     // The "Error" box.
     virtual void ShowError(const std::string& text) = 0;
-    // Animate1 shown and playing (true) or hidden and stopped (false).
-    virtual void ShowSearchAnimation(bool running) = 0;
+    // The clip's animation (Animate1 for the search for a computer,
+    // Animate2 for the find-folder clip) shown and playing (true) or
+    // hidden and stopped (false).
+    virtual void ShowLoadAnimation(LoadClip clip, bool running) = 0;
     // Shows and plays Animate1 and switches tmrWait on unless it runs
     // already; when it fires the window calls Reload() and hides Animate1.
     virtual void StartWaitAnimation() = 0;
@@ -59,8 +67,8 @@ public:
     ServiceBrowserController& operator=(const ServiceBrowserController&) = delete;
 
     // Loads the services of the selected computer again, keeping the
-    // selected row when it still exists.
-    void Reload();
+    // selected row when it still exists; the clip plays meanwhile.
+    void Reload(LoadClip clip = LoadClip::SearchComputer);
     // Reload, unless no computer is selected.
     void Refresh();
     // Captions and enabling of the pop-up menu and the status text for the
@@ -89,7 +97,6 @@ private:
     void FillList();
     void Select(int index);
     void SetMenuItem(UINT command, const std::string& caption, const wchar_t* shortcut, bool enabled);
-    bool ItemEnabled(UINT command) const;
     // The list's own messages: only the "Description" column may be resized.
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                           DWORD_PTR data);

@@ -89,7 +89,7 @@ public:
     // Shows the dialog modally; true when it closed with Change, the
     // properties then holding the dialog's fields.
     virtual bool EditProperties(ServiceProperties& properties) = 0;
-    // Reloads the all-services list, with the search animation running.
+    // Reloads the all-services list, with the find-folder animation running.
     virtual void ReloadServices() = 0;
 };
 

@@ -97,8 +97,7 @@ public:
         properties = dialog.Properties();
         return true;
     }
-    // The list's reload plays the search animation while it runs.
-    void ReloadServices() override { browser_.Reload(); }
+    void ReloadServices() override { browser_.Reload(LoadClip::FindFolder); }
 
 private:
     HWND owner_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/application_win.h"
 #include "app/main_form_ids.h"
 #include "config/registry_store_win.h"
 #include "platform/report_error_win.h"
@@ -35,7 +36,10 @@ TMainForm& FormFixture::Open(std::vector<std::string> arguments, const std::stri
 void FormFixture::Pump() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (form && form->PreTranslateMessage(message)) continue;
+        if (form) {
+            HandleQueuedMessage(*form, message);
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

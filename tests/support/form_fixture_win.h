@@ -4,16 +4,35 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/main_form_win.h"
+#include "services/service_platform_win.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_registry_key_win.h"
 
 namespace vigilor::test {
 
+// Wine's service manager answers for any computer name; a computer named
+// here answers as one that is switched off does on Windows (1722).
+class ServicesWithUnreachableComputers : public Win32ServicePlatform {
+public:
+    ScHandle OpenManager(const std::optional<std::string>& machine, const std::optional<std::string>& database,
+                         std::uint32_t access) override {
+        if (machine && unreachable.count(*machine)) {
+            SetLastError(RPC_S_SERVER_UNAVAILABLE);
+            return nullptr;
+        }
+        return Win32ServicePlatform::OpenManager(machine, database, access);
+    }
+    std::set<std::string> unreachable;  // each "\\" + name
+};
+
 class TestSystem : public MainFormSystem {
 public:
+    ServicePlatform& Services() override { return services; }
+    ServicesWithUnreachableComputers services;
     std::string DefaultPrinterName() override { return printer; }
     long long ShellOpen(HWND, const std::string& target) override {
         opened.push_back(target);

@@ -36,9 +36,28 @@ TEST(ComputerList, WithoutABrowseListTheKnownComputersEachOnce) {
 }
 
 TEST(ComputerList, TypedNames) {
-    const std::pair<const char*, std::optional<std::string>> cases[] = {
+    const std::string label63(63, 'a');
+    const std::string dns253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"HOST", "\\\\HOST"}, {"  \\\\host ", "\\\\host"}, {"\\host", "\\\\host"}, {"10.1.2.3", "\\\\10.1.2.3"},
         {"   ", std::nullopt}, {"\\\\", std::nullopt},
+        // NetBIOS names: up to 15 characters, the marks Windows allows.
+        {"SRV_01$", "\\\\SRV_01$"}, {"FILESERVER-0001", "\\\\FILESERVER-0001"},
+        {"SERVEUR-\xC3\x89T\xC3\x89", "\\\\SERVEUR-\xC3\x89T\xC3\x89"},
+        {"my server", std::nullopt}, {"\\\\srv\\share\\", std::nullopt}, {"a*b", std::nullopt}, {"a<b>", std::nullopt},
+        {"srv|1", std::nullopt}, {"\"srv\"", std::nullopt}, {".hidden", std::nullopt}, {"tab\there", std::nullopt},
+        {"srv/1", std::nullopt}, {"srv?", std::nullopt},
+        // DNS names: labels of letters, digits and inner hyphens.
+        {"web-01.example.org", "\\\\web-01.example.org"}, {"fileserver-number-0002", "\\\\fileserver-number-0002"},
+        {dns253, "\\\\" + dns253}, {dns253 + "b", std::nullopt}, {label63 + "a.org", std::nullopt},
+        {"-web.example.org", std::nullopt}, {"web..example.org", std::nullopt}, {"web_01.example.org", std::nullopt},
+        {std::string(300, 'x'), std::nullopt},
+        // Addresses.
+        {"255.255.255.255", "\\\\255.255.255.255"}, {"256.1.1.1", std::nullopt}, {"1.2.3", std::nullopt},
+        {"12345", std::nullopt}, {"::1", "\\\\::1"}, {"\\\\fe80::1:2", "\\\\fe80::1:2"},
+        {"2001:db8:0:0:0:0:0:1", "\\\\2001:db8:0:0:0:0:0:1"}, {"::ffff:10.1.2.3", "\\\\::ffff:10.1.2.3"},
+        {"1:2:3:4:5:6:7", std::nullopt}, {"1:2:3:4:5:6:7:8:9", std::nullopt}, {"1::2::3", std::nullopt},
+        {"12345::1", std::nullopt}, {"fe80::1%3", std::nullopt}, {"g::1", std::nullopt}, {":::", std::nullopt},
     };
     for (const auto& [typed, expected] : cases) EXPECT_EQ(TypedComputer(typed), expected) << typed;
 }

@@ -218,7 +218,10 @@ public:
         steps.push_back("mail off");
         settings.notifyByMail = false;
     }
-    void LoadSettings() override { steps.push_back("load"); }
+    void LoadSettings() override {
+        steps.push_back("load");
+        settings.selectedComputer = raw.Read("ComputerName").value_or("\\\\LOCAL");
+    }
 
 private:
     class Borrowed : public KeyValueStore {
@@ -255,9 +258,12 @@ TEST(SettingsForm, AfterTheDialogCloses) {
         SettingsForm form = CompleteMailForm();
         form.notifyByMail = c.notifyByMail;
         form.scanInterval = 5;
+        host.raw.values["ComputerName"] = "\\\\STORED";
+        host.settings.selectedComputer = "\\\\CHOSEN";
         SettingsDialogClosed(host, c.applied, form);
         EXPECT_EQ(host.steps, c.steps) << c.applied << c.notifyByMail << c.mailComplete;
         EXPECT_EQ(host.raw.Has("ScanInterval"), c.applied) << "Cancel writes nothing";
+        EXPECT_EQ(host.settings.selectedComputer, "\\\\CHOSEN") << "the computer chosen on the window stays";
     }
 }
 

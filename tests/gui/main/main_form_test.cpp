@@ -381,6 +381,30 @@ TEST_F(MonitoredRows, ALoadSelectsTheFirstRowWithoutRewritingTheMenu) {
     EXPECT_EQ(Narrow(caption), "Start Service\tF3");
 }
 
+TEST_F(MonitoredRows, F3AndF4GoByTheRowAndAClickOnTheSelectedRowRewritesTheMenu) {
+    TMainForm& f = Open();
+    const HWND list = f.Control(kSvcMonitorList);
+    ASSERT_GT(ListView_GetItemCount(list), 0);
+    ASSERT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+    // The menu still offers both commands, as no selection step has run:
+    // the key that the first row's state rules out must do nothing.
+    const bool running = ListColumn(kSvcMonitorList, 2)[0] == " Running";
+    SetFocus(list);
+    PostMessageW(list, WM_KEYDOWN, running ? VK_F3 : VK_F4, 0);
+    Pump();
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+
+    RECT row;
+    ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
+    const LPARAM at = MAKELPARAM(row.left + 4, (row.top + row.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+    wchar_t caption[256] = {};
+    GetMenuStringW(f.ServiceBrowser().Popup(), IDM_START_SERVICE, caption, 256, MF_BYCOMMAND);
+    EXPECT_EQ(Narrow(caption), "Start " + ListColumn(kSvcMonitorList, 1)[0] + "\tF3");
+}
+
 TEST_F(MonitoredRows, OnlyTheDescriptionColumnOfAllServicesCanBeResized) {
     TMainForm& f = Open();
     const HWND list = f.Control(kSvcMonitorList);

@@ -208,6 +208,28 @@ TEST_F(PropertiesDialog, ManualToAutomaticChangesTheStartTypeTheManagerReports) 
     EXPECT_FALSE(form->NTService().ActiveManager()) << "closed after the change";
 }
 
+// The animations that start to play, as their notices reach the window.
+LRESULT CALLBACK RecordAnimationStarts(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR data) {
+    if (message == WM_COMMAND && HIWORD(wParam) == ACN_START)
+        reinterpret_cast<std::vector<int>*>(data)->push_back(LOWORD(wParam));
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(PropertiesDialog, TheReloadAfterAChangePlaysTheFindFolderClip) {
+    InstalledTestService mine("run");
+    TMainForm& f = Open();
+    SelectService(mine);
+    std::vector<int> started;
+    SetWindowSubclass(f.Handle(), RecordAnimationStarts, 1, reinterpret_cast<DWORD_PTR>(&started));
+    dialogs.answers = {BoxAnswer::Ok};
+    WithDialog([&](HWND dialog) { test::ClickButton(dialog, F::kBtnChange); });
+    RemoveWindowSubclass(f.Handle(), RecordAnimationStarts, 1);
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(started, std::vector<int>{kAnimate2});
+    EXPECT_FALSE(IsWindowVisible(f.Control(kAnimate2))) << "hidden once the list is loaded";
+}
+
 TEST_F(PropertiesDialog, EveryWayOfCancellingChangesNothing) {
     InstalledTestService mine("run");
     Open();

@@ -31,14 +31,14 @@ public:
     std::vector<std::string> statuses;
     std::vector<std::string> quietStatuses;
     std::vector<std::string> errors;
-    std::vector<bool> animations;
+    std::vector<std::pair<LoadClip, bool>> animations;
     int waitAnimations = 0;
 
     std::string SelectedComputer() override { return computer; }
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
     void ShowStatusQuietly(const std::string& text) override { quietStatuses.push_back(text); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowSearchAnimation(bool running) override { animations.push_back(running); }
+    void ShowLoadAnimation(LoadClip clip, bool running) override { animations.emplace_back(clip, running); }
     void StartWaitAnimation() override { ++waitAnimations; }
 };
 
@@ -149,7 +149,8 @@ TEST_F(ServiceBrowserWindow, LoadShowsEveryWin32ServiceWithItsState) {
     EXPECT_EQ(controller_->SelectedIndex(), 0);
     EXPECT_EQ(host_.statuses,
               (std::vector<std::string>{"Getting ALL services on " + host_.computer, "Getting status...", ""}));
-    EXPECT_EQ(host_.animations, (std::vector<bool>{true, false}));
+    EXPECT_EQ(host_.animations, (std::vector<std::pair<LoadClip, bool>>{{LoadClip::SearchComputer, true},
+                                                                         {LoadClip::SearchComputer, false}}));
 }
 
 TEST_F(ServiceBrowserWindow, SelectionRewritesTheMenuAndTheStatus) {
@@ -195,6 +196,20 @@ TEST_F(ServiceBrowserWindow, StartThenReloadShowsTheNewStateOnTheSameRow) {
     ASSERT_TRUE(mine.WaitForState(SERVICE_STOPPED, 10000));
     controller_->Reload();
     EXPECT_EQ(CellText(list_, row, 2), " Stopped");
+}
+
+TEST_F(ServiceBrowserWindow, F3AndF4GoByTheRowsStateNotByAStaleMenu) {
+    InstalledTestService mine("run");
+    controller_->Reload();
+    SelectRow(RowOf(mine.KeyName()));
+    // The menu as another row left it: the stop offered, the start not.
+    EnableMenuItem(popup_, IDM_STOP_SERVICE, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(popup_, IDM_START_SERVICE, MF_BYCOMMAND | MF_GRAYED);
+    controller_->StopSelected();
+    EXPECT_EQ(host_.waitAnimations, 0) << "no stop request for a stopped service";
+    controller_->StartSelected();
+    EXPECT_EQ(host_.waitAnimations, 1);
+    EXPECT_TRUE(mine.WaitForState(SERVICE_RUNNING, 10000));
 }
 
 TEST_F(ServiceBrowserWindow, DisabledServiceIsRefusedWithItsKeyName) {
