@@ -9,7 +9,6 @@
 #include <winsock2.h>
 
 #include <functional>
-#include <mutex>
 
 #include "app/main_form_ids.h"
 #include "config/settings_dialog_win.h"
@@ -18,7 +17,7 @@
 #include "resources/resource_ids.h"
 #include "platform/handles_win.h"
 #include "tests/support/form_fixture_win.h"
-#include "tests/support/loopback_server_win.h"
+#include "tests/support/scripted_smtp_server_win.h"
 #include "tests/support/modal_driver_win.h"
 #include "tests/support/smtp_tls_servers.h"
 #include "tests/support/trusted_certificate_win.h"
@@ -29,62 +28,24 @@ namespace {
 
 using C = TeMailConfig;
 
-// A mail server on the loopback that answers at once, except that it
-// holds its answer to the first recipient of all until released; it keeps
-// what each connection sent.
-class HoldingMailServer {
+// Holds its reply to the first recipient of all until released.
+class HeldFirstRecipient {
 public:
-    explicit HoldingMailServer(int connections) : server_([this](SOCKET client) { Serve(client); }, connections) {}
-    int Port() const { return server_.Port(); }
     void Release() { SetEvent(release_.Get()); }
-    // What each connection sent, once no more are taken.
-    std::vector<std::string> Transcripts() {
-        server_.Stop();
-        return transcripts_;
+    test::ScriptedSmtpServer::Reply Answers() {
+        return [this](const std::string& line) {
+            if (line.starts_with("RCPT") && !held_) {
+                held_ = true;
+                // Bounded, so that a test that never releases still ends.
+                WaitForSingleObject(release_.Get(), 10000);
+            }
+            return test::SmtpAnswers()(line);
+        };
     }
 
 private:
-    void Serve(SOCKET client) {
-        const auto say = [client](const std::string& text) {
-            send(client, text.data(), static_cast<int>(text.size()), 0);
-        };
-        std::string& sent = transcripts_.emplace_back();
-        say("220 ready\r\n");
-        std::string pending;
-        bool inData = false;
-        for (char buffer[1024];;) {
-            const int n = recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0) return;
-            pending.append(buffer, static_cast<size_t>(n));
-            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
-                const std::string line = pending.substr(0, end);
-                pending.erase(0, end + 2);
-                if (inData && line != ".") continue;
-                inData = false;
-                sent += line + "\n";
-                if (line.starts_with("RCPT") && !held_) {
-                    held_ = true;
-                    // Bounded, so that a test that never releases still ends.
-                    WaitForSingleObject(release_.Get(), 10000);
-                }
-                if (line == "DATA") {
-                    inData = true;
-                    say("354 go ahead\r\n");
-                } else if (line == "QUIT") {
-                    say("221 bye\r\n");
-                    return;
-                } else {
-                    say("250 ok\r\n");
-                }
-            }
-        }
-    }
-
     KernelHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool held_ = false;
-    std::vector<std::string> transcripts_;
-    // Last, so that it starts serving once the rest is there and stops first.
-    test::LoopbackServer server_;
 };
 
 // A window of this thread that runs an action when a message posted to it
@@ -322,7 +283,8 @@ TEST_F(SettingsDialog, TestMailsArriveTwiceInOneOpening) {
 }
 
 TEST_F(SettingsDialog, ASecondTestAndCancelDuringATestMailWaitForItsEnd) {
-    HoldingMailServer server(2);
+    HeldFirstRecipient hold;
+    test::ScriptedSmtpServer server("220 ready\r\n", hold.Answers(), 2);
     key.SetText("NotifybyMail", "0");
     TMainForm& f = Open();
     bool dialogShown = false;
@@ -336,7 +298,7 @@ TEST_F(SettingsDialog, ASecondTestAndCancelDuringATestMailWaitForItsEnd) {
         Checkpoint during([&] {
             dialogShown = IsWindowVisible(dialog);
             mainDisabled = !IsWindowEnabled(f.Handle());
-            server.Release();
+            hold.Release();
         });
         for (int id : {static_cast<int>(C::kTestBtn), static_cast<int>(C::kCancelBtn)})
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),

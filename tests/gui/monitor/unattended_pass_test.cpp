@@ -16,7 +16,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/event_log_tap_win.h"
 #include "tests/support/form_fixture_win.h"
-#include "tests/support/loopback_server_win.h"
+#include "tests/support/scripted_smtp_server_win.h"
 #include "tests/support/test_service_win.h"
 #include "tests/support/window_watch_win.h"
 
@@ -133,60 +133,6 @@ TEST_F(UnattendedPass, TheRestartWaitKeepsTheWindowAliveAndStartsNoSecondPass) {
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
 }
 
-// A mail server that takes one message; onConnect runs before it greets,
-// onMessage when the message's data have arrived.
-class OneMailServer {
-public:
-    OneMailServer(std::function<void()> onConnect, std::function<void()> onMessage)
-        : onConnect_(std::move(onConnect)), onMessage_(std::move(onMessage)) {}
-    int Port() const { return server_.Port(); }
-    std::string Received() {
-        server_.Join();
-        return received_;
-    }
-
-private:
-    void Send(SOCKET client, const std::string& reply) {
-        send(client, reply.data(), static_cast<int>(reply.size()), 0);
-    }
-    void Serve(SOCKET client) {
-        onConnect_();
-        Send(client, "220 ready\r\n");
-        std::string pending;
-        bool inData = false;
-        for (;;) {
-            char buffer[1024];
-            const int n = recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0) return;
-            received_.append(buffer, static_cast<size_t>(n));
-            pending.append(buffer, static_cast<size_t>(n));
-            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
-                const std::string line = pending.substr(0, end);
-                pending.erase(0, end + 2);
-                if (inData && line != ".") continue;
-                if (inData) {
-                    inData = false;
-                    onMessage_();
-                    Send(client, "250 queued\r\n");
-                } else if (line == "DATA") {
-                    inData = true;
-                    Send(client, "354 go ahead\r\n");
-                } else if (line == "QUIT") {
-                    Send(client, "221 bye\r\n");
-                    return;
-                } else {
-                    Send(client, "250 ok\r\n");
-                }
-            }
-        }
-    }
-
-    std::function<void()> onConnect_;
-    std::function<void()> onMessage_;
-    std::string received_;
-    test::LoopbackServer server_{[this](SOCKET client) { Serve(client); }};
-};
-
 using ClosingDuringAPass = PassFixture;
 
 TEST_F(ClosingDuringAPass, WaitsForThePassSoThatTheAlertMailGoesOutThenAsks) {
@@ -195,8 +141,13 @@ TEST_F(ClosingDuringAPass, WaitsForThePassSoThatTheAlertMailGoesOutThenAsks) {
     HWND window = nullptr;
     bool windowAtDelivery = false;
     // The close arrives while the pass waits for the mail server.
-    OneMailServer server([&] { SendMessageW(window, WM_CLOSE, 0, 0); },
-                         [&] { windowAtDelivery = IsWindow(window) != FALSE; });
+    test::ScriptedSmtpServer server(
+        "220 ready\r\n",
+        [&](const std::string& line) {
+            if (line == ".") windowAtDelivery = IsWindow(window) != FALSE;
+            return test::SmtpAnswers()(line);
+        },
+        1, [&] { SendMessageW(window, WM_CLOSE, 0, 0); });
     key.SetText("NotifybyMail", "1");
     key.SetText("ScreenNotify", "0");
     key.SetText("EMailSMTPHost", "127.0.0.1");

@@ -9,67 +9,13 @@
 
 #include "notify/smtp_socket_win.h"
 #include "platform/app_error.h"
-#include "tests/support/loopback_server_win.h"
+#include "tests/support/scripted_smtp_server_win.h"
 
 namespace vigilor {
 namespace {
 
-// Answers one connection line by line.
-class ScriptedServer {
-public:
-    // reply(command) gives the reply to a command line (without CR LF);
-    // "" sends nothing. An empty greeting makes a server that never speaks.
-    ScriptedServer(std::string greeting, std::function<std::string(const std::string&)> reply)
-        : greeting_(std::move(greeting)), reply_(std::move(reply)) {}
-    int Port() const { return server_.Port(); }
-    // Everything the client sent, once the connection has ended.
-    std::string Received() {
-        server_.Join();
-        return received_;
-    }
-
-private:
-    void Serve(SOCKET client) {
-        if (!greeting_.empty()) send(client, greeting_.data(), static_cast<int>(greeting_.size()), 0);
-        std::string pending;
-        bool inData = false;
-        for (;;) {
-            char buffer[1024];
-            const int n = recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0) return;
-            received_.append(buffer, static_cast<size_t>(n));
-            pending.append(buffer, static_cast<size_t>(n));
-            if (greeting_.empty()) continue;
-            for (size_t end; (end = pending.find("\r\n")) != std::string::npos;) {
-                const std::string line = pending.substr(0, end);
-                pending.erase(0, end + 2);
-                if (inData && line != ".") continue;
-                inData = false;
-                const std::string answer = reply_(line);
-                if (line == "DATA" && answer.rfind("354", 0) == 0) inData = true;
-                if (!answer.empty()) send(client, answer.data(), static_cast<int>(answer.size()), 0);
-                if (line == "QUIT") return;
-            }
-        }
-    }
-
-    std::string greeting_;
-    std::function<std::string(const std::string&)> reply_;
-    std::string received_;
-    // Last, so that it starts serving once the rest is there and stops first.
-    test::LoopbackServer server_{[this](SOCKET client) { Serve(client); }};
-};
-
-// A polite server, with some answers replaced.
-std::function<std::string(const std::string&)> Answers(std::map<std::string, std::string> special = {}) {
-    return [special](const std::string& line) -> std::string {
-        for (const auto& [prefix, answer] : special)
-            if (line.rfind(prefix, 0) == 0) return answer;
-        if (line == "DATA") return "354 go ahead\r\n";
-        if (line == "QUIT") return "221 bye\r\n";
-        return "250 ok\r\n";
-    };
-}
+using test::ScriptedSmtpServer;
+using test::SmtpAnswers;
 
 struct Seen {
     std::vector<std::string> events;
@@ -85,7 +31,7 @@ struct Seen {
 
 class ScriptedServerTest : public ::testing::Test {
 protected:
-    TNMSMTP& ClientFor(const ScriptedServer& server) {
+    TNMSMTP& ClientFor(const ScriptedSmtpServer& server) {
         client->Host = "127.0.0.1";
         client->Port = server.Port();
         client->UserID = "monitor";
@@ -110,7 +56,7 @@ protected:
 };
 
 TEST_F(ScriptedServerTest, HeloRefusedGivesAuthenticationFailed) {
-    ScriptedServer server("220 ready\r\n", Answers({{"HELO", "501 Syntax: HELO hostname\r\n"}}));
+    ScriptedSmtpServer server("220 ready\r\n", SmtpAnswers({{"HELO", "501 Syntax: HELO hostname\r\n"}}));
     TNMSMTP& c = ClientFor(server);
     EXPECT_EQ(ErrorOf([&] { c.SmtpConnect(); }), "Authentication failed");
     EXPECT_EQ(seen.events, std::vector<std::string>{"AuthenticationFailed"});
@@ -119,7 +65,7 @@ TEST_F(ScriptedServerTest, HeloRefusedGivesAuthenticationFailed) {
 }
 
 TEST_F(ScriptedServerTest, RefusedRecipientWithAnAcceptedOneStillDelivers) {
-    ScriptedServer server("220 ready\r\n", Answers({{"RCPT TO:<ghost@", "550 5.1.1 no such user\r\n"}}));
+    ScriptedSmtpServer server("220 ready\r\n", SmtpAnswers({{"RCPT TO:<ghost@", "550 5.1.1 no such user\r\n"}}));
     TNMSMTP& c = ClientFor(server);
     c.PostMessage.ToAddress = {"ghost@example.org", "ops@example.org"};
     c.SmtpConnect();
@@ -132,7 +78,7 @@ TEST_F(ScriptedServerTest, RefusedRecipientWithAnAcceptedOneStillDelivers) {
 }
 
 TEST_F(ScriptedServerTest, RefusalAfterTheDataGivesFailureAndTheReplyLineThenQuits) {
-    ScriptedServer server("220 ready\r\n", Answers({{".", "554 5.7.1 Message rejected\r\n"}}));
+    ScriptedSmtpServer server("220 ready\r\n", SmtpAnswers({{".", "554 5.7.1 Message rejected\r\n"}}));
     TNMSMTP& c = ClientFor(server);
     c.SmtpConnect();
     EXPECT_EQ(ErrorOf([&] { c.SendPost(); }), "554 5.7.1 Message rejected");
@@ -142,8 +88,8 @@ TEST_F(ScriptedServerTest, RefusalAfterTheDataGivesFailureAndTheReplyLineThenQui
 }
 
 TEST_F(ScriptedServerTest, MultiLineGreetingAndHeloReply) {
-    ScriptedServer server("220-mail.example.org ESMTP\r\n220-second line\r\n220 ready\r\n",
-                          Answers({{"HELO", "250-mail.example.org\r\n250-SIZE 1000000\r\n250 HELP\r\n"}}));
+    ScriptedSmtpServer server("220-mail.example.org ESMTP\r\n220-second line\r\n220 ready\r\n",
+                          SmtpAnswers({{"HELO", "250-mail.example.org\r\n250-SIZE 1000000\r\n250 HELP\r\n"}}));
     TNMSMTP& c = ClientFor(server);
     c.SmtpConnect();
     EXPECT_EQ(c.ReplyLine(), "250 HELP");
@@ -153,7 +99,7 @@ TEST_F(ScriptedServerTest, MultiLineGreetingAndHeloReply) {
 }
 
 TEST_F(ScriptedServerTest, ServerThatNeverAnswersGivesUpWithinTheTimeOut) {
-    ScriptedServer server("", Answers());
+    ScriptedSmtpServer server("", SmtpAnswers());
     TNMSMTP& c = ClientFor(server);
     c.TimeOut = 500;
     const auto start = std::chrono::steady_clock::now();
@@ -165,7 +111,7 @@ TEST_F(ScriptedServerTest, ServerThatNeverAnswersGivesUpWithinTheTimeOut) {
 TEST_F(ScriptedServerTest, NobodyListeningGivesConnectionFailed) {
     int port = 0;
     {
-        ScriptedServer gone("220 ready\r\n", Answers());
+        ScriptedSmtpServer gone("220 ready\r\n", SmtpAnswers());
         port = gone.Port();
         // Connect once so that the server thread ends, then close it.
         TNMSMTP& c = ClientFor(gone);
@@ -191,7 +137,7 @@ TEST_F(ScriptedServerTest, NameThatDoesNotResolveIsAnInvalidHost) {
 }
 
 TEST_F(ScriptedServerTest, TheWindowKeepsWorkingWhileTheClientWaits) {
-    ScriptedServer server("", Answers());
+    ScriptedSmtpServer server("", SmtpAnswers());
     TNMSMTP& c = ClientFor(server);
     c.TimeOut = 600;
     // A timer message of this thread must be handled during the wait.
