@@ -163,6 +163,23 @@ def riff_list(kind, fourcc, body):
     return kind + struct.pack("<I", len(body) + 4) + fourcc + body
 
 
+def draw_magnifier(px, cx, cy):
+    """A magnifying glass centred on (cx, cy), its handle to the lower right."""
+    size = len(px)
+    for y in range(size):
+        for x in range(size):
+            d = math.hypot(x - cx, y - cy)
+            if d <= 4.5:
+                px[y][x] = 3
+            elif d <= 6.2:
+                px[y][x] = 1
+    for t in range(10):
+        hx, hy = int(cx + 4 + t * 0.7), int(cy + 4 + t * 0.7)
+        for dx in (0, 1):
+            if 0 <= hx + dx < size and 0 <= hy < size:
+                px[hy][hx + dx] = 5
+
+
 def search_frames(size=40, count=8):
     """A screen with a magnifying glass circling in front of it."""
     frames = []
@@ -179,18 +196,7 @@ def search_frames(size=40, count=8):
             px[30][x] = 2
         a = 2 * math.pi * n / count
         cx, cy = 20 + 7 * math.cos(a), 15 + 5 * math.sin(a)
-        for y in range(size):
-            for x in range(size):
-                d = math.hypot(x - cx, y - cy)
-                if d <= 4.5:
-                    px[y][x] = 3
-                elif d <= 6.2:
-                    px[y][x] = 1
-        for t in range(10):
-            hx, hy = int(cx + 4 + t * 0.7), int(cy + 4 + t * 0.7)
-            for dx in (0, 1):
-                if 0 <= hx + dx < size and 0 <= hy < size:
-                    px[hy][hx + dx] = 5
+        draw_magnifier(px, cx, cy)
         frames.append(px)
     return frames
 
@@ -208,18 +214,7 @@ def find_folder_frames(size=40, count=8):
                 px[y][x] = 7 if edge else 6
         sweep = n / (count - 1) if n < count // 2 else (count - 1 - n) / (count - 1)
         cx, cy = 10 + 2 * sweep * 18, 20
-        for y in range(size):
-            for x in range(size):
-                d = math.hypot(x - cx, y - cy)
-                if d <= 4.5:
-                    px[y][x] = 3
-                elif d <= 6.2:
-                    px[y][x] = 1
-        for t in range(10):
-            hx, hy = int(cx + 4 + t * 0.7), int(cy + 4 + t * 0.7)
-            for dx in (0, 1):
-                if 0 <= hx + dx < size and 0 <= hy < size:
-                    px[hy][hx + dx] = 5
+        draw_magnifier(px, cx, cy)
         frames.append(px)
     return frames
 

@@ -89,7 +89,7 @@ TEST_F(ScriptedServerTest, RefusalAfterTheDataGivesFailureAndTheReplyLineThenQui
 
 TEST_F(ScriptedServerTest, MultiLineGreetingAndHeloReply) {
     ScriptedSmtpServer server("220-mail.example.org ESMTP\r\n220-second line\r\n220 ready\r\n",
-                          SmtpAnswers({{"HELO", "250-mail.example.org\r\n250-SIZE 1000000\r\n250 HELP\r\n"}}));
+                              SmtpAnswers({{"HELO", "250-mail.example.org\r\n250-SIZE 1000000\r\n250 HELP\r\n"}}));
     TNMSMTP& c = ClientFor(server);
     c.SmtpConnect();
     EXPECT_EQ(c.ReplyLine(), "250 HELP");
