@@ -7,6 +7,7 @@
 #include "app/main_form_ids.h"
 #include "monitor/status_page_writer_win.h"
 #include "platform/message_pump_win.h"
+#include "platform/system_error_win.h"
 #include "services/service_platform_win.h"
 
 namespace vigilor {
@@ -33,6 +34,11 @@ bool TMainForm::ServiceIsRunning(const std::string& machine, const std::string& 
 
 bool TMainForm::ServiceIsStopped(const std::string& machine, const std::string& keyName) {
     return PassServices().IsStopped(machine, keyName);
+}
+
+ServiceReading TMainForm::ReadService(const std::string& machine, const std::string& displayName) {
+    Win32SystemErrors errors;
+    return ReadServiceRow(PassServices(), errors, machine, displayName);
 }
 
 void TMainForm::ServiceQueriesDone() { PassServices().CloseKeptService(); }
@@ -78,6 +84,10 @@ void TMainForm::SendRestartNotice(const std::string& machine, const std::string&
 void TMainForm::SendScreenMessage(const std::string& message, const std::string& recipient) {
     channels_->SendScreenMessage(message, recipient);
 }
+
+void TMainForm::SendAlert(const AlertMessage& alert) { alerts_->SendAlert(alert); }
+
+std::int64_t TMainForm::MonotonicSeconds() { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
 
 LocalTime TMainForm::Now() { return CurrentLocalTime(); }
 

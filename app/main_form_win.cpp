@@ -583,7 +583,9 @@ void TMainForm::RemovefromMonitorList1Click() {
     if (selected < 0) return;
     if (context_.dialogs.Show("Do you really want to stop monitoring this service?", "Remove Monitored Item",
                               BoxIcon::Question, BoxButtons::YesNo, true) == BoxAnswer::Yes) {
+        const MonitoredService row = monitored_.At(static_cast<size_t>(selected));
         monitored_.Remove(static_cast<size_t>(selected));
+        monitoring_.Memory().Forget(row.server, row.service);
         ClearAlarms();
         RefreshMonitoredView();
     }

@@ -177,6 +177,7 @@ private:
     std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override;
     bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override;
     bool ServiceIsStopped(const std::string& machine, const std::string& keyName) override;
+    ServiceReading ReadService(const std::string& machine, const std::string& displayName) override;
     void ServiceQueriesDone() override;
     bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) override;
     ServiceSession& PassServices();
@@ -190,6 +191,10 @@ private:
     void SendFailureAlert(const std::string& machine, const std::string& service) override;
     void SendRestartNotice(const std::string& machine, const std::string& service) override;
     void SendScreenMessage(const std::string& message, const std::string& recipient) override;
+    void SendAlert(const AlertMessage& alert) override;
+    void WithdrawAlert(const std::string& key) override { alertedList_.Remove(key); }
+    RowMemory& Memory() override { return monitoring_.Memory(); }
+    std::int64_t MonotonicSeconds() override;
     LocalTime Now() override;
     void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override;
 

@@ -59,7 +59,20 @@ int ReadScanInterval(SettingsStore& store) {
     return (minutes >= 1 && minutes <= 60) ? minutes : 1;
 }
 
+int ReadBounded(SettingsStore& store, const char* name, int low, int high, int fallback) {
+    const int value = store.ReadInteger(name, fallback);
+    return (value >= low && value <= high) ? value : fallback;
+}
+
 }  // namespace
+
+int ReadRestartAlertCount(SettingsStore& store) {
+    return ReadBounded(store, "RestartAlertCount", 0, kMaxRestartAlertCount, kDefaultRestartAlertCount);
+}
+
+int ReadRestartAlertWindow(SettingsStore& store) {
+    return ReadBounded(store, "RestartAlertWindow", 1, kMaxRestartAlertWindow, kDefaultRestartAlertWindow);
+}
 
 std::string DirectoryPart(const std::string& path) {
     const size_t last = path.find_last_of("\\:");
@@ -81,6 +94,8 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
     settings.selectedComputer = store.ReadString("ComputerName", "\\\\" + host.LocalComputerName());
     settings.hasComputer = true;
     settings.scanInterval = ReadScanInterval(store);
+    settings.restartAlertCount = ReadRestartAlertCount(store);
+    settings.restartAlertWindow = ReadRestartAlertWindow(store);
 
     for (size_t n = 0; n < kStoredRows; ++n) {
         MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
@@ -119,6 +134,8 @@ void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const M
     store.WriteBool("ScreenNotify", settings.screenNotify);
     store.WriteString("NotifyLogin", settings.notifyLogin);
     store.WriteInteger("ScanInterval", settings.scanInterval);
+    store.WriteInteger("RestartAlertCount", settings.restartAlertCount);
+    store.WriteInteger("RestartAlertWindow", settings.restartAlertWindow);
 }
 
 }  // namespace vigilor

@@ -11,10 +11,19 @@ namespace vigilor {
 constexpr int kStoredRows = 100;  // slots 0 to 99
 constexpr std::array<int, kMonitoredColumns> kDefaultColumnWidths{86, 152, 38, 38};
 
+constexpr int kDefaultRestartAlertCount = 3;
+constexpr int kMaxRestartAlertCount = 99;
+constexpr int kDefaultRestartAlertWindow = 60;
+constexpr int kMaxRestartAlertWindow = 1440;  // a day
+
 struct ProgramSettings {
     std::string selectedComputer;  // "\\" + name
     bool hasComputer = false;
     int scanInterval = 1;  // minutes, 1 to 60
+    // Automatic restarts of one row within the window that are announced
+    // as a service that keeps stopping; 0: never.
+    int restartAlertCount = kDefaultRestartAlertCount;
+    int restartAlertWindow = kDefaultRestartAlertWindow;  // minutes
     std::array<int, kMonitoredColumns> columnWidths = kDefaultColumnWidths;
     bool notifyByMail = true;
     bool screenNotify = true;
@@ -36,6 +45,11 @@ public:
     virtual bool DirectoryExists(const std::string& path) = 0;
     virtual void ShowError(const std::string& text) = 0;
 };
+
+// "RestartAlertCount" (0 to 99) and "RestartAlertWindow" (1 to 1440
+// minutes); a stored value outside its range reads as the default.
+int ReadRestartAlertCount(SettingsStore& store);
+int ReadRestartAlertWindow(SettingsStore& store);
 
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list);
 void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list);

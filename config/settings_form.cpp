@@ -13,6 +13,8 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
     form.screenMethod = store.ReadBool("ScreenNotify", true);
     form.scanInterval = store.ReadInteger("ScanInterval", 1);
     if (form.scanInterval < 1 || form.scanInterval > 60) form.scanInterval = 1;
+    form.restartAlertCount = ReadRestartAlertCount(store);
+    form.restartAlertWindow = ReadRestartAlertWindow(store);
     form.smtpHost = store.ReadString("EMailSMTPHost", "");
     form.port = std::to_string(store.ReadInteger("EMailSMTPPort", 25));
     form.security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, ""));
@@ -68,6 +70,8 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     memory.notifyByMail = form.notifyByMail;
     memory.screenNotify = form.screenMethod;
     memory.scanInterval = form.scanInterval;
+    memory.restartAlertCount = form.restartAlertCount;
+    memory.restartAlertWindow = form.restartAlertWindow;
     memory.notifyLogin = form.notifyLogin;
     memory.emailTo = Trim(form.to);
 
@@ -90,6 +94,8 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteString("EMailLocalName", form.senderName);
     store.WriteString("EMailLocalAddr", form.senderAddress);
     store.WriteInteger("ScanInterval", memory.scanInterval);
+    store.WriteInteger("RestartAlertCount", memory.restartAlertCount);
+    store.WriteInteger("RestartAlertWindow", memory.restartAlertWindow);
 }
 
 std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityChoice& from, SmtpSecurity to) {

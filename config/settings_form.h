@@ -25,6 +25,8 @@ struct SettingsForm {
     bool notifyByMail = true;    // CheckBox1
     bool screenMethod = true;    // RadioButton2 (else RadioButton1, e-mail)
     int scanInterval = 1;        // UpDown1
+    int restartAlertCount = kDefaultRestartAlertCount;    // udRestartAlertCount
+    int restartAlertWindow = kDefaultRestartAlertWindow;  // udRestartAlertWindow
     std::string smtpHost;        // Edit1
     std::string port = "25";     // Edit2
     SmtpSecurityChoice security;  // cmbSecurity

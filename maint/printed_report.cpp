@@ -1,5 +1,6 @@
 #include "maint/printed_report.h"
 
+#include "config/settings.h"
 #include "config/settings_store.h"
 #include "monitor/monitored_service.h"
 #include "notify/smtp_security.h"
@@ -87,6 +88,12 @@ std::vector<std::string> SettingsLines(KeyValueStore& store) {
     lines.push_back(SettingLine("e-mail From:", value("EMailLocalName")));
     lines.push_back(SettingLine("e-mail Reply To:", value("EMailLocalAddr")));
     lines.push_back(SettingLine("Scan Interval:", store.Read("ScanInterval").value_or("") + " minute(s)"));
+    // The values monitoring goes by: a missing or unusable one as its default.
+    SettingsStore settings(store);
+    const int restartCount = ReadRestartAlertCount(settings);
+    lines.push_back(SettingLine("Restart Alert After:", restartCount == 0 ? "off" : std::to_string(restartCount) +
+                                                                                 " restart(s)"));
+    lines.push_back(SettingLine("Restart Window:", std::to_string(ReadRestartAlertWindow(settings)) + " minute(s)"));
     return lines;
 }
 

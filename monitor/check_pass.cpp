@@ -1,5 +1,7 @@
 #include "monitor/check_pass.h"
 
+#include <optional>
+
 #include "monitor/monitored_service.h"
 #include "monitor/status_page.h"
 #include "notify/email_alerts.h"
@@ -16,6 +18,82 @@ bool HtmlOutputOn(const ProgramSettings& settings) {
 
 void Append(std::vector<std::string>& page, std::vector<std::string> lines) {
     page.insert(page.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+}
+
+// A row's failure other than a stopped service: its status word, its memo
+// line, and its alert.
+struct RowFailure {
+    std::string status;
+    std::string line;
+    const char* kind;     // the alert key's suffix
+    const char* subject;  // the alert mail's subject
+};
+
+std::string KindKey(const std::string& machine, const std::string& service, const char* kind) {
+    return AlertKey(machine, service) + "@" + kind;
+}
+
+constexpr const char* kKeepsStopping = "KeepsStopping";
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The failure of a row whose service is neither running nor stopped, if it
+// is one: not installed, unreadable, or pending or paused for kHungPasses
+// passes in a row. A shorter wait is no failure yet.
+std::optional<RowFailure> UnsettledRow(CheckPassHost& host, const std::string& machine, const std::string& service) {
+    const ServiceReading reading = host.ReadService(machine, service);
+    RowMemory& memory = host.Memory();
+    const std::string where = Quoted(service) + " on " + machine;
+    if (reading.kind == ServiceReading::Kind::NotInstalled) {
+        memory.SeenSettled(machine, service);
+        return RowFailure{kStatusNotFound, where + " is not installed", "NotFound", "NT Service Not Found!"};
+    }
+    if (reading.kind == ServiceReading::Kind::Unreadable) {
+        memory.SeenSettled(machine, service);
+        return RowFailure{kStatusUnknown, "Cannot read the state of " + where + ": " + reading.errorText, "Unknown",
+                          "NT Service State Unknown!"};
+    }
+    const std::string word = WaitingStateWord(reading.state);
+    // Running or stopped since the two queries: the next pass tells.
+    if (word.empty()) {
+        memory.SeenSettled(machine, service);
+        return std::nullopt;
+    }
+    const int passes = memory.SeenWaiting(machine, service, reading.state);
+    if (passes < kHungPasses) return std::nullopt;
+    return RowFailure{word, where + " has been " + LowerAscii(word) + " for " + std::to_string(passes) + " passes",
+                      "Hung", "NT Service Hung!"};
+}
+
+// The keeps-stopping alert is raised once per key like every alert; once a
+// whole window has passed with no restart its key leaves the alerted list,
+// so that the next run of restarts is announced again.
+void ForgetQuietRestarts(CheckPassHost& host, const std::string& machine, const std::string& service) {
+    const ProgramSettings& settings = host.Settings();
+    if (settings.restartAlertCount <= 0) return;
+    if (host.Memory().WindowPassed(machine, service, host.MonotonicSeconds(), settings.restartAlertWindow * 60))
+        host.WithdrawAlert(KindKey(machine, service, kKeepsStopping));
+}
+
+// A successful automatic restart; true when the row's restarts within the
+// window have reached the count, which the pass reports and alerts.
+bool KeepsStopping(CheckPassHost& host, const std::string& machine, const std::string& service) {
+    const ProgramSettings& settings = host.Settings();
+    if (settings.restartAlertCount <= 0) return false;
+    const int restarts =
+        host.Memory().Restarted(machine, service, host.MonotonicSeconds(), settings.restartAlertWindow * 60);
+    if (restarts < settings.restartAlertCount) return false;
+    const std::string line = Quoted(service) + " on " + machine + " keeps stopping: restarted " +
+                             std::to_string(restarts) + " times in " + std::to_string(settings.restartAlertWindow) +
+                             " minutes";
+    host.AppendFailureReport(line);
+    host.SendAlert({KindKey(machine, service, kKeepsStopping), line, "** NT SERVICE FAULT ** ",
+                    "NT Service Keeps Stopping!"});
+    return true;
 }
 
 void EndOfWalk(CheckPassHost& host) {
@@ -89,12 +167,26 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
 
         if (host.ServiceIsRunning(machine, keyName)) status = kStatusRunning;
         const bool stopped = host.ServiceIsStopped(machine, keyName);
+        std::optional<RowFailure> unsettled;
+        if (status.empty() && !stopped)
+            unsettled = UnsettledRow(host, machine, service);
+        else
+            host.Memory().SeenSettled(machine, service);
         host.ServiceQueriesDone();
+        ForgetQuietRestarts(host, machine, service);
+        if (unsettled) {
+            ++failures;
+            host.AppendFailureReport(unsettled->line);
+            status = unsettled->status;
+            host.SendAlert({KindKey(machine, service, unsettled->kind), unsettled->line, "** NT SERVICE FAULT ** ",
+                            unsettled->subject});
+        }
         if (stopped) {
             if (row.AutoRestartOn() && AutoRestartService(host, service, machine)) {
                 if (row.EmailOn()) host.SendRestartNotice(machine, service);
                 status = kStatusRestarted;
                 EndOfWalk(host);
+                if (KeepsStopping(host, machine, service)) ++failures;
             }
             if (status != kStatusRestarted) {
                 ++failures;

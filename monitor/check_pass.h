@@ -3,19 +3,23 @@
 // row's computer answers, reads the service's state, restarts a stopped
 // service where the row asks for it, reports and alerts, keeps the alarm
 // display up to date and, with HTML output on, writes the status page.
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
+#include "monitor/row_memory.h"
+#include "monitor/service_reading.h"
+#include "monitor/status_words.h"
 #include "notify/alert_host.h"
+#include "notify/email_alerts.h"
 #include "notify/local_time.h"
 
 namespace vigilor {
 
-// A row's outcome; a row whose state could not be told keeps it empty.
-constexpr const char* kStatusRunning = "RUNNING";
-constexpr const char* kStatusStopped = "STOPPED";
-constexpr const char* kStatusRestarted = "RESTARTED";
+// Passes in a row in one pending or paused state after which a service is
+// reported as hung.
+constexpr int kHungPasses = 3;
 
 // What a pass uses of the program and the system; the main window
 // implements it.
@@ -31,6 +35,9 @@ public:
     virtual std::string ServiceKeyName(const std::string& machine, const std::string& displayName) = 0;
     virtual bool ServiceIsRunning(const std::string& machine, const std::string& keyName) = 0;
     virtual bool ServiceIsStopped(const std::string& machine, const std::string& keyName) = 0;
+    // Why the service is neither running nor stopped; asked only then, and
+    // before ServiceQueriesDone.
+    virtual ServiceReading ReadService(const std::string& machine, const std::string& displayName) = 0;
     // The row's two state queries are over: a service handle they kept is
     // closed now, so that it does not hold the service through the row's
     // restart and alert and the next row's ping (a deleted service stays
@@ -59,6 +66,14 @@ public:
     virtual void SendFailureAlert(const std::string& machine, const std::string& service) = 0;
     virtual void SendRestartNotice(const std::string& machine, const std::string& service) = 0;
     virtual void SendScreenMessage(const std::string& message, const std::string& recipient) = 0;
+    // The other failures of a row, each under a key of its own kind.
+    virtual void SendAlert(const AlertMessage& alert) = 0;
+    // The key may be alerted again.
+    virtual void WithdrawAlert(const std::string& key) = 0;
+    // What monitoring remembers of the rows between passes.
+    virtual RowMemory& Memory() = 0;
+    // A clock in seconds that only moves forward, for the restart window.
+    virtual std::int64_t MonotonicSeconds() = 0;
 
     virtual LocalTime Now() = 0;
     // Replaces the page file with the lines.

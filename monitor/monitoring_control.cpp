@@ -60,6 +60,7 @@ void MonitoringControl::Reset() {
     if (monitoring_) return;
     host_.ClearAlarms();
     host_.ClearAlertedList();
+    memory_.Clear();
 }
 
 bool MonitoringControl::RunOnePass(Attendance attendance) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "monitor/graphic_light.h"
+#include "monitor/row_memory.h"
 #include "notify/attendance.h"
 
 namespace vigilor {
@@ -45,6 +46,8 @@ public:
 
     bool Monitoring() const { return monitoring_; }
     bool PassRunning() const { return passRunning_; }
+    // What the passes remember of the rows; Reset forgets it all.
+    RowMemory& Memory() { return memory_; }
 
     void Start();
     // Takes effect between passes: a pass that runs is not interrupted, and
@@ -74,6 +77,7 @@ private:
     bool monitoring_ = false;
     bool passRunning_ = false;
     bool closeDeferred_ = false;
+    RowMemory memory_;
 };
 
 }  // namespace vigilor

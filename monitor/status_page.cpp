@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "monitor/status_words.h"
 #include "platform/text.h"
 
 namespace vigilor {
@@ -61,7 +62,7 @@ std::vector<std::string> StatusPageRow(std::string_view server, std::string_view
         HtmlText(server) + "</font></td>",
         std::string(R"(<td ALIGN="left" VALIGN="top" WIDTH="1564" HEIGHT="25"><p align="left">)") + kNavyCell,
         HtmlText(service) + "</font></td>",
-        statusCell + (statusWord == "STOPPED" ? kRedCell : kNavyCell),
+        statusCell + (IsFailureStatus(statusWord) ? kRedCell : kNavyCell),
         HtmlText(statusWord) + "</font></td>",
         kNavyCell,
         "</tr>",

@@ -19,7 +19,8 @@ std::string HtmlText(std::string_view utf8);
 // Title, caption and the table's column headings.
 std::vector<std::string> StatusPageHead();
 
-// One service; a STOPPED status word is shown in red, any other in navy.
+// One service; a word that reports a failure (STOPPED, NOT FOUND, UNKNOWN,
+// a pending or paused state) is shown in red, any other in navy.
 std::vector<std::string> StatusPageRow(std::string_view server, std::string_view service,
                                        std::string_view statusWord);
 

@@ -99,12 +99,18 @@ void EmailAlerts::ValidateMailSettings() {
 void EmailAlerts::DisableEmail() { host_.Settings().notifyByMail = false; }
 
 void EmailAlerts::SendFailureAlert(const std::string& machine, const std::string& service) {
-    ValidateMailSettings();
-    const std::string key = AlertKey(machine, service);
-    if (host_.Alerted().Contains(key)) return;
-    host_.Alerted().Add(key);
+    const bool down = IsMachineDown(service);
+    SendAlert({AlertKey(machine, service), AlertLine(machine, service),
+               down ? "** NT SERVER IS DOWN ** " : "** NT SERVICE FAULT ** ",
+               down ? "NT Server is DOWN!" : "NT Service Failure Alert!"});
+}
 
-    const std::string line = AlertLine(machine, service);
+void EmailAlerts::SendAlert(const AlertMessage& alert) {
+    ValidateMailSettings();
+    if (host_.Alerted().Contains(alert.key)) return;
+    host_.Alerted().Add(alert.key);
+
+    const std::string& line = alert.line;
     ProgramSettings& settings = host_.Settings();
     if (!settings.notifyByMail) channels_.LogAppEvent(line);
 
@@ -113,12 +119,12 @@ void EmailAlerts::SendFailureAlert(const std::string& machine, const std::string
         MailScope scope(host_, ScreenCursor::Default);
         host_.ShowStatus(" Sending e-mail to " + settings.emailTo);
         host_.RepaintNow();
-        ComposeMail(IsMachineDown(service) ? "** NT SERVER IS DOWN ** " : "** NT SERVICE FAULT ** ", line);
+        ComposeMail(alert.heading, line);
         if (!PrepareClient(scope.Store())) {
             channels_.LogAppEvent(line);
             return;
         }
-        FillMessage(scope.Store(), IsMachineDown(service) ? "NT Server is DOWN!" : "NT Service Failure Alert!");
+        FillMessage(scope.Store(), alert.subject);
         try {
             Deliver();
         } catch (...) {

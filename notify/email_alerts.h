@@ -18,6 +18,16 @@ std::string AlertLine(const std::string& machine, const std::string& service);
 // The text of a restart notice and of its event entry.
 std::string RestartLine(const std::string& machine, const std::string& service);
 
+// One alert: raised once until Reset under its key, by the channels the
+// notification settings choose; line is its event entry, screen message and
+// mail text.
+struct AlertMessage {
+    std::string key;
+    std::string line;
+    std::string heading;  // the mail's first line
+    std::string subject;
+};
+
 class EmailAlerts {
 public:
     // Wires the client's events to the handlers below; host, channels and
@@ -33,6 +43,7 @@ public:
     void ValidateMailSettings();
     void DisableEmail();
     void SendFailureAlert(const std::string& machine, const std::string& service);
+    void SendAlert(const AlertMessage& alert);
     void SendRestartNotice(const std::string& machine, const std::string& service);
 
     bool MailSettingsValid() const { return mailSettingsValid_; }

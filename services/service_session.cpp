@@ -70,7 +70,14 @@ std::string ServiceSession::KeyName(const std::string& machine, const std::strin
     const bool found = OnManager(machine, [&](ScHandle manager) {
         return platform_.KeyNameOf(manager, displayName, kKeyNameChars, keyName);
     });
-    return found ? keyName : std::string();
+    if (found) return keyName;
+    lastFailure_ = platform_.LastError();
+    return {};
+}
+
+int ServiceSession::StateFailed() {
+    lastFailure_ = platform_.LastError();
+    return -1;
 }
 
 int ServiceSession::CurrentState(const std::string& machine, const std::string& keyName) {
@@ -83,17 +90,17 @@ int ServiceSession::CurrentState(const std::string& machine, const std::string& 
     if (!reused) {
         service_.handle.Reset();
         const ScHandle opened = open();
-        if (!opened) return -1;
+        if (!opened) return StateFailed();
         service_ = {machine, keyName, ScopedScHandle(platform_, opened)};
     }
     ServiceStatusRecord status;
     if (platform_.QueryStatus(service_.handle.Get(), status)) return static_cast<int>(status.currentState);
-    if (!reused || !ConnectionDropped(platform_.LastError())) return -1;
+    if (!reused || !ConnectionDropped(platform_.LastError())) return StateFailed();
     Forget(machine);
     const ScHandle reopened = open();
-    if (!reopened) return -1;
+    if (!reopened) return StateFailed();
     service_ = {machine, keyName, ScopedScHandle(platform_, reopened)};
-    if (!platform_.QueryStatus(service_.handle.Get(), status)) return -1;
+    if (!platform_.QueryStatus(service_.handle.Get(), status)) return StateFailed();
     return static_cast<int>(status.currentState);
 }
 

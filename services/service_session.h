@@ -30,6 +30,9 @@ public:
     bool StartAndWait(const std::string& machine, const std::string& keyName);
     // Closes the kept service handle; the managers stay.
     void CloseKeptService();
+    // The system's error code of the latest KeyName that found no name or
+    // CurrentState that read no state.
+    unsigned long LastFailure() const { return lastFailure_; }
 
     // Errors after which a kept handle is worth nothing: the computer's
     // manager went away or restarted.
@@ -42,6 +45,8 @@ private:
     void Forget(const std::string& machine);
     // Runs call on the machine's manager; when it fails on a kept manager
     // because the connection dropped, once more on a fresh one.
+    // Notes the platform's last error as the reason of a failed query.
+    int StateFailed();
     template <typename Call>
     auto OnManager(const std::string& machine, Call call) -> decltype(call(ScHandle{}));
 
@@ -56,6 +61,7 @@ private:
     PollPause pause_;
     std::map<std::string, ScopedScHandle> managers_;
     KeptService service_;
+    unsigned long lastFailure_ = 0;
 };
 
 }  // namespace vigilor

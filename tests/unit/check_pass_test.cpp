@@ -30,6 +30,9 @@ public:
     int stateQueries = 0;
     int releases = 0;
     bool livenessRaises = false;
+    std::map<std::pair<std::string, std::string>, std::string> unreadable;  // (machine, display) -> error text
+    RowMemory memory;
+    std::int64_t seconds = 0;
 
     FakePassHost() {
         settings.selectedComputer = "\\\\HOME";
@@ -68,6 +71,13 @@ public:
         s->state = 4;
         return true;
     }
+    ServiceReading ReadService(const std::string& machine, const std::string& display) override {
+        if (auto error = unreadable.find({machine, display}); error != unreadable.end())
+            return {ServiceReading::Kind::Unreadable, 0, error->second};
+        auto it = net.find({machine, display});
+        if (it == net.end()) return {ServiceReading::Kind::NotInstalled, 0, ""};
+        return {ServiceReading::Kind::State, it->second.state, ""};
+    }
     void ServiceQueriesDone() override {}
     void ReleasePassResources() override { ++releases; }
     bool IsMachineAlive(const std::string& machine) override {
@@ -101,6 +111,12 @@ public:
     void SendScreenMessage(const std::string& message, const std::string& recipient) override {
         events.push_back("screen " + recipient + ": " + message);
     }
+    void SendAlert(const AlertMessage& alert) override {
+        events.push_back("alert " + alert.key + " (" + alert.subject + ") " + alert.line);
+    }
+    void WithdrawAlert(const std::string& key) override { events.push_back("withdraw " + key); }
+    RowMemory& Memory() override { return memory; }
+    std::int64_t MonotonicSeconds() override { return seconds; }
     LocalTime Now() override { return {2026, 12, 8, 9, 5, 0, 2}; }
     void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override {
         pagePath = path;
@@ -237,17 +253,128 @@ TEST(CheckPass, RestartLinesGoToTheScreenOnlyWithMailAndScreenOn) {
         }
 }
 
-TEST(CheckPass, StatesThatAreNeitherRunningNorStoppedAreNotReported) {
+TEST(CheckPass, APausedStateOnOnePassIsNotReported) {
     FakePassHost host;
     host.settings.htmlOutputEnabled = true;
     host.settings.htmlOutput = "page.htm";
     host.Add("\\\\A", "Paused", 7);
     host.Add("\\\\A", "Running", 4);
-    RunCheckPass(host, {Row("\\\\A", "Paused"), Row("\\\\A", "Deleted", "Yes"), Row("\\\\A", "Running")});
+    RunCheckPass(host, {Row("\\\\A", "Paused"), Row("\\\\A", "Running")});
     EXPECT_TRUE(host.memo.empty());
     EXPECT_TRUE(host.Only({"alert", "start", "red"}).empty());
-    EXPECT_EQ(host.PageStatuses(), (std::vector<std::string>{Cell(""), Cell(""), Cell("RUNNING")}));
-    EXPECT_EQ(host.stateQueries, 6) << "both state queries for every row, also after a running answer";
+    EXPECT_EQ(host.PageStatuses(), (std::vector<std::string>{Cell(""), Cell("RUNNING")}));
+    EXPECT_EQ(host.stateQueries, 4) << "both state queries for every row, also after a running answer";
+}
+
+TEST(CheckPass, EveryServiceWithoutARunningOrStoppedStateSaysWhatWasFound) {
+    struct Case {
+        const char* name;
+        int passes;  // the last one is looked at
+        std::vector<std::string> memo;
+        const char* status;
+        std::vector<std::string> alerts;  // of the last pass
+        const char* display;
+    } cases[] = {
+        {"not installed", 1, {"\"Svc\" on \\\\A is not installed"}, "NOT FOUND",
+         {"alert \\\\A@Svc@NotFound (NT Service Not Found!) \"Svc\" on \\\\A is not installed"}, "red"},
+        {"unreadable", 1, {"Cannot read the state of \"Svc\" on \\\\A: 5: Access is denied."}, "UNKNOWN",
+         {"alert \\\\A@Svc@Unknown (NT Service State Unknown!) Cannot read the state of \"Svc\" on \\\\A: 5: "
+          "Access is denied."},
+         "red"},
+        {"stop pending, second pass", 2, {}, "", {}, "blue"},
+        {"stop pending, third pass", 3, {"\"Svc\" on \\\\A has been stop pending for 3 passes"}, "STOP PENDING",
+         {"alert \\\\A@Svc@Hung (NT Service Hung!) \"Svc\" on \\\\A has been stop pending for 3 passes"}, "red"},
+        {"paused, fourth pass", 4, {"\"Svc\" on \\\\A has been paused for 4 passes"}, "PAUSED",
+         {"alert \\\\A@Svc@Hung (NT Service Hung!) \"Svc\" on \\\\A has been paused for 4 passes"}, "red"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePassHost host;
+        host.settings.htmlOutputEnabled = true;
+        host.settings.htmlOutput = "page.htm";
+        host.alive["\\\\A"] = true;
+        if (std::string(c.name) == "unreadable") host.unreadable[{"\\\\A", "Svc"}] = "5: Access is denied.";
+        if (std::string(c.name).find("stop pending") == 0) host.Add("\\\\A", "Svc", 3);
+        if (std::string(c.name).find("paused") == 0) host.Add("\\\\A", "Svc", 7);
+        for (int pass = 0; pass < c.passes; ++pass) {
+            host.events.clear();
+            RunCheckPass(host, {Row("\\\\A", "Svc", "Yes")});
+        }
+        EXPECT_EQ(host.memo, c.memo);
+        EXPECT_EQ(host.PageStatuses(), std::vector<std::string>{Cell(c.status)});
+        EXPECT_EQ(host.Only({"alert"}), c.alerts);
+        EXPECT_EQ(host.Only({"red", "blue"}), std::vector<std::string>{c.display});
+        EXPECT_TRUE(host.Only({"start"}).empty()) << "only a stopped service is restarted";
+    }
+}
+
+TEST(CheckPass, AChangeOfStateStartsTheHungCountAgain) {
+    FakePassHost host;
+    host.Add("\\\\A", "Svc", 3);
+    const int states[] = {3, 3, 4, 3, 3, 7, 7, 3};
+    for (int state : states) {
+        host.net[{"\\\\A", "Svc"}].state = state;
+        RunCheckPass(host, {Row("\\\\A", "Svc")});
+        EXPECT_TRUE(host.memo.empty()) << "state " << state;
+    }
+    RunCheckPass(host, {Row("\\\\A", "Svc")});
+    RunCheckPass(host, {Row("\\\\A", "Svc")});
+    EXPECT_EQ(host.memo, std::vector<std::string>{"\"Svc\" on \\\\A has been stop pending for 3 passes"});
+}
+
+// A service that stops again after every restart, with a restart count of
+// 3 in a window of 60 minutes: one pass a restart at the given second.
+TEST(CheckPass, RestartsThatKeepHappeningAreAnnouncedOnceAWindow) {
+    FakePassHost host;
+    host.Add("\\\\A", "Svc", 1, true);
+    const auto pass = [&host](std::int64_t second, bool restart = true) {
+        host.seconds = second;
+        host.net[{"\\\\A", "Svc"}].state = restart ? 1 : 4;
+        host.events.clear();
+        RunCheckPass(host, {Row("\\\\A", "Svc", "Yes", "Yes")});
+        return host.Only({"alert", "withdraw", "notice", "red", "blue"});
+    };
+    const std::string notice = "notice \\\\A@Svc";
+    const std::string line = "\"Svc\" on \\\\A keeps stopping: restarted 3 times in 60 minutes";
+    const std::string alert = "alert \\\\A@Svc@KeepsStopping (NT Service Keeps Stopping!) " + line;
+    EXPECT_EQ(pass(0), (std::vector<std::string>{notice, "blue"}));
+    EXPECT_EQ(pass(1800), (std::vector<std::string>{notice, "blue"}));
+    EXPECT_EQ(pass(3600), (std::vector<std::string>{notice, "blue"})) << "the first restart has left the window";
+    EXPECT_EQ(pass(3601), (std::vector<std::string>{notice, alert, "red"}));
+    EXPECT_EQ(host.memo.back(), line);
+    EXPECT_EQ(pass(3700).size(), 3u) << "announced again each pass; the once-a-key rule is the alerts'";
+    EXPECT_EQ(pass(7200, false), (std::vector<std::string>{"blue"})) << "the latest restart is still in the window";
+    EXPECT_EQ(pass(7300, false), (std::vector<std::string>{"withdraw \\\\A@Svc@KeepsStopping", "blue"}))
+        << "a whole window without a restart";
+    EXPECT_EQ(pass(7301, false), (std::vector<std::string>{"blue"}));
+
+    host.settings.restartAlertCount = 0;
+    for (std::int64_t second : {8000, 8001, 8002, 8003}) EXPECT_EQ(pass(second), (std::vector<std::string>{notice, "blue"}));
+}
+
+TEST(CheckPass, ResetAndARemovedRowForgetTheRestartsAndTheWaits) {
+    FakePassHost host;
+    host.Add("\\\\A", "Svc", 1, true);
+    host.Add("\\\\A", "Held", 2);
+    const auto twoPasses = [&host] {
+        for (int pass = 0; pass < 2; ++pass) {
+            host.net[{"\\\\A", "Svc"}].state = 1;
+            RunCheckPass(host, {Row("\\\\A", "Svc", "Yes"), Row("\\\\A", "Held")});
+        }
+    };
+    twoPasses();
+    host.memory.Clear();
+    twoPasses();
+    EXPECT_EQ(host.memo, std::vector<std::string>{"Auto-restart of \"Svc\" on \\\\A was successful"})
+        << "after a Reset two restarts and two waits are not yet enough";
+    host.memory.Forget("\\\\a", "svc");
+    host.memory.Forget("\\\\A", "HELD");
+    twoPasses();
+    EXPECT_EQ(host.memo, std::vector<std::string>{"Auto-restart of \"Svc\" on \\\\A was successful"})
+        << "a row removed and added again starts afresh, whatever its letter case";
+    host.net[{"\\\\A", "Svc"}].state = 1;
+    RunCheckPass(host, {Row("\\\\A", "Svc", "Yes"), Row("\\\\A", "Held")});
+    EXPECT_EQ(host.memo.size(), 3u) << "the third pass after it: restart, keeps stopping, hung";
 }
 
 TEST(CheckPass, TheDisplayTurnsRedAtTheFirstFailureAndStaysRed) {

@@ -77,7 +77,7 @@ TEST(ReportSettings, MissingValuesAndNotifyLoginOnlyWithScreenAlerts) {
     test::MemoryStore store;
     store.binary["EMailSMTPHost"] = true;  // a value of the wrong type reads as missing
     std::vector<std::string> lines = SettingsLines(store);
-    ASSERT_EQ(lines.size(), 13u);
+    ASSERT_EQ(lines.size(), 15u);
     EXPECT_EQ(lines[1], SettingLine("Notify Login:", "not defined"));  // screen alerts are on by default
     EXPECT_EQ(lines[2], SettingLine("e-mail SMTP Host:", "not defined"));
     EXPECT_EQ(lines[4], SettingLine("e-mail Security:", "None"));
@@ -86,11 +86,11 @@ TEST(ReportSettings, MissingValuesAndNotifyLoginOnlyWithScreenAlerts) {
     store.values.erase("EMailSMTPSecurity");
     EXPECT_EQ(lines[6], SettingLine("e-mail SMTP Password:", "*******"));
     EXPECT_EQ(lines[12], SettingLine("Scan Interval:", " minute(s)"));
-    for (const auto& [screenNotify, count] : {std::pair{"0", 12u}, {"1", 13u}, {"x", 13u}}) {
+    for (const auto& [screenNotify, count] : {std::pair{"0", 14u}, {"1", 15u}, {"x", 15u}}) {
         store.values["ScreenNotify"] = screenNotify;
         lines = SettingsLines(store);
         EXPECT_EQ(lines.size(), count) << screenNotify;
-        EXPECT_EQ(lines[1].rfind("Notify Login:", 0) == 0, count == 13u) << screenNotify;
+        EXPECT_EQ(lines[1].rfind("Notify Login:", 0) == 0, count == 15u) << screenNotify;
     }
 }
 
@@ -107,7 +107,8 @@ TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
                          {"EMailBcc", "bcc@example"},
                          {"EMailLocalName", "Vigilor Bot"},
                          {"EMailLocalAddr", "bot@example"},
-                         {"ScanInterval", "5"}};
+                         {"ScanInterval", "5"},
+                         {"RestartAlertWindow", "90"}};
     const std::vector<std::string> expected{"Vigilor",
                                             "05/03/2026  09:07",
                                             "NT Servers in your Domain:",
@@ -131,12 +132,36 @@ TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
                                             SettingLine("e-mail From:", "Vigilor Bot"),
                                             SettingLine("e-mail Reply To:", "bot@example"),
                                             "Scan Interval:          5 minute(s)                   ",
+                                            "Restart Alert After:    3 restart(s)                  ",
+                                            "Restart Window:         90 minute(s)                  ",
                                             "Produced by ROOT",
                                             "Vigilor v.9.8.7.6",
                                             "Page 1 of 1"};
     const test::Drawn& page = Print();
     EXPECT_EQ(page.TextsOnPage(1), expected);
     EXPECT_EQ(page.pages, 1);
+}
+
+TEST_F(Report, TheRestartAlertLinesSayWhatMonitoringGoesBy) {
+    const struct {
+        const char* count;
+        const char* window;
+        std::string countLine;
+        std::string windowLine;
+    } cases[] = {
+        {"0", "1440", SettingLine("Restart Alert After:", "off"), SettingLine("Restart Window:", "1440 minute(s)")},
+        {"12", "0", SettingLine("Restart Alert After:", "12 restart(s)"),
+         SettingLine("Restart Window:", "60 minute(s)")},
+        {"x", "-3", SettingLine("Restart Alert After:", "3 restart(s)"), SettingLine("Restart Window:", "60 minute(s)")},
+    };
+    for (const auto& c : cases) {
+        host.store.values = {{"RestartAlertCount", c.count}, {"RestartAlertWindow", c.window}};
+        const std::vector<std::string> texts = Print().TextsOnPage(1);
+        const auto at = std::find(texts.begin(), texts.end(), c.countLine);
+        ASSERT_NE(at, texts.end()) << c.count;
+        ASSERT_NE(at + 1, texts.end());
+        EXPECT_EQ(*(at + 1), c.windowLine) << c.window;
+    }
 }
 
 TEST_F(Report, EmptyListsKeepTheirTitlesAndTheColumnHeads) {

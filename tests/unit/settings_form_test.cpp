@@ -42,7 +42,8 @@ TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
     test::MemoryStore raw;
     raw.values = {{"EMailSMTPPwd", ScramblePassword("s3cret")}, {"EMailcc", "cc@example.org"},
                   {"EMailTo", "  ops@example.org "}, {"ScanInterval", "75"}, {"EMailSMTPPort", "x"},
-                  {"ScreenNotify", "0"}, {"EMailSMTPSecurity", "StartTLS"}};
+                  {"ScreenNotify", "0"}, {"EMailSMTPSecurity", "StartTLS"}, {"RestartAlertCount", "7"},
+                  {"RestartAlertWindow", "0"}};
     SettingsStore store(raw);
     ProgramSettings memory;
     const SettingsForm form = ReadSettingsForm(store, "alice", memory);
@@ -54,6 +55,8 @@ TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
     EXPECT_EQ(form.port, "25");
     EXPECT_FALSE(form.screenMethod);
     EXPECT_EQ(form.security, SmtpSecurity::StartTls);
+    EXPECT_EQ(form.restartAlertCount, 7);
+    EXPECT_EQ(form.restartAlertWindow, 60) << "a window of 0 minutes reads as the default";
 }
 
 SettingsForm CompleteMailForm() {
@@ -152,6 +155,8 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     form.password = "pw";
     form.to = " ops@example.org ";
     form.scanInterval = 15;
+    form.restartAlertCount = 0;
+    form.restartAlertWindow = 120;
     form.htmlOutput = "not defined";
     form.execAndWait = false;
     form.notifyLogin = "bob";
@@ -163,7 +168,8 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
                                         "EMailSMTPSecurity", "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID",
                                         "NotifybyMail", "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc",
                                         "LaunchApp", "LaunchAppActive", "ExecAndWait", "EMailLocalName",
-                                        "EMailLocalAddr", "ScanInterval"}))
+                                        "EMailLocalAddr", "ScanInterval", "RestartAlertCount",
+                                        "RestartAlertWindow"}))
         << "the security before the host, so that no new server is ever stored with an older security";
     EXPECT_EQ(raw.values["EMailSMTPSecurity"], "TLS");
     EXPECT_EQ(raw.values["EMailSMTPPort"], "2525");
@@ -175,6 +181,10 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     EXPECT_EQ(raw.values["ScanInterval"], "15");
     EXPECT_EQ(memory.emailTo, "ops@example.org");
     EXPECT_EQ(memory.scanInterval, 15);
+    EXPECT_EQ(raw.values["RestartAlertCount"], "0");
+    EXPECT_EQ(raw.values["RestartAlertWindow"], "120");
+    EXPECT_EQ(memory.restartAlertCount, 0);
+    EXPECT_EQ(memory.restartAlertWindow, 120);
     EXPECT_FALSE(memory.screenNotify);
     EXPECT_EQ(memory.notifyLogin, "bob");
 }

@@ -272,6 +272,34 @@ TEST_F(SettingsTest, OddNumbersFallBackToDefaults) {
     EXPECT_EQ(Load().scanInterval, 60);
 }
 
+TEST_F(SettingsTest, RestartAlertSettingsTheirDefaultsRangesAndSave) {
+    const struct {
+        const char* count;
+        const char* window;
+        int loadedCount;
+        int loadedWindow;
+    } cases[] = {
+        {nullptr, nullptr, 3, 60}, {"0", "1", 0, 1},   {"99", "1440", 99, 1440},
+        {"100", "1441", 3, 60},    {"-1", "0", 3, 60}, {"many", "", 3, 60},
+    };
+    for (const auto& c : cases) {
+        store.values.erase("RestartAlertCount");
+        store.values.erase("RestartAlertWindow");
+        if (c.count) store.values["RestartAlertCount"] = c.count;
+        if (c.window) store.values["RestartAlertWindow"] = c.window;
+        const ProgramSettings s = Load();
+        EXPECT_EQ(s.restartAlertCount, c.loadedCount) << (c.count ? c.count : "missing");
+        EXPECT_EQ(s.restartAlertWindow, c.loadedWindow) << (c.window ? c.window : "missing");
+    }
+    ProgramSettings s;
+    s.restartAlertCount = 5;
+    s.restartAlertWindow = 30;
+    Save(s);
+    EXPECT_EQ(store.values["RestartAlertCount"], "5");
+    EXPECT_EQ(store.values["RestartAlertWindow"], "30");
+    EXPECT_EQ(Load().restartAlertWindow, 30);
+}
+
 TEST_F(SettingsTest, ValueOfNonTextTypeReadsAsMissing) {
     store.binary["ScanInterval"] = true;
     store.binary["ComputerName"] = true;

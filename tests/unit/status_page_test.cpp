@@ -84,6 +84,15 @@ TEST(StatusPage, OnlyStoppedIsRed) {
     }
 }
 
+TEST(StatusPage, EveryWordOfAFailedRowIsRedLikeStopped) {
+    for (const char* word : {"NOT FOUND", "UNKNOWN", "START PENDING", "STOP PENDING", "CONTINUE PENDING",
+                             "PAUSE PENDING", "PAUSED"}) {
+        const Lines row = StatusPageRow("\\\\SRV1", "Print Spooler", word);
+        EXPECT_EQ(row[5], StatusPageRow("\\\\SRV1", "Print Spooler", "STOPPED")[5]) << word;
+        EXPECT_EQ(row[6], std::string(word) + "</font></td>");
+    }
+}
+
 TEST(StatusPage, HtmlTextLeavesPlainAsciiWithoutLineBreaks) {
     const struct {
         std::string in;
