@@ -22,6 +22,8 @@ constexpr DWORD kCheck = kVisibleTab | BS_AUTOCHECKBOX;
 constexpr DWORD kButton = kVisibleTab | BS_PUSHBUTTON;
 constexpr DWORD kGroup = WS_VISIBLE | BS_GROUPBOX;
 constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
+// Whole numbers as the store has them: no thousands separator.
+constexpr DWORD kNumberArrows = WS_VISIBLE | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS;
 
 constexpr const char* kHtmlFilter = "HTML files (*.htm?)|*.htm?";
 constexpr const char* kProgramFilter = "Program files (*.exe)|*.exe|Command files (*.cmd)|*.CMD";
@@ -50,6 +52,22 @@ const PageControl kPages[] = {
     {Tab::MonitoringFrequency,
      {C::kUpDown1, UPDOWN_CLASSW, WS_VISIBLE | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_ALIGNRIGHT, 200, 101, 16, 22,
       ""}},
+    {Tab::MonitoringFrequency, {C::kRestartCountLabel, L"STATIC", kLabel, 30, 141, 126, 16, "Restart alert after:"}},
+    {Tab::MonitoringFrequency,
+     {C::kEdRestartAlertCount, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 138, 40, 22, "",
+      "Announce a service restarted this many times within the window; 0: never", kSunken}},
+    {Tab::MonitoringFrequency,
+     {C::kUdRestartAlertCount, UPDOWN_CLASSW, kNumberArrows, 200,
+      138, 16, 22, ""}},
+    {Tab::MonitoringFrequency,
+     {C::kRestartCountUnit, L"STATIC", kLabel, 224, 141, 300, 16, "automatic restarts  (0 = no restart alert)"}},
+    {Tab::MonitoringFrequency, {C::kRestartWindowLabel, L"STATIC", kLabel, 30, 175, 126, 16, "Within the last:"}},
+    {Tab::MonitoringFrequency,
+     {C::kEdRestartAlertWindow, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 172, 40, 22, "", "", kSunken}},
+    {Tab::MonitoringFrequency,
+     {C::kUdRestartAlertWindow, UPDOWN_CLASSW, kNumberArrows, 200,
+      172, 16, 22, ""}},
+    {Tab::MonitoringFrequency, {C::kRestartWindowUnit, L"STATIC", kLabel, 224, 175, 300, 16, "minutes"}},
 
     {Tab::InternetEmail, {C::kAccountGroup, L"BUTTON", kGroup, 20, 92, 540, 78, "Outgoing e-mail account details:"}},
     {Tab::InternetEmail, {C::kHostLabel, L"STATIC", kLabel, 30, 114, 66, 16, "SMTP Host:"}},
@@ -184,6 +202,18 @@ void TeMailConfig::OnInit(HWND dialog) {
     SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(dialog, kEdScanInterval)), 0);
     SendMessageW(upDown, UDM_SETRANGE32, 1, 60);
     SendDlgItemMessageW(dialog, kEdScanInterval, EM_LIMITTEXT, 2, 0);
+    const struct {
+        int upDown;
+        int edit;
+        int low;
+        int high;
+    } numbers[] = {{kUdRestartAlertCount, kEdRestartAlertCount, 0, kMaxRestartAlertCount},
+                   {kUdRestartAlertWindow, kEdRestartAlertWindow, 1, kMaxRestartAlertWindow}};
+    for (const auto& number : numbers) {
+        SendDlgItemMessageW(dialog, number.upDown, UDM_SETBUDDY,
+                            reinterpret_cast<WPARAM>(GetDlgItem(dialog, number.edit)), 0);
+        SendDlgItemMessageW(dialog, number.upDown, UDM_SETRANGE32, number.low, number.high);
+    }
     // Ports above 999 are common with mail providers (2525, 587 ...).
     SendDlgItemMessageW(dialog, kEdit2, EM_LIMITTEXT, 5, 0);
     SendDlgItemMessageW(dialog, kEdit4, EM_SETPASSWORDCHAR, L'*', 0);
@@ -216,6 +246,8 @@ void TeMailConfig::FormShow() {
     CheckDlgButton(dialog_, kCheckBox1, form_.notifyByMail ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog_, kRadioButton1, kRadioButton2, form_.screenMethod ? kRadioButton2 : kRadioButton1);
     SendDlgItemMessageW(dialog_, kUpDown1, UDM_SETPOS32, 0, form_.scanInterval);
+    SendDlgItemMessageW(dialog_, kUdRestartAlertCount, UDM_SETPOS32, 0, form_.restartAlertCount);
+    SendDlgItemMessageW(dialog_, kUdRestartAlertWindow, UDM_SETPOS32, 0, form_.restartAlertWindow);
     const std::pair<int, const std::string*> texts[] = {
         {kEdit1, &form_.smtpHost},       {kEdit2, &form_.port},        {kEdit3, &form_.userId},
         {kEdit4, &form_.password},       {kEdit5, &form_.senderName},  {kEdit6, &form_.senderAddress},
@@ -252,6 +284,9 @@ void TeMailConfig::ReadFields() {
     form_.notifyByMail = Checked(kCheckBox1);
     form_.screenMethod = Checked(kRadioButton2);
     form_.scanInterval = static_cast<int>(SendDlgItemMessageW(dialog_, kUpDown1, UDM_GETPOS32, 0, 0));
+    form_.restartAlertCount = static_cast<int>(SendDlgItemMessageW(dialog_, kUdRestartAlertCount, UDM_GETPOS32, 0, 0));
+    form_.restartAlertWindow =
+        static_cast<int>(SendDlgItemMessageW(dialog_, kUdRestartAlertWindow, UDM_GETPOS32, 0, 0));
     form_.smtpHost = Text(kEdit1);
     form_.port = Text(kEdit2);
     form_.security = SelectedSecurity();

@@ -1,5 +1,6 @@
 #pragma once
-// TeMailConfig, "Vigilor Settings": the check interval, the notification
+// TeMailConfig, "Vigilor Settings": the check interval, the restart alert,
+// the notification
 // switch and method, the e-mail account and recipients, the screen-message
 // recipient, the program launched on a failure and the HTML status page,
 // with a test for each way of notifying.
@@ -71,6 +72,14 @@ public:
         kMemo1,
         kSecurityLabel,
         kCmbSecurity,
+        kRestartCountLabel,
+        kEdRestartAlertCount,
+        kUdRestartAlertCount,
+        kRestartCountUnit,
+        kRestartWindowLabel,
+        kEdRestartAlertWindow,
+        kUdRestartAlertWindow,
+        kRestartWindowUnit,
     };
 
     // form: the fields as read from the store. The dialog sends its test

@@ -91,6 +91,18 @@ TEST_F(MonitoringControlTest, StartAndStopSetLightTimerAndControls) {
     EXPECT_EQ(host.cleared, (std::vector<std::string>{"alarms", "alerted"}));
 }
 
+TEST_F(MonitoringControlTest, ResetForgetsWhatThePassesRememberOfTheRows) {
+    control.Memory().SeenWaiting("\\\\A", "Svc", 3);
+    control.Memory().Restarted("\\\\A", "Svc", 100, 3600);
+    control.Start();
+    control.Reset();
+    EXPECT_EQ(control.Memory().SeenWaiting("\\\\A", "Svc", 3), 2) << "not while monitoring";
+    control.Stop();
+    control.Reset();
+    EXPECT_EQ(control.Memory().SeenWaiting("\\\\A", "Svc", 3), 1);
+    EXPECT_EQ(control.Memory().Restarted("\\\\A", "Svc", 200, 3600), 1);
+}
+
 TEST_F(MonitoringControlTest, ForcedPassBlinksRedAndLeavesTheState) {
     bool blinkingDuringPass = false;
     host.duringPass = [&] { blinkingDuringPass = host.light == ActiveLight::alRed && host.blinking; };

@@ -215,6 +215,28 @@ TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
     EXPECT_EQ(f.HintOf(f.Control(main_form::kGL1)), "Scanning interval - every minute.");
 }
 
+TEST_F(SettingsDialog, TheRestartAlertIsSetBesideTheIntervalAndTakenAtApply) {
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    WithDialog([&](HWND dialog) {
+        EXPECT_EQ(Text(dialog, C::kEdRestartAlertCount), "3");
+        EXPECT_EQ(Text(dialog, C::kEdRestartAlertWindow), "60");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, C::kEdRestartAlertCount))) << "on the interval's tab";
+        int low = -1, high = -1;
+        SendDlgItemMessageW(dialog, C::kUdRestartAlertWindow, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                            reinterpret_cast<LPARAM>(&high));
+        EXPECT_EQ(std::pair(low, high), std::pair(1, 1440));
+        SendDlgItemMessageW(dialog, C::kUdRestartAlertCount, UDM_SETPOS32, 0, 0);
+        SendDlgItemMessageW(dialog, C::kUdRestartAlertWindow, UDM_SETPOS32, 0, 1440);
+        EXPECT_EQ(Text(dialog, C::kEdRestartAlertWindow), "1440") << "no thousands separator";
+        Press(dialog, C::kApplyBtn);
+    });
+    EXPECT_EQ(Stored("RestartAlertCount"), "0");
+    EXPECT_EQ(Stored("RestartAlertWindow"), "1440");
+    EXPECT_EQ(f.Settings().restartAlertCount, 0);
+    EXPECT_EQ(f.Settings().restartAlertWindow, 1440);
+}
+
 TEST_F(SettingsDialog, CancelAfterEditsWritesNothingAndReloadsTheList) {
     key.SetText("NotifybyMail", "0");
     key.SetText("MacMonitor0", "\\\\HOST");

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/main_form_ids.h"
 #include "resources/resource_ids.h"
@@ -222,6 +223,75 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
     EXPECT_EQ(MailBox::Subjects(mail.New()),
               (std::vector<std::string>{"NT Service Failure Alert!", "NT Service Failure Alert!"}))
         << "after Reset each failure is mailed again";
+}
+
+// One set of passes over rows of every kind: a service deleted after the
+// first pass, one stuck stop pending, and two that stop again after every
+// restart, one of them with restart notices.
+TEST_F(MonitoringEndToEnd, EveryRowSaysWhatWasFoundAndAServiceThatKeepsStoppingIsAnnounced) {
+    std::optional<test::InstalledTestService> gone(std::in_place, "run", SERVICE_DEMAND_START);
+    const std::string goneName = gone->DisplayName();
+    test::InstalledTestService stuck("hang-stop", SERVICE_DEMAND_START);
+    test::InstalledTestService quiet("stop-after 300", SERVICE_DEMAND_START);
+    test::InstalledTestService noisy("stop-after 300", SERVICE_DEMAND_START);
+    ASSERT_TRUE(gone->StartAndWaitFor(SERVICE_RUNNING));
+    ASSERT_TRUE(stuck.StartAndWaitFor(SERVICE_RUNNING));
+    ASSERT_TRUE(stuck.Control(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(stuck.WaitForState(SERVICE_STOP_PENDING, 5000));
+    Monitor(kLoopback, goneName);
+    Monitor(kLoopback, stuck.DisplayName());
+    Monitor(kLoopback, quiet.DisplayName(), "Yes", "No");
+    Monitor(kLoopback, noisy.DisplayName(), "Yes", "Yes");
+    TMainForm& f = Open();
+    const std::string at = std::string(" on ") + kLoopback;
+    const auto pass = [&] {
+        // Each restarted service has stopped by itself again.
+        ASSERT_TRUE(quiet.WaitForState(SERVICE_STOPPED, 10000));
+        ASSERT_TRUE(noisy.WaitForState(SERVICE_STOPPED, 10000));
+        Command(IDM_FORCE_CHECK);
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    };
+    const std::string notice = "NT Service Auto-Restart successful";
+
+    pass();
+    EXPECT_EQ(PageStatus(goneName).second, "RUNNING</font></td>");
+    EXPECT_EQ(PageStatus(stuck.DisplayName()), std::pair(kNavyCell, std::string("</font></td>")))
+        << "a first pass in stop pending says nothing yet";
+    EXPECT_TRUE(MemoHolds("Auto-restart of \"" + quiet.DisplayName() + "\"" + at + " was successful"));
+    EXPECT_FALSE(f.MemoInAlarm()) << f.MemoText();
+    EXPECT_EQ(MailBox::Subjects(mail.New()), std::vector<std::string>{notice});
+
+    gone.reset();
+    pass();
+    const std::string notInstalled = "\"" + goneName + "\"" + at + " is not installed";
+    EXPECT_TRUE(MemoHolds(notInstalled)) << f.MemoText();
+    EXPECT_EQ(PageStatus(goneName), std::pair(kRedCell, std::string("NOT FOUND</font></td>")));
+    EXPECT_EQ(PageStatus(stuck.DisplayName()).second, "</font></td>") << "nor a second";
+    EXPECT_TRUE(f.MemoInAlarm());
+    auto mails = mail.New();
+    EXPECT_EQ(MailBox::Subjects(mails), (std::vector<std::string>{notice, "NT Service Not Found!"}));
+    const auto mailed = [&mails](const std::string& line) {
+        for (const auto& m : mails)
+            if (m.text.find(line) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(mailed(notInstalled));
+
+    pass();
+    const std::string hung = "\"" + stuck.DisplayName() + "\"" + at + " has been stop pending for 3 passes";
+    const std::string quietLine =
+        "\"" + quiet.DisplayName() + "\"" + at + " keeps stopping: restarted 3 times in 60 minutes";
+    const std::string noisyLine =
+        "\"" + noisy.DisplayName() + "\"" + at + " keeps stopping: restarted 3 times in 60 minutes";
+    for (const std::string& line : {notInstalled, hung, quietLine, noisyLine}) EXPECT_TRUE(MemoHolds(line)) << line;
+    EXPECT_EQ(PageStatus(stuck.DisplayName()), std::pair(kRedCell, std::string("STOP PENDING</font></td>")));
+    EXPECT_EQ(PageStatus(quiet.DisplayName()).second, "RESTARTED</font></td>");
+    mails = mail.New();
+    EXPECT_EQ(MailBox::Subjects(mails), (std::vector<std::string>{notice, "NT Service Hung!",
+                                                                  "NT Service Keeps Stopping!",
+                                                                  "NT Service Keeps Stopping!"}))
+        << "the notice does not silence the service's own alert; the missing service is mailed once";
+    for (const std::string& line : {hung, quietLine, noisyLine}) EXPECT_TRUE(mailed(line)) << line;
 }
 
 TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndIsMailedOnce) {

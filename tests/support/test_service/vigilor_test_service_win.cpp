@@ -8,6 +8,7 @@
 //   hang-start          stays start pending with a check point that never
 //                       moves and accepts no controls
 //   ignore-stop         runs, accepts stop requests and ignores them
+//   hang-stop           runs; a stop request leaves it stop pending for good
 #include <windows.h>
 
 #include <cwchar>
@@ -15,7 +16,7 @@
 
 namespace {
 
-enum class Mode { Run, StopAfter, FailStart, SlowStart, HangStart, IgnoreStop };
+enum class Mode { Run, StopAfter, FailStart, SlowStart, HangStart, IgnoreStop, HangStop };
 
 Mode g_mode = Mode::Run;
 DWORD g_milliseconds = 0;
@@ -34,6 +35,7 @@ bool ParseMode(int argc, wchar_t** argv) {
     else if (mode == L"slow-start") g_mode = Mode::SlowStart;
     else if (mode == L"hang-start") g_mode = Mode::HangStart;
     else if (mode == L"ignore-stop") g_mode = Mode::IgnoreStop;
+    else if (mode == L"hang-stop") g_mode = Mode::HangStop;
     else return false;
     return true;
 }
@@ -62,6 +64,11 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*) {
         case SERVICE_CONTROL_SHUTDOWN:
             if (g_mode == Mode::IgnoreStop) {
                 Report(SERVICE_RUNNING);
+                return NO_ERROR;
+            }
+            if (g_mode == Mode::HangStop) {
+                // A check point that never moves: stuck until the process ends.
+                Report(SERVICE_STOP_PENDING, 1, 1000);
                 return NO_ERROR;
             }
             Report(SERVICE_STOP_PENDING, 1, 1000);
