@@ -5,12 +5,23 @@
 #include "monitor/monitored_service.h"
 #include "monitor/status_page.h"
 #include "notify/email_alerts.h"
+#include "platform/text.h"
 
 namespace vigilor {
 
 namespace {
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+// No service manager holds a display name of more characters. A longer one
+// (from a damaged store) is cut in the report lines, which go to the memo,
+// the event log and the mail, all of which choke on lines of many
+// thousand characters.
+constexpr size_t kDisplayNameChars = 256;
+
+std::string Quoted(const std::string& name) {
+    const std::u16string chars = ToUtf16(name);
+    if (chars.size() <= kDisplayNameChars) return "\"" + name + "\"";
+    return "\"" + ToUtf8(chars.substr(0, kDisplayNameChars)) + "...\"";
+}
 
 bool HtmlOutputOn(const ProgramSettings& settings) {
     return settings.htmlOutputEnabled && !settings.htmlOutput.empty();

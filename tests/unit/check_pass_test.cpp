@@ -308,6 +308,15 @@ TEST(CheckPass, EveryServiceWithoutARunningOrStoppedStateSaysWhatWasFound) {
     }
 }
 
+TEST(CheckPass, ANameLongerThanAnyManagerHoldsIsCutInTheReport) {
+    FakePassHost host;
+    host.alive["\\\\A"] = true;
+    const std::string longest(256, 'S');
+    RunCheckPass(host, {Row("\\\\A", longest), Row("\\\\A", longest + "\xC3\xBC")});
+    EXPECT_EQ(host.memo, (std::vector<std::string>{"\"" + longest + "\" on \\\\A is not installed",
+                                                   "\"" + longest + "...\" on \\\\A is not installed"}));
+}
+
 TEST(CheckPass, AChangeOfStateStartsTheHungCountAgain) {
     FakePassHost host;
     host.Add("\\\\A", "Svc", 3);
