@@ -227,13 +227,14 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
 
 // One set of passes over rows of every kind: a service deleted after the
 // first pass, one stuck stop pending, and two that stop again after every
-// restart, one of them with restart notices.
+// restart, one of them with restart notices. They run long enough for the
+// restart's polls to see them running.
 TEST_F(MonitoringEndToEnd, EveryRowSaysWhatWasFoundAndAServiceThatKeepsStoppingIsAnnounced) {
     std::optional<test::InstalledTestService> gone(std::in_place, "run", SERVICE_DEMAND_START);
     const std::string goneName = gone->DisplayName();
     test::InstalledTestService stuck("hang-stop", SERVICE_DEMAND_START);
-    test::InstalledTestService quiet("stop-after 300", SERVICE_DEMAND_START);
-    test::InstalledTestService noisy("stop-after 300", SERVICE_DEMAND_START);
+    test::InstalledTestService quiet("stop-after 2000", SERVICE_DEMAND_START);
+    test::InstalledTestService noisy("stop-after 2000", SERVICE_DEMAND_START);
     ASSERT_TRUE(gone->StartAndWaitFor(SERVICE_RUNNING));
     ASSERT_TRUE(stuck.StartAndWaitFor(SERVICE_RUNNING));
     ASSERT_TRUE(stuck.Control(SERVICE_CONTROL_STOP));
