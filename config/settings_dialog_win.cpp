@@ -54,20 +54,18 @@ const PageControl kPages[] = {
       ""}},
     {Tab::MonitoringFrequency, {C::kRestartCountLabel, L"STATIC", kLabel, 30, 141, 126, 16, "Restart alert after:"}},
     {Tab::MonitoringFrequency,
-     {C::kEdRestartAlertCount, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 138, 40, 22, "",
+     {C::kEdRestartAlertCount, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 138, 56, 22, "",
       "Announce a service restarted this many times within the window; 0: never", kSunken}},
     {Tab::MonitoringFrequency,
-     {C::kUdRestartAlertCount, UPDOWN_CLASSW, kNumberArrows, 200,
-      138, 16, 22, ""}},
+     {C::kUdRestartAlertCount, UPDOWN_CLASSW, kNumberArrows, 216, 138, 16, 22, ""}},
     {Tab::MonitoringFrequency,
-     {C::kRestartCountUnit, L"STATIC", kLabel, 224, 141, 300, 16, "automatic restarts  (0 = no restart alert)"}},
+     {C::kRestartCountUnit, L"STATIC", kLabel, 240, 141, 300, 16, "automatic restarts  (0 = no restart alert)"}},
     {Tab::MonitoringFrequency, {C::kRestartWindowLabel, L"STATIC", kLabel, 30, 175, 126, 16, "Within the last:"}},
     {Tab::MonitoringFrequency,
-     {C::kEdRestartAlertWindow, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 172, 40, 22, "", "", kSunken}},
+     {C::kEdRestartAlertWindow, L"EDIT", kEdit | ES_READONLY | ES_NUMBER, 160, 172, 56, 22, "", "", kSunken}},
     {Tab::MonitoringFrequency,
-     {C::kUdRestartAlertWindow, UPDOWN_CLASSW, kNumberArrows, 200,
-      172, 16, 22, ""}},
-    {Tab::MonitoringFrequency, {C::kRestartWindowUnit, L"STATIC", kLabel, 224, 175, 300, 16, "minutes"}},
+     {C::kUdRestartAlertWindow, UPDOWN_CLASSW, kNumberArrows, 216, 172, 16, 22, ""}},
+    {Tab::MonitoringFrequency, {C::kRestartWindowUnit, L"STATIC", kLabel, 240, 175, 300, 16, "minutes"}},
 
     {Tab::InternetEmail, {C::kAccountGroup, L"BUTTON", kGroup, 20, 92, 540, 78, "Outgoing e-mail account details:"}},
     {Tab::InternetEmail, {C::kHostLabel, L"STATIC", kLabel, 30, 114, 66, 16, "SMTP Host:"}},
@@ -284,7 +282,8 @@ void TeMailConfig::ReadFields() {
     form_.notifyByMail = Checked(kCheckBox1);
     form_.screenMethod = Checked(kRadioButton2);
     form_.scanInterval = static_cast<int>(SendDlgItemMessageW(dialog_, kUpDown1, UDM_GETPOS32, 0, 0));
-    form_.restartAlertCount = static_cast<int>(SendDlgItemMessageW(dialog_, kUdRestartAlertCount, UDM_GETPOS32, 0, 0));
+    form_.restartAlertCount =
+        static_cast<int>(SendDlgItemMessageW(dialog_, kUdRestartAlertCount, UDM_GETPOS32, 0, 0));
     form_.restartAlertWindow =
         static_cast<int>(SendDlgItemMessageW(dialog_, kUdRestartAlertWindow, UDM_GETPOS32, 0, 0));
     form_.smtpHost = Text(kEdit1);

@@ -358,7 +358,8 @@ TEST(CheckPass, RestartsThatKeepHappeningAreAnnouncedOnceAWindow) {
     EXPECT_EQ(pass(7301, false), (std::vector<std::string>{"blue"}));
 
     host.settings.restartAlertCount = 0;
-    for (std::int64_t second : {8000, 8001, 8002, 8003}) EXPECT_EQ(pass(second), (std::vector<std::string>{notice, "blue"}));
+    for (std::int64_t second : {8000, 8001, 8002, 8003})
+        EXPECT_EQ(pass(second), (std::vector<std::string>{notice, "blue"})) << "a count of 0 turns it off";
 }
 
 TEST(CheckPass, ResetAndARemovedRowForgetTheRestartsAndTheWaits) {

@@ -152,7 +152,8 @@ TEST_F(Report, TheRestartAlertLinesSayWhatMonitoringGoesBy) {
         {"0", "1440", SettingLine("Restart Alert After:", "off"), SettingLine("Restart Window:", "1440 minute(s)")},
         {"12", "0", SettingLine("Restart Alert After:", "12 restart(s)"),
          SettingLine("Restart Window:", "60 minute(s)")},
-        {"x", "-3", SettingLine("Restart Alert After:", "3 restart(s)"), SettingLine("Restart Window:", "60 minute(s)")},
+        {"x", "-3", SettingLine("Restart Alert After:", "3 restart(s)"),
+         SettingLine("Restart Window:", "60 minute(s)")},
     };
     for (const auto& c : cases) {
         host.store.values = {{"RestartAlertCount", c.count}, {"RestartAlertWindow", c.window}};
