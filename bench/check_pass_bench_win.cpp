@@ -22,6 +22,7 @@
 
 #include "monitor/check_pass.h"
 #include "net/ping_form_win.h"
+#include "platform/system_error_win.h"
 #include "platform/wide_win.h"
 #include "services/service_platform_win.h"
 #include "services/service_session.h"
@@ -65,6 +66,11 @@ public:
         return managerPerQuery_ ? vigilor::ServiceIsStopped(SystemServices(), machine, key)
                                 : Session().IsStopped(machine, key);
     }
+    ServiceReading ReadService(const std::string& machine, const std::string& display) override {
+        ServiceSession session(SystemServices());
+        ServiceSession& reader = managerPerQuery_ ? session : Session();
+        return ReadServiceRow(reader, errors_, machine, display);
+    }
     void ServiceQueriesDone() override {
         if (!managerPerQuery_) Session().CloseKeptService();
     }
@@ -91,6 +97,10 @@ public:
     void SendFailureAlert(const std::string&, const std::string&) override { ++g_sink; }
     void SendRestartNotice(const std::string&, const std::string&) override {}
     void SendScreenMessage(const std::string&, const std::string&) override {}
+    void SendAlert(const AlertMessage&) override { ++g_sink; }
+    void WithdrawAlert(const std::string&) override {}
+    RowMemory& Memory() override { return memory_; }
+    std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
     LocalTime Now() override { return {}; }
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
 
@@ -104,6 +114,8 @@ private:
     ProgramSettings settings_;
     std::unique_ptr<ServiceSession> session_;
     std::unique_ptr<TPingTstForm> pingForm_;
+    Win32SystemErrors errors_;
+    RowMemory memory_;
 };
 
 void BarePass(const std::vector<std::wstring>& displayNames) {
