@@ -295,6 +295,29 @@ TEST_F(MonitoringEndToEnd, EveryRowSaysWhatWasFoundAndAServiceThatKeepsStoppingI
     for (const std::string& line : {hung, quietLine, noisyLine}) EXPECT_TRUE(mailed(line)) << line;
 }
 
+TEST_F(MonitoringEndToEnd, ARowRemovedAndAddedAgainStartsItsCountAfresh) {
+    test::InstalledTestService stuck("hang-stop", SERVICE_DEMAND_START);
+    ASSERT_TRUE(stuck.StartAndWaitFor(SERVICE_RUNNING));
+    ASSERT_TRUE(stuck.Control(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(stuck.WaitForState(SERVICE_STOP_PENDING, 5000));
+    Monitor(kLoopback, stuck.DisplayName());
+    key.SetText("NotifybyMail", "0");
+    TMainForm& f = Open();
+    const std::string hung = "\"" + stuck.DisplayName() + "\" on \\\\127.0.0.1 has been stop pending for 3 passes";
+    Command(IDM_FORCE_CHECK);
+    Command(IDM_FORCE_CHECK);
+    SelectRow(kPZBox1, 0);
+    dialogs.answers = {BoxAnswer::Yes};
+    Command(IDM_REMOVE_MONITORED);
+    ASSERT_EQ(f.Monitored().Count(), 0u);
+    ASSERT_TRUE(f.Monitored().Add(kLoopback, stuck.DisplayName()));
+    Command(IDM_FORCE_CHECK);
+    EXPECT_FALSE(MemoHolds(hung)) << f.MemoText();
+    Command(IDM_FORCE_CHECK);
+    Command(IDM_FORCE_CHECK);
+    EXPECT_TRUE(MemoHolds(hung)) << f.MemoText();
+}
+
 TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndIsMailedOnce) {
     const std::string address = test::SilentHostAddress();
     if (address.empty()) GTEST_SKIP() << "no network namespace for a silent host here";
