@@ -7,6 +7,7 @@
 //   install_probe version <program file>   the file's version text
 //   install_probe message <program file> <event id> <string>
 //       the event's text from the file's message table, the string put in
+//   install_probe pointer <x> <y>   puts the mouse pointer there
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -103,6 +104,11 @@ int wmain(int argc, wchar_t** argv) {
         Print(vigilor::VersionText(vigilor::ReadVersionRecord(vigilor::Narrow(argv[2]))));
         return 0;
     }
+    if (command == L"pointer" && argc == 4) {
+        return SetCursorPos(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10)) ? 0
+                                                                                                 : Fail("no pointer");
+    }
     if (command == L"message" && argc == 5) return EventText(argv[2], std::wcstoul(argv[3], nullptr, 10), argv[4]);
-    return Fail("usage: install_probe window <ms> | shortcut <lnk> | version <file> | message <file> <id> <text>");
+    return Fail("usage: install_probe window <ms> | shortcut <lnk> | version <file> | message <file> <id> <text> | "
+                "pointer <x> <y>");
 }
