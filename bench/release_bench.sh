@@ -62,7 +62,7 @@ pid=$(cat "$work/pid")
 # This prefix's Wine server: the one started with its WINEPREFIX.
 server=""
 for candidate in $(pgrep -x 'wineserver(64)?'); do
-    tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$candidate
+    { tr '\0' '\n' <"/proc/$candidate/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && server=$candidate
 done
 # Start-up done: the splash has closed, the first service list is in.
 sleep 10
@@ -84,5 +84,5 @@ idle() {
 }
 idle 0 0 "pointer away from the window"
 # Wine polls for the pointer leaving a control it rests on (every 400 ms);
-# the middle of the screen is on the list of all services.
+# the middle of the screen is on the scroll bar of the list of all services.
 idle 512 384 "pointer resting on the window"
