@@ -16,14 +16,15 @@ endfunction()
 set(VIGILOR_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 vigilor_stripped(vigilor ${VIGILOR_RELEASE_DIR})
 
-# wixl takes the program file's path relative to where it runs.
+# wixl takes the files' paths relative to where it runs.
 function(vigilor_msi_command msi version dir)
     file(RELATIVE_PATH program ${CMAKE_BINARY_DIR} ${dir}/vigilor.exe)
+    file(RELATIVE_PATH icon ${CMAKE_BINARY_DIR} ${IMAGE_DIR}/green.ico)
     add_custom_command(OUTPUT ${msi}
-        COMMAND wixl -a x64 -D Version=${version} -D ProgramFile=${program} -o ${msi}
+        COMMAND wixl -a x64 -D Version=${version} -D ProgramFile=${program} -D IconFile=${icon} -o ${msi}
                 ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        DEPENDS ${dir}/vigilor.exe ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs)
+        DEPENDS ${dir}/vigilor.exe ${IMAGE_DIR}/green.ico ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs)
 endfunction()
 
 set(VIGILOR_MSI ${CMAKE_BINARY_DIR}/vigilor-${PROJECT_VERSION}.msi)
