@@ -44,8 +44,9 @@ set(VIGILOR_NEXT_MSI ${CMAKE_BINARY_DIR}/next/vigilor-${VIGILOR_NEXT_VERSION}.ms
 vigilor_msi_command(${VIGILOR_NEXT_MSI} ${VIGILOR_NEXT_VERSION} ${CMAKE_BINARY_DIR}/next/release)
 add_custom_target(vigilor_next_msi ALL DEPENDS ${VIGILOR_NEXT_MSI})
 
-# Reads, from inside Wine, what the install test checks: the main window,
-# a shortcut, a program file's version and its event messages.
+# Reads, from inside Wine, what the install test checks (the main window,
+# a shortcut, a program file's version and its event messages) and moves
+# the pointer for the release benchmark.
 add_executable(install_probe ${CMAKE_SOURCE_DIR}/tests/install/install_probe_win.cpp)
 target_link_libraries(install_probe PRIVATE vigilor_win)
 target_link_options(install_probe PRIVATE ${STATIC_RUNTIME} -municode)
