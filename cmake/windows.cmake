@@ -21,20 +21,41 @@ add_custom_command(OUTPUT ${IMAGE_DIR}/green.ico
     DEPENDS ${CMAKE_SOURCE_DIR}/resources/make_images.py)
 add_custom_target(vigilor_images DEPENDS ${IMAGE_DIR}/green.ico)
 
-string(REPLACE "." "," VIGILOR_VERSION_COMMAS ${PROJECT_VERSION})
-configure_file(${CMAKE_SOURCE_DIR}/resources/vigilor.rc.in ${CMAKE_BINARY_DIR}/vigilor.rc @ONLY)
+# The event log's message table: a resource script and the identifiers
+# the program reports its entries under.
+set(MESSAGE_DIR ${CMAKE_BINARY_DIR}/messages)
+add_custom_command(OUTPUT ${MESSAGE_DIR}/event_messages.rc ${MESSAGE_DIR}/event_messages.h
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${MESSAGE_DIR}
+    COMMAND x86_64-w64-mingw32-windmc -h ${MESSAGE_DIR} -r ${MESSAGE_DIR} ${CMAKE_SOURCE_DIR}/resources/event_messages.mc
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/event_messages.mc)
+add_custom_target(vigilor_messages DEPENDS ${MESSAGE_DIR}/event_messages.rc ${MESSAGE_DIR}/event_messages.h)
+
+# The resource script, for the program's version (one place defines it:
+# the project's VERSION) or another one.
+function(vigilor_resource_script path version)
+    set(VIGILOR_FILE_VERSION ${version})
+    string(REPLACE "." "," VIGILOR_FILE_VERSION_COMMAS ${version})
+    configure_file(${CMAKE_SOURCE_DIR}/resources/vigilor.rc.in ${path} @ONLY)
+    set_source_files_properties(${path} PROPERTIES OBJECT_DEPENDS "${IMAGE_DIR}/green.ico;${CMAKE_SOURCE_DIR}/resources/vigilor.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${MESSAGE_DIR}/event_messages.rc")
+endfunction()
 set(VIGILOR_RC ${CMAKE_BINARY_DIR}/vigilor.rc)
-set_source_files_properties(${VIGILOR_RC} PROPERTIES OBJECT_DEPENDS "${IMAGE_DIR}/green.ico;${CMAKE_SOURCE_DIR}/resources/vigilor.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${IMAGE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}")
+vigilor_resource_script(${VIGILOR_RC} ${PROJECT_VERSION})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${IMAGE_DIR} -I${MESSAGE_DIR} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_SOURCE_DIR}")
 enable_language(RC)
 
 add_library(vigilor_win STATIC ${VIGILOR_WIN_SOURCES})
+add_dependencies(vigilor_win vigilor_messages)
+target_include_directories(vigilor_win PUBLIC ${MESSAGE_DIR})
 target_link_libraries(vigilor_win PUBLIC vigilor_core ${VIGILOR_SYSTEM_LIBS})
 
-add_executable(vigilor WIN32 ${CMAKE_SOURCE_DIR}/app/winmain_win.cpp ${VIGILOR_RC})
-add_dependencies(vigilor vigilor_images)
-target_link_libraries(vigilor PRIVATE vigilor_win)
-target_link_options(vigilor PRIVATE ${STATIC_RUNTIME} -municode)
+function(vigilor_program target rc)
+    add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/app/winmain_win.cpp ${rc})
+    add_dependencies(${target} vigilor_images vigilor_messages)
+    target_link_libraries(${target} PRIVATE vigilor_win)
+    target_link_options(${target} PRIVATE ${STATIC_RUNTIME} -municode)
+endfunction()
+vigilor_program(vigilor ${VIGILOR_RC})
+include(cmake/package.cmake)
 
 # GoogleTest built with the cross compiler.
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -69,7 +90,7 @@ function(vigilor_wine_test_program folder kind)
     set(target ${kind}_${name}_tests)
     file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     add_executable(${target} ${sources} ${VIGILOR_RC})
-    add_dependencies(${target} vigilor_images)
+    add_dependencies(${target} vigilor_images vigilor_messages)
     target_link_libraries(${target} PRIVATE vigilor_test_support gtest_main)
     target_link_options(${target} PRIVATE ${STATIC_RUNTIME})
     if(kind STREQUAL gui)

@@ -1,5 +1,7 @@
 #include "notify/event_log_win.h"
 
+#include "event_messages.h"
+
 #include "platform/app_error.h"
 #include "platform/system_info_win.h"
 #include "platform/text.h"
@@ -77,7 +79,8 @@ void TNTEventLog::ReportWarning(const std::string& message) {
     const wchar_t* strings[] = {text.c_str()};
     PSID sid = nullptr;
     if (IncludeUserName && !UserSid().empty()) sid = const_cast<BYTE*>(UserSid().data());
-    if (!ReportEventW(source.handle, EVENTLOG_WARNING_TYPE, 0, 0, sid, 1, 0, strings, nullptr)) RaiseSystemError();
+    if (!ReportEventW(source.handle, EVENTLOG_WARNING_TYPE, 0, MSG_VIGILOR_WARNING, sid, 1, 0, strings, nullptr))
+        RaiseSystemError();
     const HANDLE handle = source.handle;
     source.handle = nullptr;
     if (!DeregisterEventSource(handle)) RaiseSystemError();

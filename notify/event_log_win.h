@@ -21,7 +21,8 @@ public:
     void SetActive(bool active);
     bool Active() const { return log_ != nullptr; }
 
-    // One warning entry: category 0, event 0, the message as its one string,
+    // One warning entry: category 0, event 0 (its text in the program's
+    // message table is the one string), the message as its one string,
     // the running user's identifier when it can be found. Raises AppError
     // with the system's text when a call fails, "Unknown SourceName" for an
     // empty source.

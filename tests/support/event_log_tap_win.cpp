@@ -68,7 +68,7 @@ BOOL WINAPI EventLogTap::Report(HANDLE log, WORD type, WORD category, DWORD id, 
                                 LPCWSTR* strings, LPVOID data) {
     const BOOL reported = g_report(log, type, category, id, user, count, size, strings, data);
     if (g_tap && reported) {
-        EventEntry entry{"", type, {}};
+        EventEntry entry{"", type, category, id, {}};
         for (auto it = g_tap->sources_.rbegin(); it != g_tap->sources_.rend(); ++it)
             if (it->first == log) {
                 entry.source = it->second;

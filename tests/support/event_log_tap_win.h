@@ -14,6 +14,8 @@ namespace vigilor::test {
 struct EventEntry {
     std::string source;  // as registered
     WORD type;           // EVENTLOG_WARNING_TYPE, ...
+    WORD category;
+    DWORD id;
     std::vector<std::string> strings;
 };
 

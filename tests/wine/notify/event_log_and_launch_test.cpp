@@ -12,6 +12,7 @@
 #include "platform/app_error.h"
 #include "platform/handles_win.h"
 #include "platform/wide_win.h"
+#include "tests/support/event_log_tap_win.h"
 #include "tests/support/wine_paths.h"
 
 namespace vigilor {
@@ -28,6 +29,29 @@ TEST(EventLog, WarningEntriesGoToTheLocalLogUnderTheProgramsSource) {
     const BYTE* first = log.UserSid().data();
     LogAppEvent(log, "again");
     EXPECT_EQ(log.UserSid().data(), first) << "looked up once";
+}
+
+TEST(EventLog, EntriesReadInTheProgramsMessageTableAsTheirMessage) {
+    test::EventLogTap tap;
+    TNTEventLog log;
+    LogAppEvent(log, "\\\\SRV1 has stopped responding!");
+    ASSERT_EQ(tap.Entries().size(), 1u);
+    const test::EventEntry& entry = tap.Entries()[0];
+    EXPECT_EQ(entry.category, 0);
+    ASSERT_EQ(entry.strings.size(), 1u);
+    // As an event viewer shows it: the entry's text from the source's
+    // message file (the program file) with the entry's strings put in.
+    const std::wstring insertion = Wide(entry.strings[0]);
+    DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(insertion.c_str())};
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        GetModuleHandleW(nullptr), entry.id, 0, reinterpret_cast<wchar_t*>(&text), 0,
+        reinterpret_cast<va_list*>(arguments));
+    ASSERT_NE(length, 0u) << "no text for event " << entry.id << ", error " << GetLastError();
+    const std::string shown = Narrow(std::wstring(text, length));
+    LocalFree(text);
+    EXPECT_EQ(shown, "\\\\SRV1 has stopped responding!");
 }
 
 TEST(EventLog, EmptySourceIsRefused) {
