@@ -45,12 +45,12 @@ TEST(SingleInstance, ASecondInstanceEndsAtOnceAndTheFirstRunsOn) {
     const std::wstring program = ProgramPath();
     ASSERT_NE(GetFileAttributesW(program.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(program);
     KernelHandle first = Start(program);
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(first) << "CreateProcess failed with " << GetLastError();
     const HWND window = WaitForMainWindow(30000);
     ASSERT_NE(window, nullptr) << "the first instance shows its window";
 
     KernelHandle second = Start(program);
-    ASSERT_TRUE(second);
+    ASSERT_TRUE(second) << "CreateProcess failed with " << GetLastError();
     EXPECT_EQ(WaitForSingleObject(second.Get(), 15000), WAIT_OBJECT_0) << "the second instance ends";
     DWORD code = 1;
     GetExitCodeProcess(second.Get(), &code);
