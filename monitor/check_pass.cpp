@@ -46,12 +46,6 @@ std::string KindKey(const std::string& machine, const std::string& service, cons
 
 constexpr const char* kKeepsStopping = "KeepsStopping";
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // The failure of a row whose service is neither running nor stopped, if it
 // is one: not installed, unreadable, or pending or paused for kHungPasses
 // passes in a row. A shorter wait is no failure yet.

@@ -63,7 +63,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAsciiChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -121,6 +121,12 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = LowerAsciiChar(c);
+    return out;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareIgnoringAsciiCase(a, b) == 0;
 }
@@ -128,8 +134,8 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 int CompareIgnoringAsciiCase(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(LowerAscii(a[i]));
-        const auto y = static_cast<unsigned char>(LowerAscii(b[i]));
+        const auto x = static_cast<unsigned char>(LowerAsciiChar(a[i]));
+        const auto y = static_cast<unsigned char>(LowerAsciiChar(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() == b.size()) return 0;

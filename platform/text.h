@@ -14,6 +14,7 @@ std::u32string ToUtf32(std::string_view utf8);
 // classic Trim does.
 std::string Trim(std::string_view text);
 std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // <0, 0 or >0, comparing ASCII letters without regard to case.
 int CompareIgnoringAsciiCase(std::string_view a, std::string_view b);
