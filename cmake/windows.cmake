@@ -117,6 +117,8 @@ foreach(kind wine gui)
     endforeach()
 endforeach()
 
+include(${CMAKE_SOURCE_DIR}/tests/metrics/metrics.cmake)
+
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)
 foreach(src ${BENCH_SOURCES})
     get_filename_component(name ${src} NAME_WE)

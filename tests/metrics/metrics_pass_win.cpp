@@ -1,0 +1,91 @@
+// The passes through the real main window whose metrics files the
+// monitoring stack test (metrics_stack_test.py) hands to promtool,
+// node_exporter and Prometheus, and reads back from there. The script names
+// the file, the computers and the services in the environment.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "resources/resource_ids.h"
+#include "tests/support/form_fixture_win.h"
+#include "tests/support/test_service_win.h"
+#include "tests/support/wine_paths.h"
+
+namespace vigilor {
+namespace {
+
+constexpr const char* kLoopback = "\\\\127.0.0.1";
+
+std::string Given(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+class MetricsPass : public test::FormFixture {
+protected:
+    void SetUp() override {
+        file_ = test::WinePath(Given("VIGILOR_METRICS_FILE"));
+        ASSERT_NE(file_, "Z:") << "run by metrics_stack_test.py, which names the file";
+        DeleteFileA(file_.c_str());
+        key.SetText("MetricsOutputEnabled", "1");
+        key.SetText("MetricsOutput", file_);
+        key.SetText("NotifybyMail", "0");
+        key.SetText("ScreenNotify", "0");
+    }
+
+    void Monitor(const std::string& machine, const std::string& service) {
+        const std::string n = std::to_string(rows_++);
+        key.SetText("MacMonitor" + n, machine);
+        key.SetText("SvcMonitor" + n, service);
+        key.SetText("Autorestart" + n, "No");
+        key.SetText("Email" + n, "No");
+    }
+
+    // Forces one pass and waits, handling the window's messages, until its
+    // file is there.
+    void ForcedPassWritesTheFile() {
+        Command(IDM_FORCE_CHECK);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!test::FileThere(file_) && std::chrono::steady_clock::now() < deadline) {
+            Pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_TRUE(test::FileThere(file_)) << "no metrics file after 30 s: " << file_ << "\n" << form->MemoText();
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    }
+
+private:
+    std::string file_;
+    int rows_ = 0;
+};
+
+TEST_F(MetricsPass, RunningAndStopped) {
+    test::InstalledTestService running("run", SERVICE_DEMAND_START, Given("VIGILOR_METRICS_RUNNING"));
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START, Given("VIGILOR_METRICS_STOPPED"));
+    ASSERT_TRUE(running.StartAndWaitFor(SERVICE_RUNNING));
+    Monitor(kLoopback, running.DisplayName());
+    Monitor(kLoopback, stopped.DisplayName());
+    Open();
+    ForcedPassWritesTheFile();
+}
+
+// Three rows, in the list's order (by computer): one on the near end of the
+// silent host's link, one on the silent host, one on the loopback.
+TEST_F(MetricsPass, EndingAtASilentComputer) {
+    test::InstalledTestService before("run", SERVICE_DEMAND_START, Given("VIGILOR_METRICS_BEFORE"));
+    test::InstalledTestService after("run", SERVICE_DEMAND_START, Given("VIGILOR_METRICS_AFTER"));
+    ASSERT_TRUE(before.StartAndWaitFor(SERVICE_RUNNING));
+    Monitor(Given("VIGILOR_METRICS_NEAR"), before.DisplayName());
+    Monitor(Given("VIGILOR_METRICS_SILENT"), "Anything");
+    Monitor(kLoopback, after.DisplayName());
+    TMainForm& f = Open();
+    ASSERT_EQ(f.Monitored().At(1).server, Given("VIGILOR_METRICS_SILENT")) << "the silent computer is second";
+    ForcedPassWritesTheFile();
+}
+
+}  // namespace
+}  // namespace vigilor
