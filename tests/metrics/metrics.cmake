@@ -10,7 +10,7 @@ include(${CMAKE_SOURCE_DIR}/tests/support/test_service/test_service.cmake)
 
 set(target metrics_stack)
 set(name metrics)
-add_test(NAME ${target} COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/metrics_stack_test.py)
+add_test(NAME ${target} COMMAND /usr/bin/python3 -B ${CMAKE_CURRENT_LIST_DIR}/metrics_stack_test.py)
 # The first instance runs in the GUI tests' prefix; the second in a prefix
 # of its own, made on the first run.
 set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_gui_prefix TIMEOUT 180
