@@ -289,6 +289,8 @@ void TMainForm::CreateChildren() {
     NMSMTP1_ = MakeSmtpClient();
     channels_ = std::make_unique<WindowsNotificationChannels>(window_);
     alerts_ = std::make_unique<EmailAlerts>(static_cast<AlertHost&>(*this), *channels_, *NMSMTP1_);
+    metrics_ = MakeMetricsOutput(context_.system.LocalComputerName(), settings_, alerts_->Raised(),
+                                 static_cast<FailureMemo&>(*this), *channels_);
 }
 
 void TMainForm::FormCreate() {
@@ -623,7 +625,11 @@ void TMainForm::STARTBtn1Click() { monitoring_.Start(); }
 void TMainForm::StopBtn1Click() { monitoring_.Stop(); }
 void TMainForm::ResetBtn1Click() { monitoring_.Reset(); }
 void TMainForm::Forcechecknow1Click() { monitoring_.ForceCheck(); }
-void TMainForm::MonitorBtnClick() { vigilor::RunCheckPass(*this, monitored_.Rows()); }
+void TMainForm::MonitorBtnClick() {
+    std::vector<std::string> rows = monitored_.Rows();
+    const RecordedPass recorded(*metrics_, rows);
+    vigilor::RunCheckPass(*this, std::move(rows));
+}
 void TMainForm::MonitorTimerTimer() { monitoring_.TimerFired(); }
 
 void TMainForm::GLTimerTimer() { light_->SetDarkLite(!light_->State().darkLite); }

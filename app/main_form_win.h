@@ -16,6 +16,7 @@
 #include "monitor/check_pass.h"
 #include "monitor/graphic_light_win.h"
 #include "monitor/long_timer_win.h"
+#include "monitor/metrics_output_win.h"
 #include "monitor/monitored_list.h"
 #include "monitor/monitoring_control.h"
 #include "maint/printed_report.h"
@@ -194,6 +195,7 @@ private:
     void SendAlert(const AlertMessage& alert) override;
     void WithdrawAlert(const std::string& key) override { alertedList_.Remove(key); }
     RowMemory& Memory() override { return monitoring_.Memory(); }
+    PassRecord& Record() override { return metrics_->Record(); }
     std::int64_t MonotonicSeconds() override;
     LocalTime Now() override;
     void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override;
@@ -249,6 +251,7 @@ private:
     std::unique_ptr<TNMSMTP> NMSMTP1_;
     std::unique_ptr<WindowsNotificationChannels> channels_;
     std::unique_ptr<EmailAlerts> alerts_;
+    std::unique_ptr<MetricsOutput> metrics_;
     std::string printerName_;
     std::unique_ptr<TGraphicLight> light_;
     TNTService ntService_;

@@ -100,6 +100,7 @@ public:
     void SendAlert(const AlertMessage&) override { ++g_sink; }
     void WithdrawAlert(const std::string&) override {}
     RowMemory& Memory() override { return memory_; }
+    PassRecord& Record() override { return record_; }
     std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
     LocalTime Now() override { return {}; }
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
@@ -116,6 +117,7 @@ private:
     std::unique_ptr<TPingTstForm> pingForm_;
     Win32SystemErrors errors_;
     RowMemory memory_;
+    PassRecord record_;
 };
 
 void BarePass(const std::vector<std::wstring>& displayNames) {

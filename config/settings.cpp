@@ -90,6 +90,10 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
     FinishInterruptedSave(store);
     list.Clear();
     CheckHtmlOutput(store, host, settings);
+    // No folder check: a missing folder fails each write with a report, and
+    // the exporter that makes it may be installed after this program.
+    settings.metricsOutput = store.ReadString("MetricsOutput", "");
+    settings.metricsOutputEnabled = store.ReadBool("MetricsOutputEnabled", false);
 
     settings.selectedComputer = store.ReadString("ComputerName", "\\\\" + host.LocalComputerName());
     settings.hasComputer = true;

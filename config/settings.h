@@ -34,6 +34,9 @@ struct ProgramSettings {
     bool execAndWait = true;
     std::string htmlOutput;
     bool htmlOutputEnabled = false;
+    // The Prometheus text file rewritten after every pass.
+    std::string metricsOutput;
+    bool metricsOutputEnabled = false;
 };
 
 // What loading needs to ask of the system and of the user.

@@ -26,6 +26,7 @@ constexpr DWORD kSunken = WS_EX_CLIENTEDGE;
 constexpr DWORD kNumberArrows = WS_VISIBLE | UDS_ARROWKEYS | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS;
 
 constexpr const char* kHtmlFilter = "HTML files (*.htm?)|*.htm?";
+constexpr const char* kMetricsFilter = "Prometheus text files (*.prom)|*.prom";
 constexpr const char* kProgramFilter = "Program files (*.exe)|*.exe|Command files (*.cmd)|*.CMD";
 
 // Above and below the tabs.
@@ -124,6 +125,16 @@ const PageControl kPages[] = {
      {C::kButton1, L"BUTTON", kButton, 88, 186, 75, 25, "Select...", "Select a new file for the HTML output"}},
     {Tab::HtmlOutput,
      {C::kButton2, L"BUTTON", kButton, 170, 186, 75, 25, "Clear", "Clear the file settings (no HTML output)"}},
+    {Tab::HtmlOutput, {C::kMetricsTitle, L"STATIC", kLabel, 30, 230, 520, 16, "Prometheus Metrics Output"}},
+    {Tab::HtmlOutput,
+     {C::kChkMetricsOutput, L"BUTTON", kCheck, 30, 254, 520, 18,
+      "Write a metrics file for Prometheus after every check"}},
+    {Tab::HtmlOutput, {C::kMetricsFileLabel, L"STATIC", kLabel, 30, 286, 56, 16, "Filename:"}},
+    {Tab::HtmlOutput,
+     {C::kEdMetricsOutput, L"EDIT", kEdit, 88, 283, 462, 21, "",
+      "A .prom file in the textfile folder of the exporter", kSunken}},
+    {Tab::HtmlOutput,
+     {C::kBtnSelectMetrics, L"BUTTON", kButton, 88, 312, 75, 25, "Select...", "Select the metrics file"}},
 };
 
 constexpr std::array<const char*, 5> kTabCaptions{"Monitoring Frequency", "Internet e-mail", "Screen Notification",
@@ -138,6 +149,7 @@ int FieldControl(SettingsField field) {
         case SettingsField::SenderName: return C::kEdit5;
         case SettingsField::SenderAddress: return C::kEdit6;
         case SettingsField::Recipient: return C::kEdit7;
+        case SettingsField::MetricsOutput: return C::kEdMetricsOutput;
     }
     return C::kEdit1;
 }
@@ -251,6 +263,7 @@ void TeMailConfig::FormShow() {
         {kEdit4, &form_.password},       {kEdit5, &form_.senderName},  {kEdit6, &form_.senderAddress},
         {kEdit7, &form_.to},             {kEdit8, &form_.cc},          {kEdit9, &form_.bcc},
         {kEdNotifyLogin, &form_.notifyLogin}, {kEdLaunchApp, &form_.launchApp}, {kEdit10, &form_.htmlOutput},
+        {kEdMetricsOutput, &form_.metricsOutput},
     };
     for (const auto& [id, text] : texts) SetWindowTextUtf8(GetDlgItem(dialog_, id), *text);
     shownSecurity_ = form_.security;
@@ -261,6 +274,7 @@ void TeMailConfig::FormShow() {
     CheckDlgButton(dialog_, kChkActivateAppLaunch, form_.launchAppActive ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kChkExecAndWait, form_.execAndWait ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog_, kHTMLCheckBox, form_.htmlOutputEnabled ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog_, kChkMetricsOutput, form_.metricsOutputEnabled ? BST_CHECKED : BST_UNCHECKED);
     ShowTab(Tab::MonitoringFrequency);
 }
 
@@ -302,6 +316,8 @@ void TeMailConfig::ReadFields() {
     form_.execAndWait = Checked(kChkExecAndWait);
     form_.htmlOutputEnabled = Checked(kHTMLCheckBox);
     form_.htmlOutput = Text(kEdit10);
+    form_.metricsOutputEnabled = Checked(kChkMetricsOutput);
+    form_.metricsOutput = Text(kEdMetricsOutput);
 }
 
 void TeMailConfig::ApplyBtnClick() {
@@ -316,7 +332,7 @@ void TeMailConfig::Refuse(const ApplyRefusal& refusal) {
     if (refusal.field == SettingsField::Port && Trim(Text(kEdit2)).empty())
         SetWindowTextW(GetDlgItem(dialog_, kEdit2), L"25");
     // A field on a hidden tab cannot take the focus.
-    ShowTab(Tab::InternetEmail);
+    ShowTab(TabOfField(refusal.field));
     SetFocus(GetDlgItem(dialog_, FieldControl(refusal.field)));
 }
 
@@ -466,6 +482,7 @@ bool TeMailConfig::OnCommand(HWND dialog, int id, int code) {
         case kButton2: Button2Click(); return true;
         case kButton3: ChooseFile(kEdLaunchApp, kProgramFilter); return true;
         case kButton4: Button4Click(); return true;
+        case kBtnSelectMetrics: ChooseFile(kEdMetricsOutput, kMetricsFilter); return true;
         case kTestBtn: TestBtnClick(); return true;
         case kTestScreenBtn: TestScreenBtnClick(); return true;
         case kBtnTestLaunch: btnTestLaunchClick(); return true;

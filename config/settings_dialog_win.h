@@ -2,8 +2,8 @@
 // TeMailConfig, "Vigilor Settings": the check interval, the restart alert,
 // the notification
 // switch and method, the e-mail account and recipients, the screen-message
-// recipient, the program launched on a failure and the HTML status page,
-// with a test for each way of notifying.
+// recipient, the program launched on a failure, the HTML status page and
+// the metrics file, with a test for each way of notifying.
 #include <memory>
 #include <string>
 
@@ -80,6 +80,11 @@ public:
         kEdRestartAlertWindow,
         kUdRestartAlertWindow,
         kRestartWindowUnit,
+        kMetricsTitle,
+        kChkMetricsOutput,
+        kMetricsFileLabel,
+        kEdMetricsOutput,
+        kBtnSelectMetrics,
     };
 
     // form: the fields as read from the store. The dialog sends its test

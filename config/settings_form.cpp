@@ -1,6 +1,7 @@
 #include "config/settings_form.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/text.h"
@@ -31,13 +32,21 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
     form.execAndWait = store.ReadBool("ExecAndWait", true);
     form.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
     form.htmlOutput = store.ReadString("HTMLOutput", kHtmlNotDefined);
+    form.metricsOutputEnabled = store.ReadBool("MetricsOutputEnabled", false);
+    form.metricsOutput = store.ReadString("MetricsOutput", "");
     memory.screenNotify = form.screenMethod;
     memory.emailTo = Trim(form.to);
     memory.notifyLogin = form.notifyLogin;
     return form;
 }
 
-std::optional<ApplyRefusal> CheckApply(const SettingsForm& form) {
+SettingsTab TabOfField(SettingsField field) {
+    return field == SettingsField::MetricsOutput ? SettingsTab::HtmlOutput : SettingsTab::InternetEmail;
+}
+
+namespace {
+
+std::optional<ApplyRefusal> CheckMail(const SettingsForm& form) {
     if (!form.notifyByMail || form.screenMethod) return std::nullopt;
     const struct {
         const std::string& text;
@@ -55,6 +64,22 @@ std::optional<ApplyRefusal> CheckApply(const SettingsForm& form) {
         if (Trim(entry.text).empty()) return ApplyRefusal{entry.field, entry.message};
     const PortField port = ReadPortField(form.port);
     if (!port.number) return ApplyRefusal{SettingsField::Port, port.refusal};
+    return std::nullopt;
+}
+
+bool EndsWithProm(const std::string& path) {
+    constexpr std::string_view kExtension = ".prom";
+    return path.size() >= kExtension.size() &&
+           EqualsIgnoringAsciiCase(std::string_view(path).substr(path.size() - kExtension.size()), kExtension);
+}
+
+}  // namespace
+
+std::optional<ApplyRefusal> CheckApply(const SettingsForm& form) {
+    if (auto refusal = CheckMail(form)) return refusal;
+    if (form.metricsOutputEnabled && !EndsWithProm(form.metricsOutput))
+        return ApplyRefusal{SettingsField::MetricsOutput,
+                            "The metrics file must end in \".prom\"! Please check your parameters."};
     return std::nullopt;
 }
 
@@ -79,6 +104,8 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteString("NotifyLogin", form.notifyLogin);
     store.WriteString("HTMLOutput", form.htmlOutput);
     store.WriteBool("HTMLOutputEnabled", form.htmlOutputEnabled);
+    store.WriteString("MetricsOutput", form.metricsOutput);
+    store.WriteBool("MetricsOutputEnabled", form.metricsOutputEnabled);
     store.WriteString(kSmtpSecurityValue, form.security.Text());
     store.WriteString("EMailSMTPHost", form.smtpHost);
     if (const std::optional<int> port = ReadPortField(form.port).number) store.WriteInteger("EMailSMTPPort", *port);

@@ -19,7 +19,10 @@ constexpr const char* kHtmlNotDefined = "not defined";
 enum class SettingsTab { MonitoringFrequency, InternetEmail, ScreenNotification, ApplicationLaunch, HtmlOutput };
 
 // The fields Apply can send the user back to.
-enum class SettingsField { SmtpHost, Port, UserId, SenderName, SenderAddress, Recipient };
+enum class SettingsField { SmtpHost, Port, UserId, SenderName, SenderAddress, Recipient, MetricsOutput };
+
+// The tab that holds the field.
+SettingsTab TabOfField(SettingsField field);
 
 struct SettingsForm {
     bool notifyByMail = true;    // CheckBox1
@@ -41,6 +44,8 @@ struct SettingsForm {
     bool execAndWait = true;
     bool htmlOutputEnabled = false;
     std::string htmlOutput;      // Edit10
+    bool metricsOutputEnabled = false;  // chkMetricsOutput
+    std::string metricsOutput;          // edMetricsOutput
 };
 
 // The fields as stored, with the store's defaults; currentUser is the
@@ -53,9 +58,10 @@ struct ApplyRefusal {
     std::string message;
 };
 
-// Apply's checks, with notification on by e-mail only: the first empty
+// Apply's checks. With notification on by e-mail only: the first empty
 // field (blanks do not count) among host, port, user, sender name, sender
-// address and recipient, then the port's own rule.
+// address and recipient, then the port's own rule. With the metrics file on:
+// its name must end in ".prom", the only files the exporters read.
 std::optional<ApplyRefusal> CheckApply(const SettingsForm& form);
 
 // The port field as Apply and the test e-mail read it: a whole number from

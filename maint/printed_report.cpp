@@ -71,6 +71,7 @@ std::vector<std::string> SettingsLines(KeyValueStore& store) {
     const auto value = [&store](const char* name) { return store.Read(name).value_or(kNotDefined); };
     std::vector<std::string> lines;
     lines.push_back(HtmlFileLine("HTML Output File:", value("HTMLOutput")));
+    lines.push_back(HtmlFileLine("Metrics File:", value("MetricsOutput")));
     if (SettingsStore(store).ReadBool("ScreenNotify", true))
         lines.push_back(SettingLine("Notify Login:", value("NotifyLogin")));
     lines.push_back(SettingLine("e-mail SMTP Host:", value("EMailSMTPHost")));

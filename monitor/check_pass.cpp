@@ -48,9 +48,12 @@ constexpr const char* kKeepsStopping = "KeepsStopping";
 
 // The failure of a row whose service is neither running nor stopped, if it
 // is one: not installed, unreadable, or pending or paused for kHungPasses
-// passes in a row. A shorter wait is no failure yet.
-std::optional<RowFailure> UnsettledRow(CheckPassHost& host, const std::string& machine, const std::string& service) {
+// passes in a row. A shorter wait is no failure yet. readState takes the
+// state code the service was read in.
+std::optional<RowFailure> UnsettledRow(CheckPassHost& host, const std::string& machine, const std::string& service,
+                                       int& readState) {
     const ServiceReading reading = host.ReadService(machine, service);
+    if (reading.kind == ServiceReading::Kind::State) readState = reading.state;
     RowMemory& memory = host.Memory();
     const std::string where = Quoted(service) + " on " + machine;
     if (reading.kind == ServiceReading::Kind::NotInstalled) {
@@ -129,6 +132,7 @@ bool AutoRestartService(CheckPassHost& host, const std::string& service, const s
     const std::string keyName = host.ServiceKeyName(machine, service);
     host.SetCursor(ScreenCursor::Hourglass);
     const bool restarted = host.ServiceStartAndWait(machine, keyName);
+    host.Record().Restarted(machine, service, restarted);
     const std::string line = restarted
                                  ? "Auto-restart of " + Quoted(service) + " on " + machine + " was successful"
                                  : "Cannot restart " + Quoted(service) + " on " + machine;
@@ -162,7 +166,9 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
         const std::string keyName = host.ServiceKeyName(machine, service);
         host.ShowStatus("Checking " + service + " on " + machine);
 
-        if (!host.IsMachineAlive(machine)) {
+        const bool alive = host.IsMachineAlive(machine);
+        host.Record().ComputerAnswered(machine, alive);
+        if (!alive) {
             host.AppendFailureReport("The computer " + machine + " is no longer responding !");
             host.ShowAlarm();
             host.SendFailureAlert(machine, kMachineDownMarker);
@@ -173,8 +179,9 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
         if (host.ServiceIsRunning(machine, keyName)) status = kStatusRunning;
         const bool stopped = host.ServiceIsStopped(machine, keyName);
         std::optional<RowFailure> unsettled;
+        int readState = -1;
         if (status.empty() && !stopped)
-            unsettled = UnsettledRow(host, machine, service);
+            unsettled = UnsettledRow(host, machine, service, readState);
         else
             host.Memory().SeenSettled(machine, service);
         host.ServiceQueriesDone();
@@ -206,6 +213,7 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
         else
             host.ShowAllClear();
         if (htmlOutput) Append(page, StatusPageRow(machine, service, status));
+        host.Record().RowChecked(index, OutcomeOf(status, readState));
     }
     EndOfWalk(host);
 

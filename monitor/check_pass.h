@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "monitor/pass_record.h"
 #include "monitor/row_memory.h"
 #include "monitor/service_reading.h"
 #include "monitor/status_words.h"
@@ -72,6 +73,8 @@ public:
     virtual void WithdrawAlert(const std::string& key) = 0;
     // What monitoring remembers of the rows between passes.
     virtual RowMemory& Memory() = 0;
+    // What this pass finds, for the metrics file; begun by the caller.
+    virtual PassRecord& Record() = 0;
     // A clock in seconds that only moves forward, for the restart window.
     virtual std::int64_t MonotonicSeconds() = 0;
 

@@ -127,20 +127,22 @@ void WriteInPlace(const std::wstring& page, const std::string& path, const std::
 
 }  // namespace
 
-void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) {
+void ReplaceWholeFile(const std::string& path, const std::string& text, WithoutDraft withoutDraft) {
     const std::wstring page = Wide(path);
     const DWORD attributes = GetFileAttributesW(page.c_str());
     const bool pageExists = attributes != INVALID_FILE_ATTRIBUTES;
     // Made read-only by its owner: a refusal, not a reader to wait for.
     if (pageExists && (attributes & FILE_ATTRIBUTE_READONLY)) throw AppError("Cannot create file " + path);
 
-    const std::string text = StatusPageText(lines);
     const std::optional<std::wstring> draftPath = StatusPageDraftPath(page, UniqueSuffix(), kPathLimit);
     FileHandle file;
     if (draftPath)
         file = FileHandle(CreateFileW(draftPath->c_str(), GENERIC_WRITE | READ_CONTROL | WRITE_DAC, 0, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return WriteInPlace(page, path, text);
+    if (!file) {
+        if (withoutDraft == WithoutDraft::Refuse) throw AppError("Cannot create file " + path);
+        return WriteInPlace(page, path, text);
+    }
 
     PageDraft draft(*draftPath);
     {
@@ -152,6 +154,10 @@ void WriteStatusPage(const std::string& path, const std::vector<std::string>& li
     }
     if (pageExists) TakeOverAttributes(draft.Path(), attributes);
     if (!draft.ReplaceWaitingForReaders(page)) throw AppError("Cannot create file " + path);
+}
+
+void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) {
+    ReplaceWholeFile(path, StatusPageText(lines), WithoutDraft::WriteInPlace);
 }
 
 }  // namespace vigilor

@@ -102,13 +102,14 @@ void EmailAlerts::SendFailureAlert(const std::string& machine, const std::string
     const bool down = IsMachineDown(service);
     SendAlert({AlertKey(machine, service), AlertLine(machine, service),
                down ? "** NT SERVER IS DOWN ** " : "** NT SERVICE FAULT ** ",
-               down ? "NT Server is DOWN!" : "NT Service Failure Alert!"});
+               down ? "NT Server is DOWN!" : "NT Service Failure Alert!", down ? AlertKind::Down : AlertKind::Failure});
 }
 
 void EmailAlerts::SendAlert(const AlertMessage& alert) {
     ValidateMailSettings();
     if (host_.Alerted().Contains(alert.key)) return;
     host_.Alerted().Add(alert.key);
+    ++(alert.kind == AlertKind::Down ? raised_.down : raised_.failure);
 
     const std::string& line = alert.line;
     ProgramSettings& settings = host_.Settings();
@@ -141,6 +142,7 @@ void EmailAlerts::SendAlert(const AlertMessage& alert) {
 void EmailAlerts::SendRestartNotice(const std::string& machine, const std::string& service) {
     ValidateMailSettings();
     host_.Alerted().Add(AlertKey(machine, service));
+    ++raised_.restart;
     const std::string line = RestartLine(machine, service);
     channels_.LogAppEvent(line);
 

@@ -2,6 +2,7 @@
 // The alerts of a check pass: which notifications go out for a failure or
 // a restart, the alert mails, and the main window's reactions to the mail
 // client's events.
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ std::string AlertLine(const std::string& machine, const std::string& service);
 // The text of a restart notice and of its event entry.
 std::string RestartLine(const std::string& machine, const std::string& service);
 
+// What an alert announces: a failure of a service or a computer that does
+// not answer.
+enum class AlertKind { Failure, Down };
+
 // One alert: raised once until Reset under its key, by the channels the
 // notification settings choose; line is its event entry, screen message and
 // mail text.
@@ -26,6 +31,15 @@ struct AlertMessage {
     std::string line;
     std::string heading;  // the mail's first line
     std::string subject;
+    AlertKind kind = AlertKind::Failure;
+};
+
+// The alerts raised since the program started, by kind: the failures only
+// when the alerted list let them through, and every restart notice.
+struct AlertCounts {
+    std::uint64_t failure = 0;
+    std::uint64_t down = 0;
+    std::uint64_t restart = 0;
 };
 
 class EmailAlerts {
@@ -47,6 +61,7 @@ public:
     void SendRestartNotice(const std::string& machine, const std::string& service);
 
     bool MailSettingsValid() const { return mailSettingsValid_; }
+    const AlertCounts& Raised() const { return raised_; }
     // The body of the last mail composed.
     const std::vector<std::string>& MailText() const { return mailText_; }
 
@@ -78,6 +93,7 @@ private:
     std::vector<std::string> mailText_;
     Attendance attendance_ = Attendance::Attended;
     std::set<std::string> toldThisPass_;
+    AlertCounts raised_;
 };
 
 // Holds the alerts in the attendance of one pass for as long as it runs.

@@ -4,9 +4,12 @@
 #include <stdexcept>
 
 #include "monitor/check_pass.h"
+#include "monitor/metrics_output.h"
 #include "platform/app_error.h"
 #include "services/service_session.h"
+#include "tests/support/test_alert_host.h"
 #include "tests/unit/fake_service_platform.h"
+#include "tests/unit/metrics_parser.h"
 
 namespace vigilor {
 namespace {
@@ -32,6 +35,7 @@ public:
     bool livenessRaises = false;
     std::map<std::pair<std::string, std::string>, std::string> unreadable;  // (machine, display) -> error text
     RowMemory memory;
+    PassRecord record;
     std::int64_t seconds = 0;
 
     FakePassHost() {
@@ -116,6 +120,7 @@ public:
     }
     void WithdrawAlert(const std::string& key) override { events.push_back("withdraw " + key); }
     RowMemory& Memory() override { return memory; }
+    PassRecord& Record() override { return record; }
     std::int64_t MonotonicSeconds() override { return seconds; }
     LocalTime Now() override { return {2026, 12, 8, 9, 5, 0, 2}; }
     void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override {
@@ -482,6 +487,147 @@ TEST(CheckPass, NoServiceHandleStaysOpenPastTheRowsStateQueries) {
     EXPECT_EQ(host.openAt, (std::vector<std::string>{"ping:", "start:", "alert:", "ping:"}));
     EXPECT_EQ(host.memo, (std::vector<std::string>{"Cannot restart \"Print Spooler\" on \\\\A",
                                                    "\"Print Spooler\" on \\\\A is stopped"}));
+}
+
+
+TEST(CheckPassRecord, EachRowsOutcomeAndTheRestarts) {
+    FakePassHost host;
+    host.Add("\\\\A", "Run", 4);
+    host.Add("\\\\A", "Halt", 1);
+    host.Add("\\\\A", "Back", 1, true);
+    host.Add("\\\\A", "Stuck", 1);
+    host.Add("\\\\A", "Paused", 7);
+    host.Add("\\\\A", "Starting", 2);
+    host.Add("\\\\A", "Locked", 0);  // no state the queries can see
+    host.unreadable[{"\\\\A", "Locked"}] = "5: Access is denied.";
+    const std::vector<std::pair<std::string, RowOutcome>> rows{
+        {"Run", RowOutcome::Running},     {"Halt", RowOutcome::Stopped},     {"Back", RowOutcome::Restarted},
+        {"Stuck", RowOutcome::Stopped},   {"Paused", RowOutcome::Paused},    {"Starting", RowOutcome::Pending},
+        {"Gone", RowOutcome::NotFound},   {"Locked", RowOutcome::Unknown}};
+    std::vector<std::string> texts;
+    for (const auto& [service, outcome] : rows)
+        texts.push_back(Row("\\\\A", service, service == "Back" || service == "Stuck" ? "Yes" : "No"));
+    host.record.Begin(texts, 0);
+    RunCheckPass(host, texts);
+    ASSERT_EQ(host.record.Rows().size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(OutcomeName(host.record.Rows()[i].outcome), std::string(OutcomeName(rows[i].second))) << rows[i].first;
+    EXPECT_TRUE(host.record.Complete());
+    ASSERT_EQ(host.record.Computers().size(), 1u);
+    EXPECT_TRUE(host.record.Computers()[0].answered);
+    ASSERT_EQ(host.record.Restarts().size(), 2u);
+    EXPECT_EQ(host.record.Restarts()[0].service, "Back");
+    EXPECT_EQ(host.record.Restarts()[0].success, 1u);
+    EXPECT_EQ(host.record.Restarts()[1].service, "Stuck");
+    EXPECT_EQ(host.record.Restarts()[1].failure, 1u);
+}
+
+class QuietChannels : public NotificationChannels {
+public:
+    void LogAppEvent(const std::string& message) override { events.push_back(message); }
+    bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
+    bool FileExists(const std::string&) override { return false; }
+    RunResult RunAndWait(const std::string&, int) override { return {}; }
+    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
+    LocalTime Now() override { return {2026, 12, 9, 23, 30, 0, 3}; }
+    std::vector<std::string> events;
+};
+
+// A pass through the metrics output as the main window runs it, the file
+// kept in memory.
+class MetricsPass : public ::testing::Test {
+protected:
+    static constexpr const char* kPath = "C:\\exporter\\textfile_inputs\\vigilor.prom";
+
+    class RecordingHost : public FakePassHost {
+    public:
+        explicit RecordingHost(MetricsOutput& output) : output_(output) {}
+        PassRecord& Record() override { return output_.Record(); }
+
+    private:
+        MetricsOutput& output_;
+    };
+
+    MetricsPass() {
+        settings.metricsOutputEnabled = true;
+        settings.metricsOutput = kPath;
+    }
+    void Run(const std::vector<std::string>& rows) {
+        const RecordedPass recorded(output, rows);
+        RunCheckPass(host, rows);
+    }
+    double Value(const std::string& family, const std::map<std::string, std::string>& labels) const {
+        const test::ParsedMetrics parsed = test::ParseMetrics(files.at(kPath));
+        EXPECT_EQ(parsed.error, "");
+        const auto found = parsed.Find(family, labels);
+        return found.size() == 1 ? found[0].value : -1;
+    }
+
+    ProgramSettings settings;
+    AlertCounts alerts;
+    test::MemoLines memo;
+    QuietChannels channels;
+    std::map<std::string, std::string> files;
+    int writes = 0;
+    std::string refusal;
+    MetricsOutput output{"MON", settings, alerts, memo, channels,
+                         [this](const std::string& path, const std::string& text) {
+                             ++writes;
+                             if (!refusal.empty()) throw AppError(refusal);
+                             files[path] = text;
+                         }};
+    RecordingHost host{output};
+};
+
+TEST_F(MetricsPass, ASilentComputerMidListEndsThePassIncompleteAndTheRowsAfterItNotChecked) {
+    host.Add("\\\\A", "Up", 4);
+    host.Add("\\\\DEAD", "Whatever", 1);
+    host.alive["\\\\DEAD"] = false;
+    host.Add("\\\\C", "Later", 4);
+    Run({Row("\\\\A", "Up"), Row("\\\\DEAD", "Whatever"), Row("\\\\C", "Later")});
+    ASSERT_EQ(writes, 1);
+    EXPECT_EQ(Value("vigilor_pass_complete", {}), 0);
+    EXPECT_EQ(Value("vigilor_computer_up", {{"computer", "\\\\A"}}), 1);
+    EXPECT_EQ(Value("vigilor_computer_up", {{"computer", "\\\\DEAD"}}), 0);
+    EXPECT_EQ(Value("vigilor_computer_up", {{"computer", "\\\\C"}}), -1) << "not reached";
+    EXPECT_EQ(Value("vigilor_service_state", {{"service", "Up"}, {"state", "running"}}), 1);
+    EXPECT_EQ(Value("vigilor_service_state", {{"service", "Whatever"}, {"state", "not_checked"}}), 1);
+    EXPECT_EQ(Value("vigilor_service_state", {{"service", "Later"}, {"state", "not_checked"}}), 1);
+
+    host.alive["\\\\DEAD"] = true;
+    Run({Row("\\\\A", "Up"), Row("\\\\DEAD", "Whatever"), Row("\\\\C", "Later")});
+    EXPECT_EQ(Value("vigilor_pass_complete", {}), 1);
+    EXPECT_EQ(Value("vigilor_computer_up", {{"computer", "\\\\DEAD"}}), 1);
+    EXPECT_EQ(Value("vigilor_service_state", {{"service", "Later"}, {"state", "running"}}), 1);
+}
+
+TEST_F(MetricsPass, APassThatRaisesStillWritesTheFile) {
+    host.Add("\\\\A", "Up", 4);
+    host.livenessRaises = true;
+    EXPECT_THROW(Run({Row("\\\\A", "Up")}), AppError);
+    ASSERT_EQ(writes, 1);
+    EXPECT_EQ(Value("vigilor_pass_complete", {}), 0);
+    EXPECT_EQ(Value("vigilor_service_state", {{"service", "Up"}, {"state", "not_checked"}}), 1);
+    EXPECT_TRUE(memo.lines.empty());
+}
+
+TEST_F(MetricsPass, AFailedWriteIsAMemoLineAndAnEventAndNothingElse) {
+    host.Add("\\\\A", "Up", 4);
+    refusal = std::string("Cannot create file ") + kPath;
+    Run({Row("\\\\A", "Up")});
+    const std::string report = std::string("The metrics file ") + kPath + " was not written: Cannot create file " + kPath;
+    EXPECT_EQ(memo.lines, std::vector<std::string>{"09/12/2026  23:30 " + report});
+    EXPECT_EQ(channels.events, std::vector<std::string>{report});
+}
+
+TEST_F(MetricsPass, WrittenOnlyWhenSwitchedOnWithAPath) {
+    host.Add("\\\\A", "Up", 4);
+    for (const auto& [enabled, path] : {std::pair{false, kPath}, {true, ""}}) {
+        settings.metricsOutputEnabled = enabled;
+        settings.metricsOutput = path;
+        Run({Row("\\\\A", "Up")});
+    }
+    EXPECT_EQ(writes, 0);
 }
 
 }  // namespace

@@ -237,6 +237,22 @@ TEST_F(Alerts, AnAlertFiresOnceUntilResetAndARestartSilencesALaterFailure) {
     EXPECT_TRUE(Only("event").empty());
 }
 
+TEST_F(Alerts, CountedByKindOnlyWhenTheAlertedListLetsThemThrough) {
+    UseNothing();
+    alerts->SendFailureAlert("\\\\SRV1", "Spooler");
+    alerts->SendFailureAlert("\\\\SRV1", "Spooler");
+    alerts->SendAlert({"\\\\SRV1@Gone@NotFound", "gone", "** NT SERVICE FAULT ** ", "NT Service Not Found!"});
+    alerts->SendFailureAlert("\\\\SRV2", "IsNotAlive");
+    alerts->SendFailureAlert("\\\\SRV2", "IsNotAlive");
+    alerts->SendRestartNotice("\\\\SRV3", "Browser");
+    alerts->SendRestartNotice("\\\\SRV3", "Browser");
+    alerts->SendFailureAlert("\\\\SRV3", "Browser");  // silenced by the notice
+    const AlertCounts& raised = alerts->Raised();
+    EXPECT_EQ(raised.failure, 2u);
+    EXPECT_EQ(raised.down, 1u);
+    EXPECT_EQ(raised.restart, 2u) << "a notice consults no list";
+}
+
 TEST_F(Alerts, StoredSecurityAndPasswordChooseTheDialogue) {
     UseMail();
     host.store.values["EMailSMTPPwd"] = ScramblePassword("pw");

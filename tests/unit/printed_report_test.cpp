@@ -77,25 +77,27 @@ TEST(ReportSettings, MissingValuesAndNotifyLoginOnlyWithScreenAlerts) {
     test::MemoryStore store;
     store.binary["EMailSMTPHost"] = true;  // a value of the wrong type reads as missing
     std::vector<std::string> lines = SettingsLines(store);
-    ASSERT_EQ(lines.size(), 15u);
-    EXPECT_EQ(lines[1], SettingLine("Notify Login:", "not defined"));  // screen alerts are on by default
-    EXPECT_EQ(lines[2], SettingLine("e-mail SMTP Host:", "not defined"));
-    EXPECT_EQ(lines[4], SettingLine("e-mail Security:", "None"));
+    ASSERT_EQ(lines.size(), 16u);
+    EXPECT_EQ(lines[1], HtmlFileLine("Metrics File:", "not defined"));
+    EXPECT_EQ(lines[2], SettingLine("Notify Login:", "not defined"));  // screen alerts are on by default
+    EXPECT_EQ(lines[3], SettingLine("e-mail SMTP Host:", "not defined"));
+    EXPECT_EQ(lines[5], SettingLine("e-mail Security:", "None"));
     store.values["EMailSMTPSecurity"] = "SSL";
-    EXPECT_EQ(SettingsLines(store)[4], SettingLine("e-mail Security:", "SSL")) << "no mail goes out with it";
+    EXPECT_EQ(SettingsLines(store)[5], SettingLine("e-mail Security:", "SSL")) << "no mail goes out with it";
     store.values.erase("EMailSMTPSecurity");
-    EXPECT_EQ(lines[6], SettingLine("e-mail SMTP Password:", "*******"));
-    EXPECT_EQ(lines[12], SettingLine("Scan Interval:", " minute(s)"));
-    for (const auto& [screenNotify, count] : {std::pair{"0", 14u}, {"1", 15u}, {"x", 15u}}) {
+    EXPECT_EQ(lines[7], SettingLine("e-mail SMTP Password:", "*******"));
+    EXPECT_EQ(lines[13], SettingLine("Scan Interval:", " minute(s)"));
+    for (const auto& [screenNotify, count] : {std::pair{"0", 15u}, {"1", 16u}, {"x", 16u}}) {
         store.values["ScreenNotify"] = screenNotify;
         lines = SettingsLines(store);
         EXPECT_EQ(lines.size(), count) << screenNotify;
-        EXPECT_EQ(lines[1].rfind("Notify Login:", 0) == 0, count == 15u) << screenNotify;
+        EXPECT_EQ(lines[2].rfind("Notify Login:", 0) == 0, count == 16u) << screenNotify;
     }
 }
 
 TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
     host.store.values = {{"HTMLOutput", "C:\\www\\status.htm"},
+                         {"MetricsOutput", "C:\\textfile_inputs\\vigilor.prom"},
                          {"NotifyLogin", "operator"},
                          {"EMailSMTPHost", "mail.example"},
                          {"EMailSMTPPort", "2525"},
@@ -120,6 +122,7 @@ TEST_F(Report, OnePageInOrderWithEverySettingFreshFromTheStore) {
                                             ServiceTableLine("\\\\BETA", "Event Log", ""),
                                             "Settings:",
                                             HtmlFileLine("HTML Output File:", "C:\\www\\status.htm"),
+                                            HtmlFileLine("Metrics File:", "C:\\textfile_inputs\\vigilor.prom"),
                                             SettingLine("Notify Login:", "operator"),
                                             SettingLine("e-mail SMTP Host:", "mail.example"),
                                             SettingLine("e-mail SMTP Port:", "2525"),

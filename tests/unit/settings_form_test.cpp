@@ -33,6 +33,8 @@ TEST(SettingsForm, AFirstRunShowsTheDefaultsAndRefreshesMemory) {
     EXPECT_FALSE(form.launchAppActive);
     EXPECT_FALSE(form.htmlOutputEnabled);
     EXPECT_EQ(form.htmlOutput, "not defined");
+    EXPECT_FALSE(form.metricsOutputEnabled);
+    EXPECT_EQ(form.metricsOutput, "");
     EXPECT_TRUE(memory.screenNotify);
     EXPECT_EQ(memory.emailTo, "");
     EXPECT_EQ(memory.notifyLogin, "alice");
@@ -43,10 +45,12 @@ TEST(SettingsForm, StoredValuesAreShownAsTheUserTypedThem) {
     raw.values = {{"EMailSMTPPwd", ScramblePassword("s3cret")}, {"EMailcc", "cc@example.org"},
                   {"EMailTo", "  ops@example.org "}, {"ScanInterval", "75"}, {"EMailSMTPPort", "x"},
                   {"ScreenNotify", "0"}, {"EMailSMTPSecurity", "StartTLS"}, {"RestartAlertCount", "7"},
-                  {"RestartAlertWindow", "0"}};
+                  {"RestartAlertWindow", "0"}, {"MetricsOutputEnabled", "1"}, {"MetricsOutput", "C:\\m\\v.prom"}};
     SettingsStore store(raw);
     ProgramSettings memory;
     const SettingsForm form = ReadSettingsForm(store, "alice", memory);
+    EXPECT_TRUE(form.metricsOutputEnabled);
+    EXPECT_EQ(form.metricsOutput, "C:\\m\\v.prom");
     EXPECT_EQ(form.password, "s3cret");
     EXPECT_EQ(form.cc, "cc@example.org") << "written as EMailCc, read under either case";
     EXPECT_EQ(form.to, "  ops@example.org ");
@@ -106,6 +110,15 @@ TEST(SettingsForm, ApplyChecksTheMailFieldsInOrderThenThePort) {
          std::nullopt, ""},
         {"bad port with the screen method", [](SettingsForm& f) { f.screenMethod = true; f.port = "x"; },
          std::nullopt, ""},
+        {"metrics file named .PROM", [](SettingsForm& f) { f.metricsOutputEnabled = true; f.metricsOutput = "C:\\m\\V.PROM"; },
+         std::nullopt, ""},
+        {"metrics file not .prom", [](SettingsForm& f) { f.metricsOutputEnabled = true; f.metricsOutput = "C:\\m\\v.prom.txt"; },
+         SettingsField::MetricsOutput, "The metrics file must end in \".prom\"! Please check your parameters."},
+        {"metrics file on without a name", [](SettingsForm& f) { f.metricsOutputEnabled = true; }, SettingsField::MetricsOutput,
+         "The metrics file must end in \".prom\"! Please check your parameters."},
+        {"metrics file off: its name is not looked at", [](SettingsForm& f) { f.metricsOutput = "v.txt"; }, std::nullopt, ""},
+        {"the mail fields first", [](SettingsForm& f) { f.smtpHost = ""; f.metricsOutputEnabled = true; },
+         SettingsField::SmtpHost, "No SMTP host defined! Please check your parameters."},
     };
     for (const Case& c : cases) {
         SettingsForm form = CompleteMailForm();
@@ -158,6 +171,8 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     form.restartAlertCount = 0;
     form.restartAlertWindow = 120;
     form.htmlOutput = "not defined";
+    form.metricsOutputEnabled = true;
+    form.metricsOutput = "C:\\m\\v.prom";
     form.execAndWait = false;
     form.notifyLogin = "bob";
     form.security = SmtpSecurity::Tls;
@@ -165,7 +180,7 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     WriteSettingsForm(store, form, memory);
     EXPECT_EQ(raw.order,
               (std::vector<std::string>{"ScreenNotify", "NotifyLogin", "HTMLOutput", "HTMLOutputEnabled",
-                                        "EMailSMTPSecurity", "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID",
+                                        "MetricsOutput", "MetricsOutputEnabled", "EMailSMTPSecurity", "EMailSMTPHost", "EMailSMTPPort", "EMailSMTPID",
                                         "NotifybyMail", "EMailSMTPPwd", "EMailTo", "EMailCc", "EMailBcc",
                                         "LaunchApp", "LaunchAppActive", "ExecAndWait", "EMailLocalName",
                                         "EMailLocalAddr", "ScanInterval", "RestartAlertCount",
@@ -178,6 +193,8 @@ TEST(SettingsForm, ApplyWritesEveryValueInItsOrderAndTextForm) {
     EXPECT_EQ(raw.values["ScreenNotify"], "0");
     EXPECT_EQ(raw.values["ExecAndWait"], "0");
     EXPECT_EQ(raw.values["HTMLOutput"], "not defined");
+    EXPECT_EQ(raw.values["MetricsOutput"], "C:\\m\\v.prom");
+    EXPECT_EQ(raw.values["MetricsOutputEnabled"], "1");
     EXPECT_EQ(raw.values["ScanInterval"], "15");
     EXPECT_EQ(memory.emailTo, "ops@example.org");
     EXPECT_EQ(memory.scanInterval, 15);

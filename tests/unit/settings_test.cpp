@@ -63,6 +63,8 @@ TEST_F(SettingsTest, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(s.launchApp, "");
     EXPECT_FALSE(s.htmlOutputEnabled);
     EXPECT_EQ(s.htmlOutput, "");
+    EXPECT_FALSE(s.metricsOutputEnabled);
+    EXPECT_EQ(s.metricsOutput, "");
     EXPECT_TRUE(host.errors.empty());
     EXPECT_TRUE(host.askedDirectories.empty());
     EXPECT_EQ(store.writes, 0) << "loading an empty key writes nothing";
@@ -338,11 +340,15 @@ TEST_F(SettingsTest, HtmlOutputEnabledWithEmptyPathShowsEmptyParentheses) {
 TEST_F(SettingsTest, HtmlOutputWithExistingFolderStaysOn) {
     store.values["HTMLOutputEnabled"] = "1";
     store.values["HTMLOutput"] = "D:status.html";
+    store.values["MetricsOutputEnabled"] = "1";
+    store.values["MetricsOutput"] = "E:\\gone\\vigilor.prom";  // a missing folder is the write's to report
     host.existingDirectory = "D:";
     const ProgramSettings s = Load();
     EXPECT_TRUE(host.errors.empty());
     EXPECT_TRUE(s.htmlOutputEnabled);
     EXPECT_EQ(s.htmlOutput, "D:status.html");
+    EXPECT_TRUE(s.metricsOutputEnabled);
+    EXPECT_EQ(s.metricsOutput, "E:\\gone\\vigilor.prom");
 }
 
 TEST_F(SettingsTest, LoadReplacesTheWholeList) {

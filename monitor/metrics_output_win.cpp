@@ -1,0 +1,15 @@
+#include "monitor/metrics_output_win.h"
+
+#include "monitor/status_page_writer_win.h"
+
+namespace vigilor {
+
+std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitor, const ProgramSettings& settings,
+                                                 const AlertCounts& alerts, FailureMemo& memo,
+                                                 NotificationChannels& channels) {
+    return std::make_unique<MetricsOutput>(
+        std::move(monitor), settings, alerts, memo, channels,
+        [](const std::string& path, const std::string& text) { ReplaceWholeFile(path, text, WithoutDraft::Refuse); });
+}
+
+}  // namespace vigilor

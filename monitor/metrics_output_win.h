@@ -1,0 +1,16 @@
+#pragma once
+// The metrics file output with the system's file replace behind it.
+#include <memory>
+#include <string>
+
+#include "monitor/metrics_output.h"
+
+namespace vigilor {
+
+// Never writes the file in place: an exporter reading it must not see half
+// a file.
+std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitor, const ProgramSettings& settings,
+                                                 const AlertCounts& alerts, FailureMemo& memo,
+                                                 NotificationChannels& channels);
+
+}  // namespace vigilor
