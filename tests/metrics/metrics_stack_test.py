@@ -58,7 +58,9 @@ def main():
     started = time.monotonic()
     tag = f"{os.getpid()}-{int(time.time())}"
     running = f"Metrics running {tag}"
-    stopped = f"Metrics stopped {tag}"
+    # Quotes and a backslash, escaped in the file, come back whole from
+    # the stack's own parsers.
+    stopped = f'Metrics "stopped" \\ {tag}'
     before = f"Metrics before silent {tag}"
     after = f"Metrics after silent {tag}"
     # Sorted by computer, this is the list's order: the silent host is the
@@ -79,88 +81,99 @@ def main():
             "VIGILOR_METRICS_BEFORE": before, "VIGILOR_METRICS_AFTER": after}, computer_name=SECOND_NAME)
         stack.wait_for_servers()
         failures = []
-        for started in (first, second):
+        for instance in (first, second):
             try:
-                stack.finish_pass(started)
+                stack.finish_pass(instance)
             except AssertionError as e:
                 failures.append(str(e))
         if failures:
             raise AssertionError("\n".join(failures))
         print(f"passes written after {time.monotonic() - started:.1f} s")
 
-        for path in (first_file, second_file):
-            with open(path, "rb") as f:
-                text = f.read()
-            check = subprocess.run(["promtool", "check", "metrics"], input=text, capture_output=True, timeout=30)
-            problems = (check.stdout + check.stderr).decode("utf-8", "replace").strip()
-            if check.returncode != 0 or problems:
-                raise AssertionError(f"promtool check metrics rejects {os.path.basename(path)} "
-                                     f"({check.returncode}): {problems}\n--- file ---\n{text.decode('utf-8', 'replace')}")
-        print("promtool check metrics accepts both files")
-
-        page = ""
-
-        def exporter_has_both():
-            nonlocal page
-            page = http_get(stack.exporter_url("/metrics"))
-            return "node_textfile_scrape_error 0" in page and page.count("vigilor_pass_complete{") == 2 and \
-                all(f"{family}{{" in page for family in FAMILIES)
         try:
-            wait_until("node_exporter serving the vigilor families of both files without a read error",
-                       exporter_has_both, 20)
+            read_back(stack, first_file, second_file, running, stopped, before, after, near, silent)
         except AssertionError:
-            print(f"--- node_exporter's page ---\n{page}\n--- its log ---\n{stack.log_of('node_exporter')}")
+            for path in (first_file, second_file):
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    print(f"--- {os.path.basename(path)} ---\n{f.read()}", end="")
             raise
-        print("node_exporter's textfile collector serves both files")
-
-        # Wine's computer name: the host name's first label, upper case, at
-        # most 15 characters.
-        first_monitor = socket.gethostname().split(".")[0].upper()[:15]
-        second = f'monitor=~"(?i){SECOND_NAME}"'
-
-        def by(result, *labels):
-            """monitor (upper case) and the given labels of each series, with its value."""
-            return {(m.get("monitor", "").upper(),) + tuple(m.get(n) for n in labels): v for m, v in result}
-
-        checks = [
-            ("the stopped service: stopped", 'vigilor_service_state{state="stopped"} == 1',
-             lambda r: (first_monitor, stopped) in by(r, "service") and (first_monitor, running) not in by(r, "service")),
-            ("the running service: running", 'vigilor_service_state{state="running"} == 1',
-             lambda r: (first_monitor, running) in by(r, "service") and (first_monitor, stopped) not in by(r, "service")),
-            ("two instances: this host's name and the second name", "vigilor_pass_timestamp_seconds",
-             lambda r: sorted(by(r)) == sorted([(first_monitor,), (SECOND_NAME,)])),
-            ("the first instance's pass complete, the second's not", "vigilor_pass_complete",
-             lambda r: by(r) == {(first_monitor,): 1.0, (SECOND_NAME,): 0.0}),
-            ("second instance: the near computer up, the silent one down, the last one not reached",
-             f"vigilor_computer_up{{{second}}}",
-             lambda r: by(r, "computer") == {(SECOND_NAME, near): 1.0, (SECOND_NAME, silent): 0.0}),
-            ("second instance: the row before the silent computer running",
-             f"vigilor_service_state{{{second},service={promql_text(before)}}} == 1",
-             lambda r: by(r, "computer", "state") == {(SECOND_NAME, near, "running"): 1.0}),
-            ("second instance: the row after the silent computer not checked",
-             f"vigilor_service_state{{{second},service={promql_text(after)}}} == 1",
-             lambda r: by(r, "computer", "state") == {(SECOND_NAME, "\\\\127.0.0.1", "not_checked"): 1.0}),
-        ]
-        last = {}
-
-        def all_answered():
-            ok = True
-            for what, promql, expected in checks:
-                last[what] = stack.query(promql)
-                ok = expected(last[what]) and ok
-            return ok
-        try:
-            wait_until("Prometheus answering every query as expected", all_answered, 30)
-        except AssertionError:
-            for what, promql, expected in checks:
-                result = last.get(what)
-                state = "ok" if result is not None and expected(result) else "FAILED"
-                print(f"{state}: {what}\n    {promql}\n    -> {result}")
-            raise
-        for what, promql, _ in checks:
-            print(f"ok: {what}: {promql}")
         print(f"done in {time.monotonic() - started:.1f} s")
     return 0
+
+
+def read_back(stack, first_file, second_file, running, stopped, before, after, near, silent):
+    """The files through promtool, node_exporter and Prometheus."""
+    for path in (first_file, second_file):
+        with open(path, "rb") as f:
+            text = f.read()
+        check = subprocess.run(["promtool", "check", "metrics"], input=text, capture_output=True, timeout=30)
+        problems = (check.stdout + check.stderr).decode("utf-8", "replace").strip()
+        if check.returncode != 0 or problems:
+            raise AssertionError(f"promtool check metrics rejects {os.path.basename(path)} ({check.returncode}): "
+                                 f"{problems}")
+    print("promtool check metrics accepts both files")
+
+    page = ""
+
+    def exporter_has_both():
+        nonlocal page
+        page = http_get(stack.exporter_url("/metrics"))
+        return "node_textfile_scrape_error 0" in page and page.count("vigilor_pass_complete{") == 2 and \
+            all(f"{family}{{" in page for family in FAMILIES)
+    try:
+        wait_until("node_exporter serving the vigilor families of both files without a read error",
+                   exporter_has_both, 20)
+    except AssertionError:
+        print(f"--- node_exporter's page ---\n{page}\n--- its log ---\n{stack.log_of('node_exporter')}")
+        raise
+    print("node_exporter's textfile collector serves both files")
+
+    # Wine's computer name: the host name's first label, upper case, at
+    # most 15 characters.
+    first_monitor = socket.gethostname().split(".")[0].upper()[:15]
+    second = f'monitor=~"(?i){SECOND_NAME}"'
+
+    def by(result, *labels):
+        """monitor (upper case) and the given labels of each series, with its value."""
+        return {(m.get("monitor", "").upper(),) + tuple(m.get(n) for n in labels): v for m, v in result}
+
+    checks = [
+        ("the stopped service: stopped", 'vigilor_service_state{state="stopped"} == 1',
+         lambda r: (first_monitor, stopped) in by(r, "service") and (first_monitor, running) not in by(r, "service")),
+        ("the running service: running", 'vigilor_service_state{state="running"} == 1',
+         lambda r: (first_monitor, running) in by(r, "service") and (first_monitor, stopped) not in by(r, "service")),
+        ("two instances: this host's name and the second name", "vigilor_pass_timestamp_seconds",
+         lambda r: sorted(by(r)) == sorted([(first_monitor,), (SECOND_NAME,)])),
+        ("the first instance's pass complete, the second's not", "vigilor_pass_complete",
+         lambda r: by(r) == {(first_monitor,): 1.0, (SECOND_NAME,): 0.0}),
+        ("second instance: the near computer up, the silent one down, the last one not reached",
+         f"vigilor_computer_up{{{second}}}",
+         lambda r: by(r, "computer") == {(SECOND_NAME, near): 1.0, (SECOND_NAME, silent): 0.0}),
+        ("second instance: the row before the silent computer running",
+         f"vigilor_service_state{{{second},service={promql_text(before)}}} == 1",
+         lambda r: by(r, "computer", "state") == {(SECOND_NAME, near, "running"): 1.0}),
+        ("second instance: the row after the silent computer not checked",
+         f"vigilor_service_state{{{second},service={promql_text(after)}}} == 1",
+         lambda r: by(r, "computer", "state") == {(SECOND_NAME, "\\\\127.0.0.1", "not_checked"): 1.0}),
+    ]
+    last = {}
+
+    def all_answered():
+        ok = True
+        for what, promql, expected in checks:
+            last[what] = stack.query(promql)
+            ok = expected(last[what]) and ok
+        return ok
+    try:
+        wait_until("Prometheus answering every query as expected", all_answered, 30)
+    except AssertionError:
+        for what, promql, expected in checks:
+            result = last.get(what)
+            state = "ok" if result is not None and expected(result) else "FAILED"
+            print(f"{state}: {what}\n    {promql}\n    -> {result}")
+        raise
+    for what, promql, _ in checks:
+        print(f"ok: {what}: {promql}")
 
 
 if __name__ == "__main__":
