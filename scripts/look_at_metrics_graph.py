@@ -3,8 +3,9 @@
 node_exporter and Prometheus on the loopback as the metrics test does, runs
 a few passes through the main window under Wine (two services that swap
 running and stopped from pass to pass; a second instance whose pass ends at
-a silent host), and takes a screenshot of Prometheus' graph page of
-vigilor_service_state in headless Chromium.
+a silent host), and takes screenshots of Prometheus' graph page of
+vigilor_service_state in headless Chromium: the graph (PNG) and the table of
+the states found by the latest passes (PNG with -table).
 
   sudo scripts/look_at_metrics_graph.py [BUILD_DIR] [PNG]
 
@@ -27,11 +28,19 @@ PASSES = 4
 SILENT_HOST_INDEX = 7
 
 
-def wait_for_a_scrape(stack):
-    """Until Prometheus holds a sample taken after now."""
-    now = time.time()
+def wait_for_scrapes(stack, seconds):
+    """Until Prometheus holds a sample taken that many seconds from now, so
+    that each pass shows on the graph as a stretch of its own."""
+    later = time.time() + seconds
     wait_until("a scrape", lambda: any(
-        v > now for _, v in stack.query("timestamp(vigilor_pass_timestamp_seconds)")), 10)
+        v > later for _, v in stack.query("timestamp(vigilor_pass_timestamp_seconds)")), seconds + 10)
+
+
+def screenshot(url, png):
+    subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                    f"--screenshot={png}", "--window-size=1280,900", "--virtual-time-budget=10000", url],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+    print(f"{url}\n-> {png}")
 
 
 def main():
@@ -65,17 +74,16 @@ def main():
                 stack.finish_pass(stack.start_pass("RunningAndStopped", {
                     "VIGILOR_METRICS_FILE": stack.metrics_file("first.prom"), "VIGILOR_METRICS_RUNNING": running,
                     "VIGILOR_METRICS_STOPPED": stopped}))
-                wait_for_a_scrape(stack)
+                wait_for_scrapes(stack, 5)
                 print(f"pass {n + 1}: {running} running, {stopped} stopped")
             if second:
                 stack.finish_pass(second)
-                wait_for_a_scrape(stack)
-            url = stack.prometheus_url("/graph?" + urllib.parse.urlencode(
-                {"g0.expr": "vigilor_service_state", "g0.tab": "0", "g0.range_input": "1m"}))
-            subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
-                            f"--screenshot={png}", "--window-size=1280,900", "--virtual-time-budget=10000", url],
-                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-            print(f"{url}\n-> {png}")
+                wait_for_scrapes(stack, 2)
+            # The graph, and the table of the states found now.
+            for query, tab, path in (("vigilor_service_state", "0", png),
+                                     ("vigilor_service_state == 1", "1", png.replace(".png", "-table.png"))):
+                screenshot(stack.prometheus_url("/graph?" + urllib.parse.urlencode(
+                    {"g0.expr": query, "g0.tab": tab, "g0.range_input": "1m"})), path)
     finally:
         subprocess.run(["sh", silent_script, "down", str(SILENT_HOST_INDEX)])
 

@@ -25,12 +25,18 @@ std::string Given(const char* name) {
     return value ? value : "";
 }
 
+// The file's last write time; 0 when it is not there.
+ULONGLONG WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
 class MetricsPass : public test::FormFixture {
 protected:
     void SetUp() override {
         file_ = test::WinePath(Given("VIGILOR_METRICS_FILE"));
         ASSERT_NE(file_, "Z:") << "run by metrics_stack_test.py, which names the file";
-        DeleteFileA(file_.c_str());
         key.SetText("MetricsOutputEnabled", "1");
         key.SetText("MetricsOutput", file_);
         key.SetText("NotifybyMail", "0");
@@ -45,16 +51,19 @@ protected:
         key.SetText("Email" + n, "No");
     }
 
-    // Forces one pass and waits, handling the window's messages, until its
-    // file is there.
+    // Forces one pass and waits, handling the window's messages, until it
+    // has written its file. A file of an earlier pass stays in place until
+    // then, as the monitoring stack would see it.
     void ForcedPassWritesTheFile() {
+        const ULONGLONG before = WriteTime(file_);
         Command(IDM_FORCE_CHECK);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!test::FileThere(file_) && std::chrono::steady_clock::now() < deadline) {
+        while (WriteTime(file_) == before && std::chrono::steady_clock::now() < deadline) {
             Pump();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        ASSERT_TRUE(test::FileThere(file_)) << "no metrics file after 30 s: " << file_ << "\n" << form->MemoText();
+        ASSERT_NE(WriteTime(file_), before) << "no metrics file written within 30 s: " << file_ << "\n"
+                                            << form->MemoText();
     }
 
 private:

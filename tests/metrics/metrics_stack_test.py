@@ -124,7 +124,9 @@ def read_back(stack, first_file, second_file, running, stopped, before, after, n
         wait_until("node_exporter serving the vigilor families of both files without a read error",
                    exporter_has_both, 20)
     except AssertionError:
-        print(f"--- node_exporter's page ---\n{page}\n--- its log ---\n{stack.log_of('node_exporter')}")
+        ours = [line for line in page.splitlines() if line.startswith(("vigilor_", "node_textfile", "promhttp"))]
+        log = [line[:1500] for line in stack.log_of("node_exporter").splitlines()[-2:]]
+        print("--- node_exporter's page, our lines ---", *ours, "--- the end of its log ---", *log, sep="\n")
         raise
     print("node_exporter's textfile collector serves both files")
 
