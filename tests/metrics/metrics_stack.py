@@ -27,6 +27,10 @@ def missing_programs():
     return [p for p in PROGRAMS if shutil.which(p) is None]
 
 
+def can_make_uts_namespace():
+    return subprocess.run(["unshare", "--uts", "true"], stderr=subprocess.DEVNULL).returncode == 0
+
+
 def free_port():
     with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
         s.bind(("127.0.0.1", 0))
@@ -155,7 +159,9 @@ class Stack:
         self._prepare_second_prefix()
         env["WINEPREFIX"] = self.second_prefix
         self.prefixes_used.append(self.second_prefix)
-        script = ('hostname "$1" && shift && exec xvfb-run -a -s "$0" '
+        # Its display is looked for from 150 up, apart from those of the
+        # GUI tests (from 99 up), which may be starting at the same time.
+        script = ('hostname "$1" && shift && exec xvfb-run -a -n 150 -s "$0" '
                   'sh -c \'wine "$@"; status=$?; wineserver -w; exit $status\' run "$@"')
         return name, self._start(name, ["unshare", "--uts", "sh", "-c", script, SCREEN, computer_name,
                                         self.program, f"--gtest_filter=MetricsPass.{case}"], env)

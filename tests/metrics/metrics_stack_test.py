@@ -22,7 +22,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from metrics_stack import Stack, Terminated, http_get, missing_programs, wait_until  # noqa: E402
+from metrics_stack import Stack, Terminated, can_make_uts_namespace, http_get, missing_programs, wait_until  # noqa: E402
 
 SKIP = 77
 SECOND_NAME = "VIGILOR-SECOND"
@@ -50,6 +50,9 @@ def main():
     missing = missing_programs()
     if missing:
         print("SKIP: not installed: " + " ".join(missing))
+        return SKIP
+    if not can_make_uts_namespace():
+        print("SKIP: no UTS namespace can be made here (unshare --uts)")
         return SKIP
     address = silent_host()
     if address is None:
