@@ -193,6 +193,14 @@ TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
         Type(dialog, C::kEdit7, " ops@example.org ");
         Type(dialog, C::kEdit8, "cc@example.org");
         Tick(dialog, C::kChkExecAndWait);
+        Tick(dialog, C::kChkMetricsOutput);
+        Type(dialog, C::kEdMetricsOutput, "C:\\textfile_inputs\\vigilor.txt");
+        Press(dialog, C::kApplyBtn);
+        EXPECT_EQ(dialogs.Texts(),
+                  std::vector<std::string>{"The metrics file must end in \".prom\"! Please check your parameters."});
+        EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::HtmlOutput));
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdMetricsOutput));
+        Type(dialog, C::kEdMetricsOutput, "C:\\textfile_inputs\\vigilor.PROM");
         Press(dialog, C::kApplyBtn);
     });
     const std::pair<const char*, std::string> stored[] = {
@@ -200,13 +208,16 @@ TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
         {"EMailSMTPPwd", ScramblePassword("pw")}, {"EMailTo", " ops@example.org "}, {"EMailCc", "cc@example.org"},
         {"ExecAndWait", "0"}, {"LaunchAppActive", "0"}, {"HTMLOutput", "not defined"}, {"HTMLOutputEnabled", "0"},
         {"EMailSMTPHost", ""}, {"NotifyLogin", f.Settings().notifyLogin},
+        {"MetricsOutput", "C:\\textfile_inputs\\vigilor.PROM"}, {"MetricsOutputEnabled", "1"},
     };
     for (const auto& [name, value] : stored) EXPECT_EQ(Stored(name), value) << name;
     EXPECT_EQ(f.HintOf(f.Control(main_form::kGL1)), "Scanning interval - every 15 minutes.");
     EXPECT_EQ(f.MonitorTimer().Minutes(), 15);
     EXPECT_EQ(f.Monitored().Count(), 1u) << "the list came back from the store";
     EXPECT_EQ(f.Settings().emailTo, "ops@example.org");
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(f.Settings().metricsOutput, "C:\\textfile_inputs\\vigilor.PROM");
+    EXPECT_TRUE(f.Settings().metricsOutputEnabled);
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "the metrics file's refusal only";
 
     WithDialog([&](HWND dialog) {
         SendDlgItemMessageW(dialog, C::kUpDown1, UDM_SETPOS32, 0, 1);

@@ -12,11 +12,13 @@
 #include <optional>
 
 #include "app/main_form_ids.h"
+#include "platform/system_info_win.h"
 #include "resources/resource_ids.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/silent_host.h"
 #include "tests/support/test_service_win.h"
 #include "tests/support/wine_paths.h"
+#include "tests/unit/metrics_parser.h"
 
 namespace vigilor {
 namespace {
@@ -173,10 +175,33 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
     Monitor(kLoopback, stopped.DisplayName());
     Monitor(kLoopback, restarts.DisplayName(), "Yes", "Yes");
     Monitor(kLoopback, fails.DisplayName(), "Yes", "No");
+    const std::string metrics = page.substr(0, page.rfind('\\')) + "\\vigilor.prom";
+    key.SetText("MetricsOutputEnabled", "1");
+    key.SetText("MetricsOutput", metrics);
     TMainForm& f = Open();
 
     Command(IDM_FORCE_CHECK);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    {
+        const test::ParsedMetrics parsed = test::ParseMetrics(test::ReadWholeFile(metrics));
+        ASSERT_EQ(parsed.error, "");
+        auto value = [&](const char* family, std::map<std::string, std::string> labels) {
+            labels["monitor"] = LocalComputerName();
+            const auto found = parsed.Find(family, labels);
+            return found.size() == 1 ? found[0].value : -1;
+        };
+        EXPECT_EQ(value("vigilor_pass_complete", {}), 1);
+        EXPECT_EQ(value("vigilor_computer_up", {{"computer", kLoopback}}), 1);
+        for (const auto& [service, state] : {std::pair{running.DisplayName(), "running"},
+                                             {stopped.DisplayName(), "stopped"},
+                                             {restarts.DisplayName(), "restarted"},
+                                             {fails.DisplayName(), "stopped"}})
+            EXPECT_EQ(value("vigilor_service_state", {{"service", service}, {"state", state}}), 1) << service;
+        EXPECT_EQ(value("vigilor_service_restarts_total", {{"service", restarts.DisplayName()}, {"result", "success"}}), 1);
+        EXPECT_EQ(value("vigilor_service_restarts_total", {{"service", fails.DisplayName()}, {"result", "failure"}}), 1);
+        EXPECT_EQ(value("vigilor_alerts_total", {{"kind", "failure"}}), 2);
+        EXPECT_EQ(value("vigilor_alerts_total", {{"kind", "restart"}}), 1);
+    }
     const std::string at = std::string(" on ") + kLoopback;
     EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\"" + at + " is stopped")) << f.MemoText();
     EXPECT_TRUE(MemoHolds("Auto-restart of \"" + restarts.DisplayName() + "\"" + at + " was successful"));

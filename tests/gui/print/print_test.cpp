@@ -195,7 +195,7 @@ TEST_F(PrintedReport, PrintsTheWholeReportOnTheDefaultPrinter) {
     EXPECT_FALSE(Has(page, kLongMachine.substr(0, 19) + " ")) << "the list of computers names it whole, the table not";
     // The password's label is one character wider than its 20 columns.
     for (const char* line :
-         {"Settings:", "HTML Output File: not defined", "Notify Login: operator", "e-mail SMTP Host: 127.0.0.1",
+         {"Settings:", "HTML Output File: not defined", "Metrics File: not defined", "Notify Login: operator", "e-mail SMTP Host: 127.0.0.1",
           "e-mail SMTP Port: not defined", "e-mail Security: None", "e-mail SMTP Password *******", "e-mail TO: to@example.org",
           "e-mail CC: cc@example.org", "e-mail BCC: not defined", "Scan Interval: 5 minute(s)"})
         EXPECT_TRUE(Has(page, std::string("\n") + line + "\n")) << line << "\n" << page;

@@ -102,6 +102,9 @@ TEST_F(RegistryStoreTest, SaveThenLoadKeepsTheListAndSettings) {
     s.selectedComputer = "\\\\B";
     s.scanInterval = 7;
     s.notifyLogin = "watcher";
+    // The dialog's to write; a save leaves them.
+    key.SetText("MetricsOutputEnabled", "1");
+    key.SetText("MetricsOutput", "C:\\textfile_inputs\\vigilor.prom");
     {
         RegistryStore raw(key.Path());
         SettingsStore store(raw);
@@ -109,6 +112,8 @@ TEST_F(RegistryStoreTest, SaveThenLoadKeepsTheListAndSettings) {
     }
     MonitoredList loaded;
     const ProgramSettings back = Load(loaded);
+    EXPECT_TRUE(back.metricsOutputEnabled);
+    EXPECT_EQ(back.metricsOutput, "C:\\textfile_inputs\\vigilor.prom");
     EXPECT_EQ(back.selectedComputer, "\\\\B");
     EXPECT_EQ(back.scanInterval, 7);
     EXPECT_EQ(back.notifyLogin, "watcher");
