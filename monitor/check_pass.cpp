@@ -1,6 +1,8 @@
 #include "monitor/check_pass.h"
 
+#include <memory>
 #include <optional>
+#include <set>
 
 #include "monitor/monitored_service.h"
 #include "monitor/status_page.h"
@@ -133,6 +135,9 @@ public:
     virtual bool ServiceIsStopped(std::size_t row, const std::string& keyName) = 0;
     virtual ServiceReading ReadService(std::size_t row) = 0;
     virtual void ServiceQueriesDone(std::size_t row) = 0;
+    // The row's service is about to be started, which may start others on
+    // its computer too (those it depends on).
+    virtual void StartingService(std::size_t row) = 0;
 };
 
 // Each row read in its turn through one reader.
@@ -153,6 +158,7 @@ public:
         return reader_.ReadService(rows_[row].server, rows_[row].service);
     }
     void ServiceQueriesDone(std::size_t) override { reader_.ServiceQueriesDone(); }
+    void StartingService(std::size_t) override {}
 
 private:
     RowReader& reader_;
@@ -161,19 +167,40 @@ private:
 
 // The rows' reads made ahead by workers: each answer is the row's result,
 // waited for when the walk first asks for the row, and the workers' error
-// is raised at the step where it came.
+// is raised at the step where it came. Once the walk has started a service
+// on a computer, what was read ahead there may be out of date: that
+// computer's later rows are read again in their turn, its liveness kept.
 class AheadReads : public RowReads {
 public:
-    explicit AheadReads(PassReads& reads) : reads_(reads) {}
+    AheadReads(PassReads& reads, RowReaderFactory& readers, const std::vector<MonitoredService>& rows)
+        : reads_(reads), readers_(readers), rows_(rows) {}
     std::string ServiceKeyName(std::size_t row) override {
         read_ = &reads_.Take(row);
+        inTurn_.reset();
+        if (started_.count(UpperAscii(rows_[row].server)) != 0) {
+            if (!inTurnReader_) inTurnReader_ = readers_.NewReader({});
+            inTurn_.emplace(*inTurnReader_, rows_);
+            return inTurn_->ServiceKeyName(row);
+        }
         return At(ReadStep::KeyName).keyName;
     }
-    bool IsMachineAlive(std::size_t) override { return At(ReadStep::Liveness).alive; }
-    bool ServiceIsRunning(std::size_t, const std::string&) override { return At(ReadStep::Running).running; }
-    bool ServiceIsStopped(std::size_t, const std::string&) override { return At(ReadStep::Stopped).stopped; }
-    ServiceReading ReadService(std::size_t) override { return *At(ReadStep::Reading).reading; }
-    void ServiceQueriesDone(std::size_t) override { At(ReadStep::QueriesDone); }
+    bool IsMachineAlive(std::size_t) override { return inTurn_ || At(ReadStep::Liveness).alive; }
+    bool ServiceIsRunning(std::size_t row, const std::string& keyName) override {
+        return inTurn_ ? inTurn_->ServiceIsRunning(row, keyName) : At(ReadStep::Running).running;
+    }
+    bool ServiceIsStopped(std::size_t row, const std::string& keyName) override {
+        return inTurn_ ? inTurn_->ServiceIsStopped(row, keyName) : At(ReadStep::Stopped).stopped;
+    }
+    ServiceReading ReadService(std::size_t row) override {
+        return inTurn_ ? inTurn_->ReadService(row) : *At(ReadStep::Reading).reading;
+    }
+    void ServiceQueriesDone(std::size_t row) override {
+        if (inTurn_)
+            inTurn_->ServiceQueriesDone(row);
+        else
+            At(ReadStep::QueriesDone);
+    }
+    void StartingService(std::size_t row) override { started_.insert(UpperAscii(rows_[row].server)); }
 
 private:
     const RowRead& At(ReadStep step) const {
@@ -181,7 +208,12 @@ private:
         return *read_;
     }
     PassReads& reads_;
+    RowReaderFactory& readers_;
+    const std::vector<MonitoredService>& rows_;
     const RowRead* read_ = nullptr;
+    std::set<std::string> started_;  // upper-case computer names
+    std::unique_ptr<RowReader> inTurnReader_;
+    std::optional<InTurnReads> inTurn_;
 };
 
 std::vector<MonitoredService> ParsedRows(const std::vector<std::string>& rows) {
@@ -220,7 +252,7 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
 void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadsWait& wait) {
     const std::vector<MonitoredService> parsed = ParsedRows(rows);
     PassReads ahead(parsed, readers, wait);
-    AheadReads reads(ahead);
+    AheadReads reads(ahead, readers, parsed);
     Walk(host, parsed, reads);
 }
 
@@ -279,6 +311,7 @@ void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& r
                             unsettled->subject});
         }
         if (stopped) {
+            if (row.AutoRestartOn()) reads.StartingService(index);
             if (row.AutoRestartOn() && AutoRestartService(host, service, machine)) {
                 if (row.EmailOn()) host.SendRestartNotice(machine, service);
                 status = kStatusRestarted;

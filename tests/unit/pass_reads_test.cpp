@@ -390,6 +390,10 @@ TEST(PassReadAhead, GivesWhatThePassThatReadsInTurnGives) {
          {"Cannot restart \"Mail\" on \\\\B", "\"Mail\" on \\\\B is stopped",
           "Auto-restart of \"Spooler\" on \\\\a was successful"},
          "Unable to get ping handle"},
+        {"a service started by the pass is seen running by a later row of its computer",
+         [](FakeNetwork& n) { n.Add("\\\\A", "Spooler", 1, true); },
+         {Row("\\\\A", "Spooler", "Yes"), Row("\\\\a", "Spooler")}, 1,
+         {"Auto-restart of \"Spooler\" on \\\\A was successful"}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
