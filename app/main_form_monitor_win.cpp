@@ -5,9 +5,9 @@
 #include <commctrl.h>
 
 #include "app/main_form_ids.h"
+#include "monitor/pass_readers_win.h"
 #include "monitor/status_page_writer_win.h"
 #include "platform/message_pump_win.h"
-#include "platform/system_error_win.h"
 #include "services/service_platform_win.h"
 
 namespace vigilor {
@@ -28,36 +28,11 @@ std::string TMainForm::ServiceKeyName(const std::string& machine, const std::str
     return PassServices().KeyName(machine, displayName);
 }
 
-bool TMainForm::ServiceIsRunning(const std::string& machine, const std::string& keyName) {
-    return PassServices().IsRunning(machine, keyName);
-}
-
-bool TMainForm::ServiceIsStopped(const std::string& machine, const std::string& keyName) {
-    return PassServices().IsStopped(machine, keyName);
-}
-
-ServiceReading TMainForm::ReadService(const std::string& machine, const std::string& displayName) {
-    Win32SystemErrors errors;
-    return ReadServiceRow(PassServices(), errors, machine, displayName);
-}
-
-void TMainForm::ServiceQueriesDone() { PassServices().CloseKeptService(); }
-
 bool TMainForm::ServiceStartAndWait(const std::string& machine, const std::string& keyName) {
     return PassServices().StartAndWait(machine, keyName);
 }
 
-bool TMainForm::IsMachineAlive(const std::string& machine) {
-    // One ping window serves every row of the pass: making a window costs
-    // more than the whole rest of a row.
-    if (!pingForm_) pingForm_ = std::make_unique<TPingTstForm>(window_);
-    return pingForm_->Check(machine).Alive();
-}
-
-void TMainForm::ReleasePassResources() {
-    pingForm_.reset();
-    passServices_.reset();
-}
+void TMainForm::ReleasePassResources() { passServices_.reset(); }
 
 void TMainForm::ClearFailureReports() { SetWindowTextW(Control(kMemo1), L""); }
 
@@ -124,6 +99,14 @@ void TMainForm::SetMonitorTimer(bool on) { monitorTimer_->SetEnabled(on); }
 void TMainForm::RunCheckPass(Attendance attendance) {
     const PassAttendance scope(*alerts_, attendance);
     MonitorBtnClick();
+}
+
+void TMainForm::MonitorBtnClick() {
+    // The rows are read ahead by workers while the window waits for them
+    // with its messages handled; the restarts run here, in their rows' turn.
+    SystemRowReaders readers(SystemServices());
+    PumpingReadsWait wait;
+    vigilor::RunCheckPass(*this, monitored_.Rows(), readers, wait);
 }
 
 void TMainForm::RepeatClose() { PostMessageW(window_, WM_CLOSE, 0, 0); }

@@ -623,7 +623,6 @@ void TMainForm::STARTBtn1Click() { monitoring_.Start(); }
 void TMainForm::StopBtn1Click() { monitoring_.Stop(); }
 void TMainForm::ResetBtn1Click() { monitoring_.Reset(); }
 void TMainForm::Forcechecknow1Click() { monitoring_.ForceCheck(); }
-void TMainForm::MonitorBtnClick() { vigilor::RunCheckPass(*this, monitored_.Rows()); }
 void TMainForm::MonitorTimerTimer() { monitoring_.TimerFired(); }
 
 void TMainForm::GLTimerTimer() { light_->SetDarkLite(!light_->State().darkLite); }

@@ -20,7 +20,6 @@
 #include "monitor/monitoring_control.h"
 #include "maint/printed_report.h"
 #include "net/logon.h"
-#include "net/ping_form_win.h"
 #include "platform/file_chooser.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
@@ -65,7 +64,7 @@ constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 class TMainForm : private ServiceBrowserHost,
                   private AlertHost,
                   private FailureMemo,
-                  private CheckPassHost,
+                  private PassHost,
                   private MonitoringHost,
                   private SettingsDialogHost,
                   private ReportHost {
@@ -175,13 +174,8 @@ private:
 
     // What the check pass asks of the window and the system.
     std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override;
-    bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override;
-    bool ServiceIsStopped(const std::string& machine, const std::string& keyName) override;
-    ServiceReading ReadService(const std::string& machine, const std::string& displayName) override;
-    void ServiceQueriesDone() override;
     bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) override;
     ServiceSession& PassServices();
-    bool IsMachineAlive(const std::string& machine) override;
     void ReleasePassResources() override;
     void ClearFailureReports() override;
     void ShowProgress(int rows) override;
@@ -256,7 +250,6 @@ private:
     TNTPrivilege NTPrivilege1_;
     std::string computerListNotice_;
     std::unique_ptr<ServiceSession> passServices_;
-    std::unique_ptr<TPingTstForm> pingForm_;
     std::unique_ptr<ServiceBrowserController> serviceBrowser_;
     bool waitTimerRunning_ = false;
     std::unique_ptr<WindowTimer> monitorSystemTimer_;

@@ -1,7 +1,8 @@
 // Times a check pass over 100 rows of test services on the real service
 // manager (half running, half stopped; no restarts, e-mail off, every row
 // on 127.0.0.1) three ways, each the median of several series:
-//   ours  the program's pass, one manager per computer for the whole pass;
+//   ours  the program's pass: the rows read ahead by a worker with one
+//         manager for the whole pass and one liveness test;
 //   bare  the calls the same results need, made directly: one manager, then
 //         per row one echo, one key-name look-up, one service open, two
 //         state queries and one close;
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "monitor/check_pass.h"
+#include "monitor/pass_readers_win.h"
 #include "net/ping_form_win.h"
 #include "platform/system_error_win.h"
 #include "platform/wide_win.h"
@@ -44,46 +46,33 @@ double Seconds() {
 
 int g_sink = 0;
 
-// The pass with the window side left out. Ours keeps one manager and one
-// ping window for the pass; the other way opens the manager for every query
-// and makes a ping window for every row.
+// The pass with the window side left out. Its own reads, for the pass that
+// reads every row in its turn, open the manager for every query and make a
+// ping window for every row.
 class BenchHost : public CheckPassHost {
 public:
-    BenchHost(HWND owner, bool managerPerQuery) : owner_(owner), managerPerQuery_(managerPerQuery) {
+    explicit BenchHost(HWND owner) : owner_(owner) {
         settings_.notifyByMail = false;
         settings_.screenNotify = false;
     }
     const ProgramSettings& Settings() override { return settings_; }
     std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
-        return managerPerQuery_ ? vigilor::ServiceKeyName(SystemServices(), machine, display)
-                                : Session().KeyName(machine, display);
+        return vigilor::ServiceKeyName(SystemServices(), machine, display);
     }
     bool ServiceIsRunning(const std::string& machine, const std::string& key) override {
-        return managerPerQuery_ ? vigilor::ServiceIsRunning(SystemServices(), machine, key)
-                                : Session().IsRunning(machine, key);
+        return vigilor::ServiceIsRunning(SystemServices(), machine, key);
     }
     bool ServiceIsStopped(const std::string& machine, const std::string& key) override {
-        return managerPerQuery_ ? vigilor::ServiceIsStopped(SystemServices(), machine, key)
-                                : Session().IsStopped(machine, key);
+        return vigilor::ServiceIsStopped(SystemServices(), machine, key);
     }
     ServiceReading ReadService(const std::string& machine, const std::string& display) override {
         ServiceSession session(SystemServices());
-        ServiceSession& reader = managerPerQuery_ ? session : Session();
-        return ReadServiceRow(reader, errors_, machine, display);
+        return ReadServiceRow(session, errors_, machine, display);
     }
-    void ServiceQueriesDone() override {
-        if (!managerPerQuery_) Session().CloseKeptService();
-    }
+    void ServiceQueriesDone() override {}
     bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
-    bool IsMachineAlive(const std::string& machine) override {
-        if (managerPerQuery_) return vigilor::IsMachineAlive(machine, owner_);
-        if (!pingForm_) pingForm_ = std::make_unique<TPingTstForm>(owner_);
-        return pingForm_->Check(machine).Alive();
-    }
-    void ReleasePassResources() override {
-        pingForm_.reset();
-        session_.reset();
-    }
+    bool IsMachineAlive(const std::string& machine) override { return vigilor::IsMachineAlive(machine, owner_); }
+    void ReleasePassResources() override {}
     void ClearFailureReports() override {}
     void AppendFailureReport(const std::string& message) override { g_sink += static_cast<int>(message.size()); }
     void ShowStatus(const std::string&) override {}
@@ -105,15 +94,8 @@ public:
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
 
 private:
-    ServiceSession& Session() {
-        if (!session_) session_ = std::make_unique<ServiceSession>(SystemServices());
-        return *session_;
-    }
     HWND owner_;
-    bool managerPerQuery_;
     ProgramSettings settings_;
-    std::unique_ptr<ServiceSession> session_;
-    std::unique_ptr<TPingTstForm> pingForm_;
     Win32SystemErrors errors_;
     RowMemory memory_;
 };
@@ -172,19 +154,21 @@ int main(int argc, char** argv) {
 
     const HWND owner = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr);
-    BenchHost ours(owner, false);
-    BenchHost part(owner, true);
+    BenchHost host(owner);
+    SystemRowReaders readers(SystemServices());
+    PumpingReadsWait wait;
+    const auto ours = [&] { RunCheckPass(host, rows, readers, wait); };
     std::vector<double> a, b, c;
-    RunCheckPass(ours, rows);  // warms the caches of all three alike
+    ours();  // warms the caches of all three alike
     for (int s = 0; s < series; ++s) {
         double start = Seconds();
-        RunCheckPass(ours, rows);
+        ours();
         a.push_back(Seconds() - start);
         start = Seconds();
         BarePass(displayNames);
         b.push_back(Seconds() - start);
         start = Seconds();
-        RunCheckPass(part, rows);
+        RunCheckPass(host, rows);
         c.push_back(Seconds() - start);
     }
     DestroyWindow(owner);

@@ -49,8 +49,8 @@ constexpr const char* kKeepsStopping = "KeepsStopping";
 // The failure of a row whose service is neither running nor stopped, if it
 // is one: not installed, unreadable, or pending or paused for kHungPasses
 // passes in a row. A shorter wait is no failure yet.
-std::optional<RowFailure> UnsettledRow(CheckPassHost& host, const std::string& machine, const std::string& service) {
-    const ServiceReading reading = host.ReadService(machine, service);
+std::optional<RowFailure> UnsettledRow(PassHost& host, const std::string& machine, const std::string& service,
+                                       const ServiceReading& reading) {
     RowMemory& memory = host.Memory();
     const std::string where = Quoted(service) + " on " + machine;
     if (reading.kind == ServiceReading::Kind::NotInstalled) {
@@ -77,7 +77,7 @@ std::optional<RowFailure> UnsettledRow(CheckPassHost& host, const std::string& m
 // The keeps-stopping alert is raised once per key like every alert; once a
 // whole window has passed with no restart its key leaves the alerted list,
 // so that the next run of restarts is announced again.
-void ForgetQuietRestarts(CheckPassHost& host, const std::string& machine, const std::string& service) {
+void ForgetQuietRestarts(PassHost& host, const std::string& machine, const std::string& service) {
     const ProgramSettings& settings = host.Settings();
     if (settings.restartAlertCount <= 0) return;
     if (host.Memory().WindowPassed(machine, service, host.MonotonicSeconds(), settings.restartAlertWindow * 60))
@@ -86,7 +86,7 @@ void ForgetQuietRestarts(CheckPassHost& host, const std::string& machine, const 
 
 // A successful automatic restart; true when the row's restarts within the
 // window have reached the count, which the pass reports and alerts.
-bool KeepsStopping(CheckPassHost& host, const std::string& machine, const std::string& service) {
+bool KeepsStopping(PassHost& host, const std::string& machine, const std::string& service) {
     const ProgramSettings& settings = host.Settings();
     if (settings.restartAlertCount <= 0) return false;
     const int restarts =
@@ -101,7 +101,7 @@ bool KeepsStopping(CheckPassHost& host, const std::string& machine, const std::s
     return true;
 }
 
-void EndOfWalk(CheckPassHost& host) {
+void EndOfWalk(PassHost& host) {
     host.HideProgress();
     host.ShowStatus("");
 }
@@ -110,7 +110,7 @@ void EndOfWalk(CheckPassHost& host) {
 // progress bar and the status line as after a walk when an error ends it.
 class PassScope {
 public:
-    explicit PassScope(CheckPassHost& host) : host_(host), errors_(std::uncaught_exceptions()) {}
+    explicit PassScope(PassHost& host) : host_(host), errors_(std::uncaught_exceptions()) {}
     ~PassScope() {
         host_.ReleasePassResources();
         if (std::uncaught_exceptions() > errors_) EndOfWalk(host_);
@@ -119,13 +119,83 @@ public:
     PassScope& operator=(const PassScope&) = delete;
 
 private:
-    CheckPassHost& host_;
+    PassHost& host_;
     int errors_;
 };
 
+// Where the walk's reads of a row come from, asked in the walk's order.
+class RowReads {
+public:
+    virtual ~RowReads() = default;
+    virtual std::string ServiceKeyName(std::size_t row) = 0;
+    virtual bool IsMachineAlive(std::size_t row) = 0;
+    virtual bool ServiceIsRunning(std::size_t row, const std::string& keyName) = 0;
+    virtual bool ServiceIsStopped(std::size_t row, const std::string& keyName) = 0;
+    virtual ServiceReading ReadService(std::size_t row) = 0;
+    virtual void ServiceQueriesDone(std::size_t row) = 0;
+};
+
+// Each row read in its turn through one reader.
+class InTurnReads : public RowReads {
+public:
+    InTurnReads(RowReader& reader, const std::vector<MonitoredService>& rows) : reader_(reader), rows_(rows) {}
+    std::string ServiceKeyName(std::size_t row) override {
+        return reader_.ServiceKeyName(rows_[row].server, rows_[row].service);
+    }
+    bool IsMachineAlive(std::size_t row) override { return reader_.IsMachineAlive(rows_[row].server); }
+    bool ServiceIsRunning(std::size_t row, const std::string& keyName) override {
+        return reader_.ServiceIsRunning(rows_[row].server, keyName);
+    }
+    bool ServiceIsStopped(std::size_t row, const std::string& keyName) override {
+        return reader_.ServiceIsStopped(rows_[row].server, keyName);
+    }
+    ServiceReading ReadService(std::size_t row) override {
+        return reader_.ReadService(rows_[row].server, rows_[row].service);
+    }
+    void ServiceQueriesDone(std::size_t) override { reader_.ServiceQueriesDone(); }
+
+private:
+    RowReader& reader_;
+    const std::vector<MonitoredService>& rows_;
+};
+
+// The rows' reads made ahead by workers: each answer is the row's result,
+// waited for when the walk first asks for the row, and the workers' error
+// is raised at the step where it came.
+class AheadReads : public RowReads {
+public:
+    explicit AheadReads(PassReads& reads) : reads_(reads) {}
+    std::string ServiceKeyName(std::size_t row) override {
+        read_ = &reads_.Take(row);
+        return At(ReadStep::KeyName).keyName;
+    }
+    bool IsMachineAlive(std::size_t) override { return At(ReadStep::Liveness).alive; }
+    bool ServiceIsRunning(std::size_t, const std::string&) override { return At(ReadStep::Running).running; }
+    bool ServiceIsStopped(std::size_t, const std::string&) override { return At(ReadStep::Stopped).stopped; }
+    ServiceReading ReadService(std::size_t) override { return *At(ReadStep::Reading).reading; }
+    void ServiceQueriesDone(std::size_t) override { At(ReadStep::QueriesDone); }
+
+private:
+    const RowRead& At(ReadStep step) const {
+        read_->RaiseAt(step);
+        return *read_;
+    }
+    PassReads& reads_;
+    const RowRead* read_ = nullptr;
+};
+
+std::vector<MonitoredService> ParsedRows(const std::vector<std::string>& rows) {
+    std::vector<MonitoredService> parsed;
+    parsed.reserve(rows.size());
+    for (const std::string& row : rows) parsed.push_back(MonitoredService::FromRow(row));
+    return parsed;
+}
+
+void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& reads);
+
 }  // namespace
 
-bool AutoRestartService(CheckPassHost& host, const std::string& service, const std::string& machine) {
+bool AutoRestartService(PassHost& host, const std::string& service, const std::string& machine) {
     const std::string keyName = host.ServiceKeyName(machine, service);
     host.SetCursor(ScreenCursor::Hourglass);
     const bool restarted = host.ServiceStartAndWait(machine, keyName);
@@ -141,6 +211,21 @@ bool AutoRestartService(CheckPassHost& host, const std::string& service, const s
 }
 
 void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
+    const std::vector<MonitoredService> parsed = ParsedRows(rows);
+    InTurnReads reads(host, parsed);
+    Walk(host, parsed, reads);
+}
+
+void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadsWait& wait) {
+    const std::vector<MonitoredService> parsed = ParsedRows(rows);
+    PassReads ahead(parsed, readers, wait);
+    AheadReads reads(ahead);
+    Walk(host, parsed, reads);
+}
+
+namespace {
+
+void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& reads) {
     const PassScope scope(host);
     host.ClearFailureReports();
     int failures = 0;
@@ -156,13 +241,13 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
     for (size_t index = 0; index < rows.size(); ++index) {
         std::string status;
         host.SetProgress(static_cast<int>(index));
-        const MonitoredService row = MonitoredService::FromRow(rows[index]);
+        const MonitoredService& row = rows[index];
         const std::string& machine = row.server;
         const std::string& service = row.service;
-        const std::string keyName = host.ServiceKeyName(machine, service);
+        const std::string keyName = reads.ServiceKeyName(index);
         host.ShowStatus("Checking " + service + " on " + machine);
 
-        if (!host.IsMachineAlive(machine)) {
+        if (!reads.IsMachineAlive(index)) {
             host.AppendFailureReport("The computer " + machine + " is no longer responding !");
             host.ShowAlarm();
             host.SendFailureAlert(machine, kMachineDownMarker);
@@ -170,14 +255,14 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
             return;
         }
 
-        if (host.ServiceIsRunning(machine, keyName)) status = kStatusRunning;
-        const bool stopped = host.ServiceIsStopped(machine, keyName);
+        if (reads.ServiceIsRunning(index, keyName)) status = kStatusRunning;
+        const bool stopped = reads.ServiceIsStopped(index, keyName);
         std::optional<RowFailure> unsettled;
         if (status.empty() && !stopped)
-            unsettled = UnsettledRow(host, machine, service);
+            unsettled = UnsettledRow(host, machine, service, reads.ReadService(index));
         else
             host.Memory().SeenSettled(machine, service);
-        host.ServiceQueriesDone();
+        reads.ServiceQueriesDone(index);
         ForgetQuietRestarts(host, machine, service);
         if (unsettled) {
             ++failures;
@@ -214,5 +299,7 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
         host.WriteStatusPage(pagePath, page);
     }
 }
+
+}  // namespace
 
 }  // namespace vigilor

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "monitor/pass_reads.h"
 #include "monitor/row_memory.h"
 #include "monitor/service_reading.h"
 #include "monitor/status_words.h"
@@ -21,31 +22,18 @@ namespace vigilor {
 // reported as hung.
 constexpr int kHungPasses = 3;
 
-// What a pass uses of the program and the system; the main window
-// implements it.
-class CheckPassHost {
+// What a pass uses of the program and the system, besides the reads of
+// the rows; the main window implements it.
+class PassHost {
 public:
-    virtual ~CheckPassHost() = default;
+    virtual ~PassHost() = default;
     // Selected computer, notification switches, HTML output.
     virtual const ProgramSettings& Settings() = 0;
 
-    // The service queries and the liveness test of the pass. What they open
-    // (service handles, the ping window) may be kept for the rest of the
-    // pass; ReleasePassResources releases it.
+    // The restart's queries, made in the row's turn. What they open may be
+    // kept for the rest of the pass; ReleasePassResources releases it.
     virtual std::string ServiceKeyName(const std::string& machine, const std::string& displayName) = 0;
-    virtual bool ServiceIsRunning(const std::string& machine, const std::string& keyName) = 0;
-    virtual bool ServiceIsStopped(const std::string& machine, const std::string& keyName) = 0;
-    // Why the service is neither running nor stopped; asked only then, and
-    // before ServiceQueriesDone.
-    virtual ServiceReading ReadService(const std::string& machine, const std::string& displayName) = 0;
-    // The row's two state queries are over: a service handle they kept is
-    // closed now, so that it does not hold the service through the row's
-    // restart and alert and the next row's ping (a deleted service stays
-    // "marked for delete" while any handle to it is open).
-    virtual void ServiceQueriesDone() = 0;
     virtual bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) = 0;
-    // Name look-up and one echo; machine in the "\\" + name form.
-    virtual bool IsMachineAlive(const std::string& machine) = 0;
     virtual void ReleasePassResources() = 0;
 
     // The failure-report memo, emptied and given time-stamped lines.
@@ -80,11 +68,21 @@ public:
     virtual void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) = 0;
 };
 
+// A host that also reads each row itself, in the row's turn.
+class CheckPassHost : public PassHost, public RowReader {};
+
 // One pass over the rows (tab-separated, as the monitored list holds them),
 // taken as a copy: the list may change while the pass waits for the network.
+// Every row is read in its turn, one call after another, with a liveness
+// test for every row.
 void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows);
 
+// The same pass with the rows' reads made ahead by workers, one per
+// computer (PassReads). What the pass shows, reports, sends, restarts and
+// writes is the same, in the same order; wait is how it waits for them.
+void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadsWait& wait);
+
 // Starts one stopped service and reports how that went; true when it runs.
-bool AutoRestartService(CheckPassHost& host, const std::string& service, const std::string& machine);
+bool AutoRestartService(PassHost& host, const std::string& service, const std::string& machine);
 
 }  // namespace vigilor

@@ -1,0 +1,53 @@
+#include "monitor/pass_readers_win.h"
+
+#include "net/liveness_win.h"
+#include "platform/app_error.h"
+#include "platform/message_pump_win.h"
+#include "platform/system_error_win.h"
+#include "services/service_session.h"
+
+namespace vigilor {
+
+namespace {
+
+class SystemRowReader : public RowReader {
+public:
+    explicit SystemRowReader(ServicePlatform& services) : session_(services) {}
+    std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override {
+        return session_.KeyName(machine, displayName);
+    }
+    bool IsMachineAlive(const std::string& machine) override { return CheckMachineWithoutWindow(machine).Alive(); }
+    bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override {
+        return session_.IsRunning(machine, keyName);
+    }
+    bool ServiceIsStopped(const std::string& machine, const std::string& keyName) override {
+        return session_.IsStopped(machine, keyName);
+    }
+    ServiceReading ReadService(const std::string& machine, const std::string& displayName) override {
+        return ReadServiceRow(session_, errors_, machine, displayName);
+    }
+    void ServiceQueriesDone() override { session_.CloseKeptService(); }
+
+private:
+    ServiceSession session_;
+    Win32SystemErrors errors_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowReader> SystemRowReaders::NewReader() { return std::make_unique<SystemRowReader>(services_); }
+
+PumpingReadsWait::PumpingReadsWait() : changed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (!changed_) throw AppError("Cannot create an event, error #" + std::to_string(GetLastError()));
+}
+
+void PumpingReadsWait::Wait(const std::function<bool()>& ready) {
+    while (!ready()) {
+        if (WaitPumpingMessages(changed_.Get(), ready, INFINITE) != PumpWait::Quit) continue;
+        // The program is ending: the workers end on their own, and what
+        // they are in the middle of is waited for without the window.
+        while (!ready()) WaitForSingleObject(changed_.Get(), INFINITE);
+    }
+}
+
+}  // namespace vigilor
