@@ -6,6 +6,10 @@
 // Median of several series each:
 //   one   the program's pass over the first host's 10 rows;
 //   many  the program's pass over 10 rows on every host;
+//   local the same pass with the hosts' addresses replaced by loopback
+//         ones, which answer at once: what is left when the echo replies
+//         take no time, that is the rows' work on the one local manager
+//         that stands in for every host's;
 //   part  the rows of "many" one after another the way the stand-alone
 //         calls go: per row a ping window (look-up and one echo), then a
 //         key-name look-up and two state queries, each opening and closing
@@ -23,10 +27,9 @@
 
 #include "monitor/check_pass.h"
 #include "monitor/monitored_service.h"
+#include "monitor/pass_readers_win.h"
 #include "net/ping_form_win.h"
-#include "platform/system_error_win.h"
 #include "services/service_platform_win.h"
-#include "services/service_session.h"
 #include "services/service_utils.h"
 #include "tests/support/test_service_win.h"
 
@@ -49,37 +52,20 @@ struct Findings {
 
 Findings g_found;
 
-// The pass with the window side left out; the service queries and the
-// liveness test are the main window's.
-class BenchHost : public CheckPassHost {
+// The pass with the window side left out; its rows are read as the main
+// window has them read, ahead by a worker per computer.
+class BenchHost : public PassHost {
 public:
-    explicit BenchHost(HWND owner) : owner_(owner) {
+    BenchHost() {
         settings_.notifyByMail = false;
         settings_.screenNotify = false;
     }
     const ProgramSettings& Settings() override { return settings_; }
     std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
-        return Session().KeyName(machine, display);
+        return vigilor::ServiceKeyName(SystemServices(), machine, display);
     }
-    bool ServiceIsRunning(const std::string& machine, const std::string& key) override {
-        return Session().IsRunning(machine, key);
-    }
-    bool ServiceIsStopped(const std::string& machine, const std::string& key) override {
-        return Session().IsStopped(machine, key);
-    }
-    ServiceReading ReadService(const std::string& machine, const std::string& display) override {
-        return ReadServiceRow(Session(), errors_, machine, display);
-    }
-    void ServiceQueriesDone() override { Session().CloseKeptService(); }
     bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
-    bool IsMachineAlive(const std::string& machine) override {
-        if (!pingForm_) pingForm_ = std::make_unique<TPingTstForm>(owner_);
-        return pingForm_->Check(machine).Alive();
-    }
-    void ReleasePassResources() override {
-        pingForm_.reset();
-        session_.reset();
-    }
+    void ReleasePassResources() override {}
     void ClearFailureReports() override {}
     void AppendFailureReport(const std::string& message) override {
         if (message.ends_with(" is stopped")) ++g_found.stopped;
@@ -104,15 +90,7 @@ public:
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
 
 private:
-    ServiceSession& Session() {
-        if (!session_) session_ = std::make_unique<ServiceSession>(SystemServices());
-        return *session_;
-    }
-    HWND owner_;
     ProgramSettings settings_;
-    std::unique_ptr<ServiceSession> session_;
-    std::unique_ptr<TPingTstForm> pingForm_;
-    Win32SystemErrors errors_;
     RowMemory memory_;
 };
 
@@ -154,15 +132,25 @@ int Run(int argc, char** argv) {
             return 2;
         }
     }
-    std::vector<std::string> many;
-    for (const std::string& address : addresses)
-        for (const auto& service : services) many.push_back("\\\\" + address + "\t" + service->DisplayName() + "\tNo\tNo");
-    const std::vector<std::string> one(many.begin(), many.begin() + static_cast<long>(services.size()));
+    const auto rowsOn = [&](const std::vector<std::string>& computers) {
+        std::vector<std::string> rows;
+        for (const std::string& address : computers)
+            for (const auto& service : services)
+                rows.push_back("\\\\" + address + "\t" + service->DisplayName() + "\tNo\tNo");
+        return rows;
+    };
+    std::vector<std::string> loopback;
+    for (int h = 0; h < hosts; ++h) loopback.push_back("127.0.0." + std::to_string(11 + h));
+    const std::vector<std::string> one = rowsOn({addresses.front()}), many = rowsOn(addresses),
+                                   local = rowsOn(loopback);
     const int stoppedPerHost = static_cast<int>(services.size()) / 2;
 
     const HWND owner = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr);
-    BenchHost host(owner);
+    BenchHost host;
+    SystemRowReaders readers(SystemServices());
+    PumpingReadsWait wait;
+    const auto pass = [&](const std::vector<std::string>& rows) { RunCheckPass(host, rows, readers, wait); };
     // Each measurement must have found every host answering and every
     // stopped service; anything else measured something else.
     auto measure = [&](auto run, int rowHosts, std::vector<double>& into) {
@@ -175,25 +163,30 @@ int Run(int argc, char** argv) {
                      g_found.deadComputers, g_found.stopped);
         return false;
     };
-    std::vector<double> warm, a, b, c;
+    std::vector<double> warm, a, b, c, d;
     // Warms the service manager, the test hosts' address entries and the
-    // ping engine for all three alike.
-    bool sound = measure([&] { RunCheckPass(host, many); }, hosts, warm);
+    // ping engine for every way alike.
+    bool sound = measure([&] { pass(many); }, hosts, warm) && measure([&] { pass(local); }, hosts, warm);
     for (int s = 0; s < series && sound; ++s) {
-        sound = measure([&] { RunCheckPass(host, one); }, 1, a) &&
-                measure([&] { RunCheckPass(host, many); }, hosts, b) &&
-                measure([&] { OneAfterAnother(owner, many); }, hosts, c);
+        sound = measure([&] { pass(one); }, 1, a) && measure([&] { pass(many); }, hosts, b) &&
+                measure([&] { pass(local); }, hosts, d) && measure([&] { OneAfterAnother(owner, many); }, hosts, c);
     }
     DestroyWindow(owner);
     if (!sound) return 1;
 
-    const double oneMs = MedianMs(a), manyMs = MedianMs(b), partMs = MedianMs(c);
+    const double oneMs = MedianMs(a), manyMs = MedianMs(b), partMs = MedianMs(c), localMs = MedianMs(d);
     std::printf("%d test hosts %s..%s, 10 rows each on 10 test services (5 running, 5 stopped), median of %d series\n",
                 hosts, addresses.front().c_str(), addresses.back().c_str(), series);
-    std::printf("one   pass over 1 host x 10 rows           %9.1f ms\n", oneMs);
-    std::printf("many  pass over %2d hosts x 10 rows          %9.1f ms\n", hosts, manyMs);
-    std::printf("part  %3zu rows one after another           %9.1f ms  (%.1f ms a row)\n", many.size(), partMs,
-                partMs / static_cast<double>(many.size()));
+    const auto figure = [](const std::string& what, double ms, const std::string& note) {
+        std::printf("%-44s %9.1f ms%s\n", what.c_str(), ms, note.c_str());
+    };
+    const std::string rowsEach = " x " + std::to_string(services.size()) + " rows";
+    figure("one   pass over 1 host" + rowsEach, oneMs, "");
+    figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, manyMs, "");
+    figure("local pass over " + std::to_string(hosts) + " loopback hosts" + rowsEach, localMs, "  (no echo delay)");
+    char perRow[48];
+    std::snprintf(perRow, sizeof perRow, "  (%.1f ms a row)", partMs / static_cast<double>(many.size()));
+    figure("part  " + std::to_string(many.size()) + " rows one after another", partMs, perRow);
     std::printf("many/one %.2f\n", manyMs / oneMs);
     std::printf("part/ours %.2f\n", partMs / manyMs);
     return 0;
