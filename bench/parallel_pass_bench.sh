@@ -2,7 +2,8 @@
 # Check passes over many computers against one: ten test hosts in a network
 # namespace of their own whose echo replies come 40 ms late, the program
 # (parallel_pass_bench_win.exe, under Wine on a virtual display) timing a
-# pass over one host, a pass over all ten, and the same rows checked one
+# pass over one host, a pass over all ten, the same pass over ten loopback
+# hosts (whose replies take no time) and the rows of all ten checked one
 # call after another. Its last two lines:
 #   many/one   ten hosts' pass over one host's (goal: at most 2.0)
 #   part/ours  one after another over the ten hosts' pass (goal: at least 10)
@@ -68,7 +69,7 @@ read -r ready <"$work/ready" || true
 # shellcheck disable=SC2086
 /usr/bin/python3 "$source_dir/bench/late_echo_hosts.py" probe "$DELAY_MS" $addresses
 
-# shellcheck disable=SC2086
+# shellcheck disable=SC2016,SC2086
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     # A new prefix is made and settles before the services go in.
     [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i 2>/dev/null; wineserver -w; }
