@@ -114,6 +114,12 @@ double MedianMs(std::vector<double> samples) {
     return samples[samples.size() / 2] * 1000.0;
 }
 
+void Figure(const std::string& what, const std::vector<double>& samples) {
+    std::printf("%-48s %8.1f ms  [", what.c_str(), MedianMs(samples));
+    for (size_t i = 0; i < samples.size(); ++i) std::printf(i ? " %.0f" : "%.0f", samples[i] * 1000.0);
+    std::printf("]\n");
+}
+
 int Run(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: parallel_pass_bench series address...\n");
@@ -174,19 +180,15 @@ int Run(int argc, char** argv) {
     DestroyWindow(owner);
     if (!sound) return 1;
 
-    const double oneMs = MedianMs(a), manyMs = MedianMs(b), partMs = MedianMs(c), localMs = MedianMs(d);
-    std::printf("%d test hosts %s..%s, 10 rows each on 10 test services (5 running, 5 stopped), median of %d series\n",
+    const double oneMs = MedianMs(a), manyMs = MedianMs(b), partMs = MedianMs(c);
+    std::printf("%d test hosts %s..%s, 10 rows each on 10 test services (5 running, 5 stopped), median of %d series "
+                "[each series]\n",
                 hosts, addresses.front().c_str(), addresses.back().c_str(), series);
-    const auto figure = [](const std::string& what, double ms, const std::string& note) {
-        std::printf("%-44s %9.1f ms%s\n", what.c_str(), ms, note.c_str());
-    };
     const std::string rowsEach = " x " + std::to_string(services.size()) + " rows";
-    figure("one   pass over 1 host" + rowsEach, oneMs, "");
-    figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, manyMs, "");
-    figure("local pass over " + std::to_string(hosts) + " loopback hosts" + rowsEach, localMs, "  (no echo delay)");
-    char perRow[48];
-    std::snprintf(perRow, sizeof perRow, "  (%.1f ms a row)", partMs / static_cast<double>(many.size()));
-    figure("part  " + std::to_string(many.size()) + " rows one after another", partMs, perRow);
+    Figure("one   pass over 1 host" + rowsEach, a);
+    Figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, b);
+    Figure("local the same on " + std::to_string(hosts) + " loopback hosts, no echo delay", d);
+    Figure("part  " + std::to_string(many.size()) + " rows one after another", c);
     std::printf("many/one %.2f\n", manyMs / oneMs);
     std::printf("part/ours %.2f\n", partMs / manyMs);
     return 0;
