@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cctype>
 #include <filesystem>
@@ -340,6 +341,74 @@ TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndI
                   pass == 0 ? std::vector<std::string>{"NT Server is DOWN!"} : std::vector<std::string>{});
         if (pass == 0 && !mails.empty()) {
             EXPECT_NE(mails[0].text.find(silent + " has stopped responding!"), std::string::npos);
+        }
+    }
+}
+
+// The rows of three computers are read at once; the silent one, third in
+// the list, still ends the pass at its row, after everything before it was
+// reported and mailed and before anything after it is restarted.
+TEST_F(MonitoringEndToEnd, ASilentThirdComputerEndsThePassAtItsRowWhateverAnsweredFirst) {
+    const std::string address = test::SilentHostAddress();
+    if (address.empty()) GTEST_SKIP() << "no network namespace for a silent host here";
+    const std::string silent = "\\\\" + address;
+    const std::string second = "\\\\127.0.0.2";
+    const std::string unique = test::UniqueServiceName("third");
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START, "1 Stopped " + unique);
+    test::InstalledTestService running("run", SERVICE_DEMAND_START, "2 Running " + unique);
+    test::InstalledTestService after("run", SERVICE_DEMAND_START, "4 After " + unique);
+    ASSERT_TRUE(running.StartAndWaitFor(SERVICE_RUNNING));
+    Monitor(kLoopback, stopped.DisplayName());
+    Monitor(second, running.DisplayName());
+    Monitor(silent, "3 Anything " + unique);
+    Monitor(kLoopback, after.DisplayName(), "Yes", "Yes");
+    std::ofstream(page, std::ios::binary) << "the last good page\r\n";
+    TMainForm& f = Open();
+    // Sorted by service, as a click on that column's header sorts it.
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = f.Control(kPZBox1);
+    click.hdr.idFrom = kPZBox1;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = kServiceColumn;
+    SendMessageW(f.Handle(), WM_NOTIFY, kPZBox1, reinterpret_cast<LPARAM>(&click));
+    ASSERT_EQ(f.Monitored().At(2).server, silent) << "the silent computer comes third";
+    const auto reports = [&f] {
+        std::vector<std::string> lines;
+        for (const std::string& line : SplitLines(f.MemoText(), "\r\n"))
+            if (line.size() > 18 && line[2] == '/') lines.push_back(line.substr(18));
+        return lines;
+    };
+
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        // The silent computer's echo takes seconds; the window's timers go
+        // on meanwhile.
+        static int ticks;
+        ticks = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+        Command(IDM_FORCE_CHECK);
+        KillTimer(nullptr, timer);
+        EXPECT_GT(ticks, 10) << "messages were handled while the pass waited";
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+        const std::string stoppedLine = "\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped";
+        const std::string silentLine = "The computer " + silent + " is no longer responding !";
+        const std::string sent = "EMAIL SENT TO ops@example.org";
+        const std::vector<std::string> memo = pass == 0 ? std::vector<std::string>{stoppedLine, sent, silentLine, sent}
+                                                        : std::vector<std::string>{stoppedLine, silentLine};
+        EXPECT_EQ(reports(), memo);
+        EXPECT_TRUE(f.MemoInAlarm());
+        EXPECT_EQ(after.State(), static_cast<DWORD>(SERVICE_STOPPED)) << "no restart after the silent computer";
+        EXPECT_EQ(test::ReadWholeFile(page), "the last good page\r\n");
+        const auto mails = mail.New();
+        std::vector<std::string> subjects;
+        for (const auto& m : mails) subjects.push_back(m.subject);
+        const std::vector<std::string> expected =
+            pass == 0 ? std::vector<std::string>{"NT Service Failure Alert!", "NT Server is DOWN!"}
+                      : std::vector<std::string>{};
+        EXPECT_EQ(subjects, expected) << "in the rows' order, once";
+        if (subjects.size() == 2) {
+            EXPECT_NE(mails[0].text.find(stopped.DisplayName()), std::string::npos);
+            EXPECT_NE(mails[1].text.find(silent + " has stopped responding!"), std::string::npos);
         }
     }
 }
