@@ -42,7 +42,7 @@ private:
 class DelayedReaders : public RowReaderFactory {
 public:
     explicit DelayedReaders(std::chrono::milliseconds delay) : delay_(delay) {}
-    std::unique_ptr<RowReader> NewReader() override { return std::make_unique<DelayedReader>(delay_); }
+    std::unique_ptr<RowReader> NewReader(std::stop_token) override { return std::make_unique<DelayedReader>(delay_); }
 
 private:
     std::chrono::milliseconds delay_;

@@ -1,5 +1,7 @@
 #include "monitor/pass_readers_win.h"
 
+#include <utility>
+
 #include "net/liveness_win.h"
 #include "platform/app_error.h"
 #include "platform/message_pump_win.h"
@@ -12,11 +14,13 @@ namespace {
 
 class SystemRowReader : public RowReader {
 public:
-    explicit SystemRowReader(ServicePlatform& services) : session_(services) {}
+    SystemRowReader(ServicePlatform& services, std::stop_token stop) : session_(services), stop_(std::move(stop)) {}
     std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override {
         return session_.KeyName(machine, displayName);
     }
-    bool IsMachineAlive(const std::string& machine) override { return CheckMachineWithoutWindow(machine).Alive(); }
+    bool IsMachineAlive(const std::string& machine) override {
+        return CheckMachineWithoutWindow(machine, stop_).Alive();
+    }
     bool ServiceIsRunning(const std::string& machine, const std::string& keyName) override {
         return session_.IsRunning(machine, keyName);
     }
@@ -31,11 +35,14 @@ public:
 private:
     ServiceSession session_;
     Win32SystemErrors errors_;
+    std::stop_token stop_;
 };
 
 }  // namespace
 
-std::unique_ptr<RowReader> SystemRowReaders::NewReader() { return std::make_unique<SystemRowReader>(services_); }
+std::unique_ptr<RowReader> SystemRowReaders::NewReader(std::stop_token stop) {
+    return std::make_unique<SystemRowReader>(services_, std::move(stop));
+}
 
 PumpingReadsWait::PumpingReadsWait() : changed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
     if (!changed_) throw AppError("Cannot create an event, error #" + std::to_string(GetLastError()));

@@ -15,7 +15,7 @@ namespace vigilor {
 class SystemRowReaders : public RowReaderFactory {
 public:
     explicit SystemRowReaders(ServicePlatform& services) : services_(services) {}
-    std::unique_ptr<RowReader> NewReader() override;
+    std::unique_ptr<RowReader> NewReader(std::stop_token stop) override;
 
 private:
     ServicePlatform& services_;

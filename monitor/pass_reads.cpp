@@ -49,10 +49,7 @@ PassReads::PassReads(const std::vector<MonitoredService>& rows, RowReaderFactory
 PassReads::~PassReads() { StopAndJoin(); }
 
 void PassReads::StopAndJoin() {
-    {
-        const std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
+    stop_.request_stop();
     // A worker ends after its current call, which may wait for the network:
     // the wait keeps the window alive meanwhile.
     wait_.Wait([this] {
@@ -71,17 +68,13 @@ const RowRead& PassReads::Take(std::size_t row) {
     return slots_[row].read;
 }
 
-bool PassReads::Stopping() {
-    const std::lock_guard lock(mutex_);
-    return stop_;
-}
-
 void PassReads::Work() {
     for (;;) {
         const Computer* computer = nullptr;
         {
             const std::lock_guard lock(mutex_);
-            if (!stop_ && nextComputer_ < computers_.size()) computer = &computers_[nextComputer_++];
+            if (!stop_.stop_requested() && nextComputer_ < computers_.size())
+                computer = &computers_[nextComputer_++];
         }
         if (!computer) break;
         ReadComputer(*computer);
@@ -98,13 +91,13 @@ void PassReads::ReadComputer(const Computer& computer) {
     ReadStep step = ReadStep::Liveness;
     std::size_t at = 0;
     try {
-        const std::unique_ptr<RowReader> reader = readers_.NewReader();
+        const std::unique_ptr<RowReader> reader = readers_.NewReader(stop_.get_token());
         if (!reader->IsMachineAlive(rows_[computer.rows.front()].server)) {
             Finish(computer, at, std::move(read), true);
             return;
         }
         for (; at < computer.rows.size(); ++at) {
-            if (Stopping()) return;
+            if (stop_.stop_requested()) return;
             const MonitoredService& row = rows_[computer.rows[at]];
             read = RowRead{};
             read.alive = true;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,11 +41,13 @@ public:
 };
 
 // Makes the reader of one worker; called on the worker's thread, by
-// several workers at once. Whatever the reader opens it closes there.
+// several workers at once. Whatever the reader opens it closes there. A
+// reader may give up a wait of its own once stop is requested (the pass has
+// ended); what it answers then is dropped.
 class RowReaderFactory {
 public:
     virtual ~RowReaderFactory() = default;
-    virtual std::unique_ptr<RowReader> NewReader() = 0;
+    virtual std::unique_ptr<RowReader> NewReader(std::stop_token stop) = 0;
 };
 
 // How the walk's thread waits for the workers; the program's keeps the
@@ -117,7 +120,6 @@ private:
     // Fills the slot (and, when the computer's reads end there, the slots
     // of its rows after it) and tells the walk.
     void Finish(const Computer& computer, std::size_t at, RowRead read, bool last);
-    bool Stopping();
     void StopAndJoin();
 
     const std::vector<MonitoredService> rows_;
@@ -129,7 +131,7 @@ private:
     std::mutex mutex_;
     std::size_t nextComputer_ = 0;
     std::size_t running_ = 0;
-    bool stop_ = false;
+    std::stop_source stop_;
     std::vector<std::thread> workers_;
 };
 

@@ -52,6 +52,11 @@ public:
     std::vector<std::string> arrival;  // upper-case machine names
     std::size_t holdUntilReaders = 0;
     std::chrono::milliseconds delay{0};  // added to every answer
+    std::set<std::string> lookUpHangs;   // upper-case machine names
+    int LookUpsGivenUp() {
+        const std::lock_guard lock(mutex_);
+        return lookUpsGivenUp_;
+    }
 
     // What the readers saw.
     int Pings(const std::string& machine) {
@@ -77,7 +82,7 @@ public:
 
     class Reader : public RowReader {
     public:
-        explicit Reader(FakeNetwork& network) : network_(network) {
+        explicit Reader(FakeNetwork& network, std::stop_token stop = {}) : network_(network), stop_(std::move(stop)) {
             const std::lock_guard lock(network_.mutex_);
             ++network_.made_;
             network_.mostLive_ = std::max(network_.mostLive_, ++network_.live_);
@@ -96,6 +101,13 @@ public:
         bool IsMachineAlive(const std::string& machine) override {
             std::unique_lock lock = Answer(machine, ReadStep::Liveness, machine);
             ++network_.pings_[UpperAscii(machine)];
+            if (network_.lookUpHangs.count(UpperAscii(machine))) {
+                // A name look-up that only the end of the pass ends.
+                std::condition_variable_any stopped;
+                stopped.wait_for(lock, stop_, 5s, [] { return false; });
+                if (stop_.stop_requested()) ++network_.lookUpsGivenUp_;
+                return false;
+            }
             return network_.computers_[UpperAscii(machine)].alive;
         }
         bool ServiceIsRunning(const std::string& machine, const std::string& key) override {
@@ -132,13 +144,16 @@ public:
             return lock;
         }
         FakeNetwork& network_;
+        std::stop_token stop_;
         std::string machine_;
     };
 
     class Readers : public RowReaderFactory {
     public:
         explicit Readers(FakeNetwork& network) : network_(network) {}
-        std::unique_ptr<RowReader> NewReader() override { return std::make_unique<Reader>(network_); }
+        std::unique_ptr<RowReader> NewReader(std::stop_token stop) override {
+            return std::make_unique<Reader>(network_, std::move(stop));
+        }
 
     private:
         FakeNetwork& network_;
@@ -191,6 +206,7 @@ private:
     std::size_t made_ = 0;
     int live_ = 0;
     int mostLive_ = 0;
+    int lookUpsGivenUp_ = 0;
     bool broken_ = false;
 };
 
@@ -441,6 +457,19 @@ TEST(PassReadAhead, AnErrorWaitsForTheWorkersStillReading) {
     EXPECT_EQ(ahead.error, "no memory");
     EXPECT_EQ(ahead.readersLeft, 0) << "joined";
     EXPECT_LT(network->Answers("\\\\SLOW"), 1 + 20 * 4) << "and told to stop early";
+}
+
+TEST(PassReadAhead, AWaitOfAReaderIsGivenUpWhenThePassEnds) {
+    FakeNetwork* network = nullptr;
+    const Outcome ahead = Pass(
+        [](FakeNetwork& n) {
+            n.Dead("\\\\DOWN");
+            n.lookUpHangs.insert("\\\\HANGS");
+        },
+        {Row("\\\\DOWN", "Svc"), Row("\\\\HANGS", "Svc")}, true, 1, &network);
+    EXPECT_EQ(ahead.LastReports(), std::vector<std::string>{"The computer \\\\DOWN is no longer responding !"});
+    EXPECT_EQ(ahead.readersLeft, 0);
+    EXPECT_EQ(network->LookUpsGivenUp(), 1) << "the look-up heard of the end of the pass";
 }
 
 }  // namespace
