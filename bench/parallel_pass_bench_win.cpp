@@ -1,0 +1,206 @@
+// Times check passes over several computers whose echo replies come late:
+// the test hosts that bench/parallel_pass_bench.sh sets up. Their rows name
+// ten test services on this computer's manager (under Wine every computer
+// name reaches the local one), 5 running and 5 stopped, Auto and EMail
+// "No", so that each host's liveness is real and its services answer.
+// Median of several series each:
+//   one   the program's pass over the first host's 10 rows;
+//   many  the program's pass over 10 rows on every host;
+//   local the same pass with the hosts' addresses replaced by loopback
+//         ones, which answer at once: what is left when the echo replies
+//         take no time, that is the rows' work on the one local manager
+//         that stands in for every host's;
+//   part  the rows of "many" one after another the way the stand-alone
+//         calls go: per row a ping window (look-up and one echo), then a
+//         key-name look-up and two state queries, each opening and closing
+//         the manager.
+//   parallel_pass_bench series address...
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/check_pass.h"
+#include "monitor/monitored_service.h"
+#include "monitor/pass_readers_win.h"
+#include "net/ping_form_win.h"
+#include "services/service_platform_win.h"
+#include "services/service_utils.h"
+#include "tests/support/test_service_win.h"
+
+namespace {
+
+using namespace vigilor;
+
+double Seconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// What a pass found, to make sure every series measured the same work.
+struct Findings {
+    int stopped = 0;
+    int deadComputers = 0;
+};
+
+Findings g_found;
+
+// The pass with the window side left out; its rows are read as the main
+// window has them read, ahead by a worker per computer.
+class BenchHost : public PassHost {
+public:
+    BenchHost() {
+        settings_.notifyByMail = false;
+        settings_.screenNotify = false;
+    }
+    const ProgramSettings& Settings() override { return settings_; }
+    std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
+        return vigilor::ServiceKeyName(SystemServices(), machine, display);
+    }
+    bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
+    void ReleasePassResources() override {}
+    void ClearFailureReports() override {}
+    void AppendFailureReport(const std::string& message) override {
+        if (message.ends_with(" is stopped")) ++g_found.stopped;
+        if (message.ends_with(" is no longer responding !")) ++g_found.deadComputers;
+    }
+    void ShowStatus(const std::string&) override {}
+    void ShowAlarm() override {}
+    void ShowAllClear() override {}
+    void ShowProgress(int) override {}
+    void SetProgress(int) override {}
+    void HideProgress() override {}
+    void SetCursor(ScreenCursor) override {}
+    void ReloadAllServices() override {}
+    void SendFailureAlert(const std::string&, const std::string&) override {}
+    void SendRestartNotice(const std::string&, const std::string&) override {}
+    void SendScreenMessage(const std::string&, const std::string&) override {}
+    void SendAlert(const AlertMessage&) override {}
+    void WithdrawAlert(const std::string&) override {}
+    RowMemory& Memory() override { return memory_; }
+    std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
+    LocalTime Now() override { return {}; }
+    void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
+
+private:
+    ProgramSettings settings_;
+    RowMemory memory_;
+};
+
+// The rows one after another, every call on its own: a ping window per row
+// and three manager opens.
+void OneAfterAnother(HWND owner, const std::vector<std::string>& rows) {
+    for (const std::string& text : rows) {
+        const MonitoredService row = MonitoredService::FromRow(text);
+        if (!IsMachineAlive(row.server, owner)) {
+            ++g_found.deadComputers;
+            return;
+        }
+        const std::string key = ServiceKeyName(SystemServices(), row.server, row.service);
+        ServiceIsRunning(SystemServices(), row.server, key);
+        if (ServiceIsStopped(SystemServices(), row.server, key)) ++g_found.stopped;
+    }
+}
+
+double MedianMs(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2] * 1000.0;
+}
+
+void Figure(const std::string& what, const std::vector<double>& samples) {
+    std::printf("%-48s %8.1f ms  [", what.c_str(), MedianMs(samples));
+    for (size_t i = 0; i < samples.size(); ++i) std::printf(i ? " %.0f" : "%.0f", samples[i] * 1000.0);
+    std::printf("]\n");
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: parallel_pass_bench series address...\n");
+        return 2;
+    }
+    const int series = std::max(1, std::atoi(argv[1]));
+    const std::vector<std::string> addresses(argv + 2, argv + argc);
+    const int hosts = static_cast<int>(addresses.size());
+
+    // Ten test services, five running and five stopped.
+    std::vector<std::unique_ptr<test::InstalledTestService>> services;
+    for (int i = 0; i < 10; ++i) {
+        services.push_back(std::make_unique<test::InstalledTestService>("run"));
+        if (i % 2 == 0 && !services.back()->StartAndWaitFor(SERVICE_RUNNING)) {
+            std::fprintf(stderr, "a test service did not start\n");
+            return 2;
+        }
+    }
+    const auto rowsOn = [&](const std::vector<std::string>& computers) {
+        std::vector<std::string> rows;
+        for (const std::string& address : computers)
+            for (const auto& service : services)
+                rows.push_back("\\\\" + address + "\t" + service->DisplayName() + "\tNo\tNo");
+        return rows;
+    };
+    std::vector<std::string> loopback;
+    for (int h = 0; h < hosts; ++h) loopback.push_back("127.0.0." + std::to_string(11 + h));
+    const std::vector<std::string> one = rowsOn({addresses.front()}), many = rowsOn(addresses),
+                                   local = rowsOn(loopback);
+    const int stoppedPerHost = static_cast<int>(services.size()) / 2;
+
+    const HWND owner = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+    BenchHost host;
+    SystemRowReaders readers(SystemServices());
+    PumpingReadsWait wait;
+    const auto pass = [&](const std::vector<std::string>& rows) { RunCheckPass(host, rows, readers, wait); };
+    // Each measurement must have found every host answering and every
+    // stopped service; anything else measured something else.
+    auto measure = [&](auto run, int rowHosts, std::vector<double>& into) {
+        g_found = {};
+        const double start = Seconds();
+        run();
+        into.push_back(Seconds() - start);
+        if (g_found.deadComputers == 0 && g_found.stopped == stoppedPerHost * rowHosts) return true;
+        std::fprintf(stderr, "unexpected findings: %d computers not answering, %d services stopped\n",
+                     g_found.deadComputers, g_found.stopped);
+        return false;
+    };
+    std::vector<double> warm, a, b, c, d;
+    // Warms the service manager, the test hosts' address entries and the
+    // ping engine for every way alike.
+    bool sound = measure([&] { pass(many); }, hosts, warm) && measure([&] { pass(local); }, hosts, warm);
+    for (int s = 0; s < series && sound; ++s) {
+        sound = measure([&] { pass(one); }, 1, a) && measure([&] { pass(many); }, hosts, b) &&
+                measure([&] { pass(local); }, hosts, d) && measure([&] { OneAfterAnother(owner, many); }, hosts, c);
+    }
+    DestroyWindow(owner);
+    if (!sound) return 1;
+
+    const double oneMs = MedianMs(a), manyMs = MedianMs(b), partMs = MedianMs(c);
+    std::printf("%d test hosts %s..%s, 10 rows each on 10 test services (5 running, 5 stopped), median of %d series "
+                "[each series]\n",
+                hosts, addresses.front().c_str(), addresses.back().c_str(), series);
+    const std::string rowsEach = " x " + std::to_string(services.size()) + " rows";
+    Figure("one   pass over 1 host" + rowsEach, a);
+    Figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, b);
+    Figure("local the same on " + std::to_string(hosts) + " loopback hosts, no echo delay", d);
+    Figure("part  " + std::to_string(many.size()) + " rows one after another", c);
+    std::printf("many/one %.2f\n", manyMs / oneMs);
+    std::printf("part/ours %.2f\n", partMs / manyMs);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 2;
+    }
+}
