@@ -85,6 +85,7 @@ public:
     void SendAlert(const AlertMessage&) override {}
     void WithdrawAlert(const std::string&) override {}
     RowMemory& Memory() override { return memory_; }
+    PassRecord& Record() override { return record_; }
     std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
     LocalTime Now() override { return {}; }
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
@@ -92,6 +93,7 @@ public:
 private:
     ProgramSettings settings_;
     RowMemory memory_;
+    PassRecord record_;
 };
 
 // The rows one after another, every call on its own: a ping window per row
