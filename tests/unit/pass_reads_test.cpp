@@ -471,6 +471,8 @@ TEST(PassReadAhead, AWaitOfAReaderIsGivenUpWhenThePassEnds) {
         [](FakeNetwork& n) {
             n.Dead("\\\\DOWN");
             n.lookUpHangs.insert("\\\\HANGS");
+            // Both look-ups under way before the first answer ends the pass.
+            n.holdUntilReaders = 2;
         },
         {Row("\\\\DOWN", "Svc"), Row("\\\\HANGS", "Svc")}, true, 1, &network);
     EXPECT_EQ(ahead.LastReports(), std::vector<std::string>{"The computer \\\\DOWN is no longer responding !"});
