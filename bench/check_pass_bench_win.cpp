@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
+#include "bench/quiet_pass_host.h"
 #include "monitor/check_pass.h"
 #include "monitor/pass_readers_win.h"
 #include "net/ping_form_win.h"
@@ -37,25 +39,14 @@ using namespace vigilor;
 
 constexpr const char* kMachine = "\\\\127.0.0.1";
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 int g_sink = 0;
 
 // The pass with the window side left out. Its own reads, for the pass that
 // reads every row in its turn, open the manager for every query and make a
 // ping window for every row.
-class BenchHost : public CheckPassHost {
+class BenchHost : public QuietPassHost<CheckPassHost> {
 public:
-    explicit BenchHost(HWND owner) : owner_(owner) {
-        settings_.notifyByMail = false;
-        settings_.screenNotify = false;
-    }
-    const ProgramSettings& Settings() override { return settings_; }
+    explicit BenchHost(HWND owner) : owner_(owner) {}
     std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
         return vigilor::ServiceKeyName(SystemServices(), machine, display);
     }
@@ -70,36 +61,14 @@ public:
         return ReadServiceRow(session, errors_, machine, display);
     }
     void ServiceQueriesDone() override {}
-    bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
     bool IsMachineAlive(const std::string& machine) override { return vigilor::IsMachineAlive(machine, owner_); }
-    void ReleasePassResources() override {}
-    void ClearFailureReports() override {}
     void AppendFailureReport(const std::string& message) override { g_sink += static_cast<int>(message.size()); }
-    void ShowStatus(const std::string&) override {}
-    void ShowAlarm() override {}
-    void ShowAllClear() override {}
-    void ShowProgress(int) override {}
-    void SetProgress(int) override {}
-    void HideProgress() override {}
-    void SetCursor(ScreenCursor) override {}
-    void ReloadAllServices() override {}
     void SendFailureAlert(const std::string&, const std::string&) override { ++g_sink; }
-    void SendRestartNotice(const std::string&, const std::string&) override {}
-    void SendScreenMessage(const std::string&, const std::string&) override {}
     void SendAlert(const AlertMessage&) override { ++g_sink; }
-    void WithdrawAlert(const std::string&) override {}
-    RowMemory& Memory() override { return memory_; }
-    PassRecord& Record() override { return record_; }
-    std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
-    LocalTime Now() override { return {}; }
-    void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
 
 private:
     HWND owner_;
-    ProgramSettings settings_;
     Win32SystemErrors errors_;
-    RowMemory memory_;
-    PassRecord record_;
 };
 
 void BarePass(const std::vector<std::wstring>& displayNames) {

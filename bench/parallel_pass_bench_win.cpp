@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
+#include "bench/quiet_pass_host.h"
 #include "monitor/check_pass.h"
 #include "monitor/monitored_service.h"
 #include "monitor/pass_readers_win.h"
@@ -37,13 +39,6 @@ namespace {
 
 using namespace vigilor;
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // What a pass found, to make sure every series measured the same work.
 struct Findings {
     int stopped = 0;
@@ -54,46 +49,15 @@ Findings g_found;
 
 // The pass with the window side left out; its rows are read as the main
 // window has them read, ahead by a worker per computer.
-class BenchHost : public PassHost {
+class BenchHost : public QuietPassHost<PassHost> {
 public:
-    BenchHost() {
-        settings_.notifyByMail = false;
-        settings_.screenNotify = false;
-    }
-    const ProgramSettings& Settings() override { return settings_; }
     std::string ServiceKeyName(const std::string& machine, const std::string& display) override {
         return vigilor::ServiceKeyName(SystemServices(), machine, display);
     }
-    bool ServiceStartAndWait(const std::string&, const std::string&) override { return false; }
-    void ReleasePassResources() override {}
-    void ClearFailureReports() override {}
     void AppendFailureReport(const std::string& message) override {
         if (message.ends_with(" is stopped")) ++g_found.stopped;
         if (message.ends_with(" is no longer responding !")) ++g_found.deadComputers;
     }
-    void ShowStatus(const std::string&) override {}
-    void ShowAlarm() override {}
-    void ShowAllClear() override {}
-    void ShowProgress(int) override {}
-    void SetProgress(int) override {}
-    void HideProgress() override {}
-    void SetCursor(ScreenCursor) override {}
-    void ReloadAllServices() override {}
-    void SendFailureAlert(const std::string&, const std::string&) override {}
-    void SendRestartNotice(const std::string&, const std::string&) override {}
-    void SendScreenMessage(const std::string&, const std::string&) override {}
-    void SendAlert(const AlertMessage&) override {}
-    void WithdrawAlert(const std::string&) override {}
-    RowMemory& Memory() override { return memory_; }
-    PassRecord& Record() override { return record_; }
-    std::int64_t MonotonicSeconds() override { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
-    LocalTime Now() override { return {}; }
-    void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
-
-private:
-    ProgramSettings settings_;
-    RowMemory memory_;
-    PassRecord record_;
 };
 
 // The rows one after another, every call on its own: a ping window per row

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock_win.h"
 #include "net/network_platform_win.h"
 #include "platform/wide_win.h"
 #include "services/service_browser.h"
@@ -20,13 +21,6 @@
 namespace {
 
 using namespace vigilor;
-
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Pair {
     double ours;

@@ -51,4 +51,21 @@ public:
     std::vector<std::string> errors;
 };
 
+// Notification channels that only record the event entries; every other
+// channel does nothing, and the clock stands still at now.
+class QuietChannels : public NotificationChannels {
+public:
+    explicit QuietChannels(LocalTime now) : now_(now) {}
+    void LogAppEvent(const std::string& message) override { events.push_back(message); }
+    bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
+    bool FileExists(const std::string&) override { return false; }
+    RunResult RunAndWait(const std::string&, int) override { return {}; }
+    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
+    LocalTime Now() override { return now_; }
+    std::vector<std::string> events;
+
+private:
+    LocalTime now_;
+};
+
 }  // namespace vigilor::test

@@ -522,17 +522,6 @@ TEST(CheckPassRecord, EachRowsOutcomeAndTheRestarts) {
     EXPECT_EQ(host.record.Restarts()[1].failure, 1u);
 }
 
-class QuietChannels : public NotificationChannels {
-public:
-    void LogAppEvent(const std::string& message) override { events.push_back(message); }
-    bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
-    bool FileExists(const std::string&) override { return false; }
-    RunResult RunAndWait(const std::string&, int) override { return {}; }
-    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
-    LocalTime Now() override { return {2026, 12, 9, 23, 30, 0, 3}; }
-    std::vector<std::string> events;
-};
-
 // A pass through the metrics output as the main window runs it, the file
 // kept in memory.
 class MetricsPass : public ::testing::Test {
@@ -566,7 +555,7 @@ protected:
     ProgramSettings settings;
     AlertCounts alerts;
     test::MemoLines memo;
-    QuietChannels channels;
+    test::QuietChannels channels{LocalTime{2026, 12, 9, 23, 30, 0, 3}};
     std::map<std::string, std::string> files;
     int writes = 0;
     std::string refusal;

@@ -24,16 +24,6 @@ namespace vigilor {
 namespace {
 
 
-class QuietChannels : public NotificationChannels {
-public:
-    void LogAppEvent(const std::string& message) override { events.push_back(message); }
-    bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
-    bool FileExists(const std::string&) override { return false; }
-    RunResult RunAndWait(const std::string&, int) override { return {}; }
-    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
-    LocalTime Now() override { return {2026, 12, 8, 14, 5, 9, 2}; }
-    std::vector<std::string> events;
-};
 
 // The mail server started for this program by the test fixture.
 class RealServer : public ::testing::Test {
@@ -73,7 +63,7 @@ protected:
     static int received;
     std::string sink;
     test::TestAlertHost host;
-    QuietChannels channels;
+    test::QuietChannels channels{LocalTime{2026, 12, 8, 14, 5, 9, 2}};
     std::unique_ptr<TNMSMTP> client = MakeSmtpClient();
     EmailAlerts alerts{host, channels, *client};
 };
@@ -118,7 +108,7 @@ protected:
 
     std::string servers;
     test::TestAlertHost host;
-    QuietChannels channels;
+    test::QuietChannels channels{LocalTime{2026, 12, 8, 14, 5, 9, 2}};
     std::unique_ptr<TNMSMTP> client = MakeSmtpClient();
     EmailAlerts alerts{host, channels, *client};
 };
