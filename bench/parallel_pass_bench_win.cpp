@@ -43,6 +43,7 @@ using namespace vigilor;
 struct Findings {
     int stopped = 0;
     int deadComputers = 0;
+    std::string firstDead;  // the report line of the first computer that did not answer
 };
 
 Findings g_found;
@@ -56,17 +57,21 @@ public:
     }
     void AppendFailureReport(const std::string& message) override {
         if (message.ends_with(" is stopped")) ++g_found.stopped;
-        if (message.ends_with(" is no longer responding !")) ++g_found.deadComputers;
+        if (message.ends_with(" is no longer responding !") && g_found.deadComputers++ == 0)
+            g_found.firstDead = message;
     }
 };
 
 // The rows one after another, every call on its own: a ping window per row
 // and three manager opens.
 void OneAfterAnother(HWND owner, const std::vector<std::string>& rows) {
-    for (const std::string& text : rows) {
-        const MonitoredService row = MonitoredService::FromRow(text);
+    for (size_t index = 0; index < rows.size(); ++index) {
+        const MonitoredService row = MonitoredService::FromRow(rows[index]);
+        const double start = Seconds();
         if (!IsMachineAlive(row.server, owner)) {
             ++g_found.deadComputers;
+            g_found.firstDead = row.server + ", row " + std::to_string(index + 1) + ", did not answer within " +
+                                std::to_string(static_cast<int>((Seconds() - start) * 1000)) + " ms";
             return;
         }
         const std::string key = ServiceKeyName(SystemServices(), row.server, row.service);
@@ -125,23 +130,26 @@ int Run(int argc, char** argv) {
     const auto pass = [&](const std::vector<std::string>& rows) { RunCheckPass(host, rows, readers, wait); };
     // Each measurement must have found every host answering and every
     // stopped service; anything else measured something else.
-    auto measure = [&](auto run, int rowHosts, std::vector<double>& into) {
+    auto measure = [&](const char* way, auto run, int rowHosts, std::vector<double>& into) {
         g_found = {};
         const double start = Seconds();
         run();
         into.push_back(Seconds() - start);
         if (g_found.deadComputers == 0 && g_found.stopped == stoppedPerHost * rowHosts) return true;
-        std::fprintf(stderr, "unexpected findings: %d computers not answering, %d services stopped\n",
-                     g_found.deadComputers, g_found.stopped);
+        std::fprintf(stderr, "%s: unexpected findings: %d computers not answering, %d services stopped%s%s\n", way,
+                     g_found.deadComputers, g_found.stopped, g_found.firstDead.empty() ? "" : "; ",
+                     g_found.firstDead.c_str());
         return false;
     };
     std::vector<double> warm, a, b, c, d;
     // Warms the service manager, the test hosts' address entries and the
     // ping engine for every way alike.
-    bool sound = measure([&] { pass(many); }, hosts, warm) && measure([&] { pass(local); }, hosts, warm);
+    bool sound =
+        measure("many", [&] { pass(many); }, hosts, warm) && measure("local", [&] { pass(local); }, hosts, warm);
     for (int s = 0; s < series && sound; ++s) {
-        sound = measure([&] { pass(one); }, 1, a) && measure([&] { pass(many); }, hosts, b) &&
-                measure([&] { pass(local); }, hosts, d) && measure([&] { OneAfterAnother(owner, many); }, hosts, c);
+        sound = measure("one", [&] { pass(one); }, 1, a) && measure("many", [&] { pass(many); }, hosts, b) &&
+                measure("local", [&] { pass(local); }, hosts, d) &&
+                measure("part", [&] { OneAfterAnother(owner, many); }, hosts, c);
     }
     DestroyWindow(owner);
     if (!sound) return 1;
