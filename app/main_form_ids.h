@@ -32,7 +32,10 @@ enum TimerId : unsigned {
     kDateTimer = 1,
     kGLTimer,
     kTmrWait,
-    kMonitorTimer,
+    kCloseWaitTimer,
 };
+
+// The engine's events are waiting for the window.
+constexpr unsigned kEngineEventsMessage = 0x8001;  // WM_APP + 1
 
 }  // namespace vigilor::main_form

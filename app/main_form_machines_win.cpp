@@ -53,6 +53,9 @@ void TMainForm::ChooseComputer(const std::string& computer) {
     SetWindowTextUtf8(Control(kCmbName), computer);
     if (IsDlgButtonChecked(window_, kLogonCheckBox1) == BST_CHECKED) Logon(computer);
     settings_.hasComputer = true;
+    // The engine reloads the services of the selected computer after it
+    // restarts one there.
+    engine_->SettingsChanged(settings_);
     RepaintNow();
     LoadAllSvcBtnClick();
 }

@@ -1,83 +1,60 @@
-// The main window's side of monitoring: what the check pass and monitoring
-// control ask of the window, its controls and the system.
+// The main window's side of monitoring: the commands it sends the engine
+// and the events of the engine it shows.
 #include "app/main_form_win.h"
 
 #include <commctrl.h>
 
 #include "app/main_form_ids.h"
-#include "monitor/pass_readers_win.h"
-#include "monitor/status_page_writer_win.h"
-#include "platform/message_pump_win.h"
-#include "services/service_platform_win.h"
+#include "notify/email_alerts.h"
+#include "notify/failure_reports.h"
+#include "platform/system_info_win.h"
 
 namespace vigilor {
 
 using namespace main_form;
 
-// ----- the check pass -----
-
-ServiceSession& TMainForm::PassServices() {
-    // The restart wait handles the window's messages, so that the window
-    // stays alive while a service starts.
-    if (!passServices_)
-        passServices_ = std::make_unique<ServiceSession>(SystemServices(), StartWaitLimits{}, PauseHandlingMessages);
-    return *passServices_;
+void TMainForm::StartMonitoring(Attendance attendance) {
+    const MonitorEngine::StartAnswer answer = engine_->Start(attendance);
+    if (answer.emailDisabled) settings_.notifyByMail = false;
+    ShowMonitoringState();
+    for (const std::string& text : answer.refusals) ShowError(text);
 }
 
-std::string TMainForm::ServiceKeyName(const std::string& machine, const std::string& displayName) {
-    return PassServices().KeyName(machine, displayName);
+void TMainForm::STARTBtn1Click() { StartMonitoring(Attendance::Attended); }
+
+void TMainForm::StopBtn1Click() {
+    engine_->Stop();
+    ShowMonitoringState();
 }
 
-bool TMainForm::ServiceStartAndWait(const std::string& machine, const std::string& keyName) {
-    return PassServices().StartAndWait(machine, keyName);
+void TMainForm::ResetBtn1Click() {
+    if (IsMonitoring()) return;
+    engine_->Reset();
 }
 
-void TMainForm::ReleasePassResources() { passServices_.reset(); }
-
-void TMainForm::ClearFailureReports() { SetWindowTextW(Control(kMemo1), L""); }
-
-void TMainForm::ShowProgress(int rows) {
-    const HWND bar = Control(kP7);
-    SendMessageW(bar, PBM_SETRANGE32, 0, rows - 1);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    ShowWindow(bar, SW_SHOWNA);
-    UpdateWindow(bar);
+void TMainForm::Forcechecknow1Click() {
+    if (!engine_->ForceCheck()) ShowStatus("A check is running");
 }
 
-void TMainForm::SetProgress(int row) { SendMessageW(Control(kP7), PBM_SETPOS, row, 0); }
-
-void TMainForm::HideProgress() { ShowWindow(Control(kP7), SW_HIDE); }
-
-void TMainForm::SendFailureAlert(const std::string& machine, const std::string& service) {
-    alerts_->SendFailureAlert(machine, service);
+void TMainForm::ShowMonitoringState() {
+    const bool monitoring = IsMonitoring();
+    // The light as the state table has it: red and blinking while monitoring.
+    SetLight(monitoring ? ActiveLight::alRed : ActiveLight::alGreen, monitoring);
+    SetMonitoringControls(monitoring);
 }
-
-void TMainForm::SendRestartNotice(const std::string& machine, const std::string& service) {
-    alerts_->SendRestartNotice(machine, service);
-}
-
-void TMainForm::SendScreenMessage(const std::string& message, const std::string& recipient) {
-    channels_->SendScreenMessage(message, recipient);
-}
-
-void TMainForm::SendAlert(const AlertMessage& alert) { alerts_->SendAlert(alert); }
-
-std::int64_t TMainForm::MonotonicSeconds() { return static_cast<std::int64_t>(GetTickCount64() / 1000); }
-
-LocalTime TMainForm::Now() { return CurrentLocalTime(); }
-
-void TMainForm::WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) {
-    vigilor::WriteStatusPage(path, lines);
-}
-
-// ----- monitoring control -----
 
 bool TMainForm::MailSettingsComplete() {
-    alerts_->ValidateMailSettings();
-    return alerts_->MailSettingsValid();
+    const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+    SettingsStore store(*raw);
+    const std::optional<std::string> missing = FirstMissingMailSetting(store);
+    if (missing) ShowError(*missing);
+    return !missing;
 }
 
-void TMainForm::DisableEmail() { alerts_->DisableEmail(); }
+void TMainForm::DisableEmail() {
+    settings_.notifyByMail = false;
+    engine_->SettingsChanged(settings_);
+}
 
 void TMainForm::SetLight(ActiveLight light, bool blinking) {
     light_->SetActiveLight(light);
@@ -94,34 +71,72 @@ void TMainForm::SetMonitoringControls(bool monitoring) {
     SetMenuBarEnabled(!monitoring);
 }
 
-void TMainForm::SetMonitorTimer(bool on) { monitorTimer_->SetEnabled(on); }
-
-void TMainForm::RunCheckPass(Attendance attendance) {
-    const PassAttendance scope(*alerts_, attendance);
-    MonitorBtnClick();
+void TMainForm::MonitoredListEdited() {
+    RefreshMonitoredView();
+    engine_->ListChanged(monitored_.Rows());
 }
 
-void TMainForm::MonitorBtnClick() {
-    // The rows are read ahead by workers while the window waits for them
-    // with its messages handled; the restarts run here, in their rows' turn.
-    SystemRowReaders readers(SystemServices());
-    PumpingReadsWait wait;
-    std::vector<std::string> rows = monitored_.Rows();
-    const RecordedPass recorded(*metrics_, rows);
-    vigilor::RunCheckPass(*this, std::move(rows), readers, wait);
+void TMainForm::OnEngineEvents() {
+    for (const EngineEvent& event : engineView_->Take()) ShowEngineEvent(event);
 }
 
-void TMainForm::RepeatClose() { PostMessageW(window_, WM_CLOSE, 0, 0); }
-
-void TMainForm::ReportTimedPassError(const std::string& text) {
-    AppendFailureReport(text);
-    ShowAlarm();
-    try {
-        channels_->LogAppEvent(text);
-    } catch (const std::exception&) {
-        // The memo holds the report; a refused event entry must not bring
-        // up the box that an unattended monitor cannot answer.
+void TMainForm::ShowEngineEvent(const EngineEvent& event) {
+    using Kind = EngineEvent::Kind;
+    switch (event.kind) {
+        case Kind::ReportsCleared: SetWindowTextW(Control(kMemo1), L""); break;
+        case Kind::ReportLine:
+            // The separator depends on how this memo wraps what it shows.
+            if (DisplayedLineCount() > 1) AppendMemoLine(kReportSeparator);
+            AppendMemoLine(event.text);
+            break;
+        case Kind::Status: ShowStatus(event.text); break;
+        case Kind::Alarm: ShowAlarm(); break;
+        case Kind::AllClear: ShowAllClear(); break;
+        case Kind::AlarmsCleared: ClearAlarms(); break;
+        case Kind::Light: SetLight(event.light, event.blinking); break;
+        case Kind::ProgressShown: {
+            const HWND bar = Control(kP7);
+            SendMessageW(bar, PBM_SETRANGE32, 0, event.number - 1);
+            SendMessageW(bar, PBM_SETPOS, 0, 0);
+            ShowWindow(bar, SW_SHOWNA);
+            UpdateWindow(bar);
+            break;
+        }
+        case Kind::Progress: SendMessageW(Control(kP7), PBM_SETPOS, event.number, 0); break;
+        case Kind::ProgressHidden: ShowWindow(Control(kP7), SW_HIDE); break;
+        case Kind::PassEnded:
+            ++passesShown_;
+            if (closeAfterPass_) {
+                closeAfterPass_ = false;
+                KillTimer(window_, kCloseWaitTimer);
+                PostMessageW(window_, WM_CLOSE, 0, 0);
+            }
+            break;
+        case Kind::Error: ShowEngineError(event.text); break;
+        case Kind::EmailDisabled: settings_.notifyByMail = false; break;
+        case Kind::ServicesChanged:
+            if (HasComputer()) LoadAllSvcBtnClick();
+            break;
     }
+}
+
+void TMainForm::ShowEngineError(const std::string& text) {
+    engineErrors_.push_back(text);
+    // A box already open runs its own loop, which brings the next events
+    // here: they wait for it.
+    if (showingEngineError_) return;
+    showingEngineError_ = true;
+    while (!engineErrors_.empty()) {
+        const std::string next = engineErrors_.front();
+        engineErrors_.pop_front();
+        try {
+            ShowError(next);
+        } catch (...) {
+            showingEngineError_ = false;
+            throw;
+        }
+    }
+    showingEngineError_ = false;
 }
 
 }  // namespace vigilor

@@ -280,17 +280,8 @@ void TMainForm::CreateChildren() {
     serviceKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_SERVICEKEYS));
     monitoredKeys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MONITOREDKEYS));
 
-    monitorSystemTimer_ = std::make_unique<WindowTimer>(window_, kMonitorTimer);
-    monitorTimer_ = std::make_unique<TLongTimer>(*monitorSystemTimer_);
-    monitorTimer_->SetEnabled(false);
-    monitorTimer_->SetOnTimer([this] { MonitorTimerTimer(); });
     glTimer_ = std::make_unique<WindowTimer>(window_, kGLTimer);
-
-    NMSMTP1_ = MakeSmtpClient();
     channels_ = std::make_unique<WindowsNotificationChannels>(window_);
-    alerts_ = std::make_unique<EmailAlerts>(static_cast<AlertHost&>(*this), *channels_, *NMSMTP1_);
-    metrics_ = MakeMetricsOutput(context_.system.LocalComputerName(), settings_, alerts_->Raised(),
-                                 static_cast<FailureMemo&>(*this), *channels_);
 }
 
 void TMainForm::FormCreate() {
@@ -303,12 +294,16 @@ void TMainForm::FormCreate() {
 
     LoadSettings();
     SetLightHint();
+    engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
+    engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
+    engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_,
+                                              EngineIdentity{context_.versionText, context_.system.LocalComputerName()},
+                                              settings_, monitored_.Rows());
 
     const std::string caption = MainCaption(context_.versionText);
     SetApplicationTitle(caption);
     SetWindowTextUtf8(window_, caption);
 
-    alertedList_.Clear();
     DateTimerTimer();
     SetTimer(window_, kDateTimer, 10000, nullptr);
 
@@ -330,7 +325,7 @@ void TMainForm::FormShow() {
     ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
     // After the load, whose own messages would hide it.
     if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
-    if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
+    if (AutoStartRequested(context_.arguments)) StartMonitoring(Attendance::Unattended);
 }
 
 HWND TMainForm::Control(int id) const {
@@ -467,10 +462,12 @@ void TMainForm::LoadSettings() {
         SettingsStore store(*raw);
         vigilor::LoadSettings(store, host, settings_, monitored_);
     }
-    monitorTimer_->SetMinutes(static_cast<uint16_t>(settings_.scanInterval));
     const HWND list = Control(kPZBox1);
     for (int c = 0; c < kMonitoredColumns; ++c) ListView_SetColumnWidth(list, c, settings_.columnWidths[c]);
     RefreshMonitoredView();
+    if (!engine_) return;
+    engine_->SettingsChanged(settings_);
+    engine_->ListChanged(monitored_.Rows());
 }
 
 void TMainForm::SaveSettings() {
@@ -576,7 +573,7 @@ void TMainForm::AddtoMonitorList1Click() {
     } else {
         monitored_.Sort();
     }
-    RefreshMonitoredView();
+    MonitoredListEdited();
     SaveSettings();
 }
 
@@ -585,11 +582,9 @@ void TMainForm::RemovefromMonitorList1Click() {
     if (selected < 0) return;
     if (context_.dialogs.Show("Do you really want to stop monitoring this service?", "Remove Monitored Item",
                               BoxIcon::Question, BoxButtons::YesNo, true) == BoxAnswer::Yes) {
-        const MonitoredService row = monitored_.At(static_cast<size_t>(selected));
         monitored_.Remove(static_cast<size_t>(selected));
-        monitoring_.Memory().Forget(row.server, row.service);
         ClearAlarms();
-        RefreshMonitoredView();
+        MonitoredListEdited();
     }
     UpdatePZBox1();
 }
@@ -601,7 +596,7 @@ void TMainForm::Options1Click() {
     TFrmFailureOptions dialog(FailureOptionsCaption(row), CurrentFailureOptions(row));
     if (dialog.Run(window_) != IDOK) return;
     monitored_.Replace(static_cast<size_t>(selected), RowWithFailureOptions(row, dialog.Options()));
-    RefreshMonitoredView();
+    MonitoredListEdited();
     ListView_SetItemState(Control(kPZBox1), selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
@@ -620,12 +615,6 @@ void TMainForm::SetMenuBarEnabled(bool enabled) {
         EnableMenuItem(menu, index, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     DrawMenuBar(window_);
 }
-
-void TMainForm::STARTBtn1Click() { monitoring_.Start(); }
-void TMainForm::StopBtn1Click() { monitoring_.Stop(); }
-void TMainForm::ResetBtn1Click() { monitoring_.Reset(); }
-void TMainForm::Forcechecknow1Click() { monitoring_.ForceCheck(); }
-void TMainForm::MonitorTimerTimer() { monitoring_.TimerFired(); }
 
 void TMainForm::GLTimerTimer() { light_->SetDarkLite(!light_->State().darkLite); }
 
@@ -658,7 +647,13 @@ void TMainForm::VisitWebSite() {
 // ----- shut-down -----
 
 bool TMainForm::FormClose() {
-    if (monitoring_.DeferClose()) return false;
+    if (PassRunning()) {
+        if (!closeAfterPass_) {
+            closeAfterPass_ = true;
+            SetTimer(window_, kCloseWaitTimer, static_cast<UINT>(EngineLimits{}.closeBound.count()), nullptr);
+        }
+        return false;
+    }
     if (IsMonitoring()) {
         ShowError("Please stop monitoring before quiting the application (Press the STOP button).");
         return false;
@@ -667,7 +662,6 @@ bool TMainForm::FormClose() {
                               BoxButtons::YesNo, true) != BoxAnswer::Yes)
         return false;
     SaveSettings();
-    alertedList_.Clear();
     return true;
 }
 
@@ -787,7 +781,7 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
     if (header.idFrom == kPZBox1) {
         if (header.code == LVN_COLUMNCLICK) {
             monitored_.ColumnClicked(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
-            RefreshMonitoredView();
+            MonitoredListEdited();
         } else if (header.code == NM_CLICK) {
             PZBox1Click();
         }
@@ -809,7 +803,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (wParam) {
                 case kDateTimer: DateTimerTimer(); break;
                 case kGLTimer: GLTimerTimer(); break;
-                case kMonitorTimer: monitorTimer_->Tick(); break;
+                case kCloseWaitTimer:
+                    // The pass the close waits for has had its time.
+                    KillTimer(window_, kCloseWaitTimer);
+                    engine_->AbandonPass();
+                    break;
                 case kTmrWait: tmrWaitTimer(); break;
                 default: break;
             }
@@ -832,6 +830,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limits.ptMaxTrackSize = {640 + 2 * GetSystemMetrics(SM_CXFIXEDFRAME), 480 + GetSystemMetrics(SM_CYCAPTION)};
             return 0;
         }
+        case kEngineEventsMessage:
+            OnEngineEvents();
+            return 0;
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);
             return 0;

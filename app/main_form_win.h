@@ -4,6 +4,8 @@
 // every other part of the program uses on it.
 #include <windows.h>
 
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,23 +15,20 @@
 #include "config/key_value_store.h"
 #include "config/settings.h"
 #include "config/settings_form.h"
-#include "monitor/check_pass.h"
+#include "app/engine_view_win.h"
 #include "monitor/graphic_light_win.h"
 #include "monitor/long_timer_win.h"
-#include "monitor/metrics_output_win.h"
+#include "monitor/engine_system_win.h"
 #include "monitor/monitored_list.h"
-#include "monitor/monitoring_control.h"
+#include "monitor/monitor_engine.h"
 #include "maint/printed_report.h"
 #include "net/logon.h"
 #include "platform/file_chooser.h"
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
 #include "notify/alert_host.h"
-#include "notify/email_alerts.h"
 #include "notify/notification_channels_win.h"
-#include "notify/smtp_client.h"
 #include "services/nt_service.h"
-#include "services/service_session.h"
 #include "services/service_browser_win.h"
 
 namespace vigilor {
@@ -63,10 +62,7 @@ struct MainFormContext {
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 
 class TMainForm : private ServiceBrowserHost,
-                  private AlertHost,
                   private FailureMemo,
-                  private PassHost,
-                  private MonitoringHost,
                   private SettingsDialogHost,
                   private ReportHost {
 public:
@@ -89,13 +85,13 @@ public:
     // controls under the mouse leave it until the next click or key.
     void ShowNotice(const std::string& text);
     void ShowError(const std::string& text) override;
-    void ShowAlarm() override;
-    void ShowAllClear() override;
-    void ClearAlarms() override;
+    void ShowAlarm();
+    void ShowAllClear();
+    void ClearAlarms();
     void AppendMemoLine(const std::string& line);
     std::string MemoText() const;
     // A time-stamped line in the failure-report memo.
-    void AppendFailureReport(const std::string& message) override;
+    void AppendFailureReport(const std::string& message);
     void SaveFailureReportsToDisk();
 
     void LoadSettings() override;
@@ -118,8 +114,6 @@ public:
     void StopBtn1Click();
     void ResetBtn1Click();
     void Forcechecknow1Click();
-    void MonitorBtnClick();
-    void MonitorTimerTimer();
     void GLTimerTimer();
     void DateTimerTimer();
 
@@ -127,6 +121,8 @@ public:
     void LoadAllSvcBtnClick();
     void tmrWaitTimer();
     void AddtoMonitorList1Click();
+    // The monitored list changed: shown, and the engine told.
+    void MonitoredListEdited();
     void RemovefromMonitorList1Click();
     void Options1Click();
     void PZBox1Click();
@@ -134,23 +130,23 @@ public:
     void About1Click();
     void VisitWebSite();
     // The shut-down rules; true when the window is to close. A close asked
-    // for during a check pass is made again when the pass has ended.
+    // for during a check pass is made again when the pass has ended, which
+    // is abandoned if it has not ended within the engine's close bound.
     bool FormClose();
 
-    bool IsMonitoring() const { return monitoring_.Monitoring(); }
-    bool PassRunning() const { return monitoring_.PassRunning(); }
+    bool IsMonitoring() const { return engine_->State().monitoring; }
+    bool PassRunning() const { return engine_->State().passRunning; }
+    MonitorEngine& Engine() { return *engine_; }
+    // Passes whose every event the window has shown.
+    std::uint64_t PassesShown() const { return passesShown_; }
     bool HasComputer() const { return settings_.hasComputer; }
     bool MemoInAlarm() const { return memoAlarm_; }
     bool PrintEnabled() const;
     const std::string& PrinterName() const { return printerName_; }
-    // The in-memory settings, as the alerts and the check pass read them.
+    // The window's settings; the engine has a copy of its own.
     ProgramSettings& Settings() override { return settings_; }
     MonitoredList& Monitored() { return monitored_; }
-    vigilor::AlertedList& AlertedList() { return alertedList_; }
-    EmailAlerts& Alerts() { return *alerts_; }
-    TNMSMTP& NMSMTP1() { return *NMSMTP1_; }
     TGraphicLight& Light() { return *light_; }
-    TLongTimer& MonitorTimer() { return *monitorTimer_; }
     WindowTimer& GLTimer() { return *glTimer_; }
     std::string StatusPanelText(int panel) const;
     std::string HintOf(HWND control) const;
@@ -164,49 +160,24 @@ private:
     void ShowLoadAnimation(LoadClip clip, bool running) override;
     void StartWaitAnimation() override;
 
-    // What the e-mail alerts ask of the window.
-    vigilor::AlertedList& Alerted() override { return alertedList_; }
-    FailureMemo& Memo() override { return *this; }
     std::string VersionText() override { return context_.versionText; }
     std::unique_ptr<KeyValueStore> OpenStore() override { return context_.openStore(); }
-    void RepaintNow() override;
+    bool MailSettingsComplete() override;
+    void DisableEmail() override;
+    void RepaintNow();
     ScreenCursor CurrentCursor() override { return cursor_; }
     void SetCursor(ScreenCursor cursor) override;
 
-    // What the check pass asks of the window and the system.
-    std::string ServiceKeyName(const std::string& machine, const std::string& displayName) override;
-    bool ServiceStartAndWait(const std::string& machine, const std::string& keyName) override;
-    ServiceSession& PassServices();
-    void ReleasePassResources() override;
-    void ClearFailureReports() override;
-    void ShowProgress(int rows) override;
-    void SetProgress(int row) override;
-    void HideProgress() override;
-    void ReloadAllServices() override { LoadAllSvcBtnClick(); }
-    void SendFailureAlert(const std::string& machine, const std::string& service) override;
-    void SendRestartNotice(const std::string& machine, const std::string& service) override;
-    void SendScreenMessage(const std::string& message, const std::string& recipient) override;
-    void SendAlert(const AlertMessage& alert) override;
-    void WithdrawAlert(const std::string& key) override { alertedList_.Remove(key); }
-    RowMemory& Memory() override { return monitoring_.Memory(); }
-    PassRecord& Record() override { return metrics_->Record(); }
-    std::int64_t MonotonicSeconds() override;
-    LocalTime Now() override;
-    void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) override;
-
-    // What monitoring control asks of the window.
-    std::size_t MonitoredCount() override { return monitored_.Count(); }
-    bool NotifyByMail() override { return settings_.notifyByMail; }
-    bool MailSettingsComplete() override;
-    void DisableEmail() override;
-    void SetLight(ActiveLight light, bool blinking) override;
-    void SetMonitoringControls(bool monitoring) override;
-    void SetMonitorTimer(bool on) override;
-    void RunCheckPass(Attendance attendance) override;
-    void ClearAlertedList() override { alertedList_.Clear(); }
-    void ReportTimedPassError(const std::string& text) override;
-    void RepeatClose() override;
-
+    // Monitoring is the engine's; the window sends it commands and shows
+    // its events.
+    void StartMonitoring(Attendance attendance);
+    void ShowMonitoringState();
+    void SetLight(ActiveLight light, bool blinking);
+    void SetMonitoringControls(bool monitoring);
+    void OnEngineEvents();
+    void ShowEngineEvent(const EngineEvent& event);
+    // The engine's errors one box after another, never one over another.
+    void ShowEngineError(const std::string& text);
     // The memo as the failure reports see it.
     int DisplayedLineCount() override;
     void AppendLine(const std::string& line) override { AppendMemoLine(line); }
@@ -240,23 +211,15 @@ private:
     HWND statusBar_ = nullptr;
     ProgramSettings settings_;
     MonitoredList monitored_;
-    vigilor::AlertedList alertedList_;
     ScreenCursor cursor_ = ScreenCursor::Default;
-    std::unique_ptr<TNMSMTP> NMSMTP1_;
     std::unique_ptr<WindowsNotificationChannels> channels_;
-    std::unique_ptr<EmailAlerts> alerts_;
-    std::unique_ptr<MetricsOutput> metrics_;
     std::string printerName_;
     std::unique_ptr<TGraphicLight> light_;
     TNTService ntService_;
-    MonitoringControl monitoring_{static_cast<MonitoringHost&>(*this)};
     TNTPrivilege NTPrivilege1_;
     std::string computerListNotice_;
-    std::unique_ptr<ServiceSession> passServices_;
     std::unique_ptr<ServiceBrowserController> serviceBrowser_;
     bool waitTimerRunning_ = false;
-    std::unique_ptr<WindowTimer> monitorSystemTimer_;
-    std::unique_ptr<TLongTimer> monitorTimer_;
     std::unique_ptr<WindowTimer> glTimer_;
     std::string lightHint_;
     HWND hintControl_ = nullptr;
@@ -272,6 +235,14 @@ private:
     HACCEL mainKeys_ = nullptr;
     HACCEL serviceKeys_ = nullptr;
     HACCEL monitoredKeys_ = nullptr;
+    // Declared last: the engine goes first, while what it posts to is there.
+    std::unique_ptr<WindowEngineView> engineView_;
+    std::unique_ptr<WindowsEngineSystem> engineSystem_;
+    std::unique_ptr<MonitorEngine> engine_;
+    std::uint64_t passesShown_ = 0;
+    bool closeAfterPass_ = false;
+    bool showingEngineError_ = false;
+    std::deque<std::string> engineErrors_;
 };
 
 }  // namespace vigilor

@@ -126,8 +126,7 @@ int Run(int argc, char** argv) {
                                        GetModuleHandleW(nullptr), nullptr);
     BenchHost host;
     SystemRowReaders readers(SystemServices());
-    PumpingReadsWait wait;
-    const auto pass = [&](const std::vector<std::string>& rows) { RunCheckPass(host, rows, readers, wait); };
+    const auto pass = [&](const std::vector<std::string>& rows) { RunCheckPass(host, rows, readers); };
     // Each measurement must have found every host answering and every
     // stopped service; anything else measured something else.
     auto measure = [&](const char* way, auto run, int rowHosts, std::vector<double>& into) {

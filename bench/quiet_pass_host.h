@@ -45,6 +45,9 @@ public:
     }
     LocalTime Now() override { return {}; }
     void WriteStatusPage(const std::string&, const std::vector<std::string>&) override {}
+    std::optional<MonitoredService> CurrentRow(const MonitoredService& row) override { return row; }
+    bool Alerted(const std::string&) override { return false; }
+    void ReportRowError(const std::string&) override {}
 
 private:
     ProgramSettings settings_;

@@ -125,6 +125,11 @@ private:
     int errors_;
 };
 
+struct StateNow {
+    bool running = false;
+    bool stopped = false;
+};
+
 // Where the walk's reads of a row come from, asked in the walk's order.
 class RowReads {
 public:
@@ -135,6 +140,9 @@ public:
     virtual bool ServiceIsStopped(std::size_t row, const std::string& keyName) = 0;
     virtual ServiceReading ReadService(std::size_t row) = 0;
     virtual void ServiceQueriesDone(std::size_t row) = 0;
+    // The row's state read once more, in its turn; nullopt when what was
+    // read of it was read in its turn already.
+    virtual std::optional<StateNow> ReadAgain(std::size_t row, const std::string& keyName) = 0;
     // The row's service is about to be started, which may start others on
     // its computer too (those it depends on).
     virtual void StartingService(std::size_t row) = 0;
@@ -158,7 +166,14 @@ public:
         return reader_.ReadService(rows_[row].server, rows_[row].service);
     }
     void ServiceQueriesDone(std::size_t) override { reader_.ServiceQueriesDone(); }
+    std::optional<StateNow> ReadAgain(std::size_t, const std::string&) override { return std::nullopt; }
     void StartingService(std::size_t) override {}
+
+    StateNow Read(std::size_t row, const std::string& keyName) {
+        StateNow now{ServiceIsRunning(row, keyName), ServiceIsStopped(row, keyName)};
+        ServiceQueriesDone(row);
+        return now;
+    }
 
 private:
     RowReader& reader_;
@@ -178,8 +193,7 @@ public:
         read_ = &reads_.Take(row);
         inTurn_.reset();
         if (started_.count(UpperAscii(rows_[row].server)) != 0) {
-            if (!inTurnReader_) inTurnReader_ = readers_.NewReader({});
-            inTurn_.emplace(*inTurnReader_, rows_);
+            inTurn_.emplace(InTurnReader(), rows_);
             return inTurn_->ServiceKeyName(row);
         }
         return At(ReadStep::KeyName).keyName;
@@ -200,9 +214,17 @@ public:
         else
             At(ReadStep::QueriesDone);
     }
+    std::optional<StateNow> ReadAgain(std::size_t row, const std::string& keyName) override {
+        if (inTurn_) return std::nullopt;
+        return InTurnReads(InTurnReader(), rows_).Read(row, keyName);
+    }
     void StartingService(std::size_t row) override { started_.insert(UpperAscii(rows_[row].server)); }
 
 private:
+    RowReader& InTurnReader() {
+        if (!inTurnReader_) inTurnReader_ = readers_.NewReader({});
+        return *inTurnReader_;
+    }
     const RowRead& At(ReadStep step) const {
         read_->RaiseAt(step);
         return *read_;
@@ -249,9 +271,9 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows) {
     Walk(host, parsed, reads);
 }
 
-void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadsWait& wait) {
+void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadLimits limits) {
     const std::vector<MonitoredService> parsed = ParsedRows(rows);
-    PassReads ahead(parsed, readers, wait);
+    PassReads ahead(parsed, readers, std::move(limits));
     AheadReads reads(ahead, readers, parsed);
     Walk(host, parsed, reads);
 }
@@ -273,57 +295,80 @@ void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& r
 
     for (size_t index = 0; index < rows.size(); ++index) {
         std::string status;
+        int readState = -1;
         host.SetProgress(static_cast<int>(index));
         const MonitoredService& row = rows[index];
         const std::string& machine = row.server;
         const std::string& service = row.service;
-        const std::string keyName = reads.ServiceKeyName(index);
-        host.ShowStatus("Checking " + service + " on " + machine);
+        try {
+            const std::string keyName = reads.ServiceKeyName(index);
+            host.ShowStatus("Checking " + service + " on " + machine);
 
-        const bool alive = reads.IsMachineAlive(index);
-        host.Record().ComputerAnswered(machine, alive);
-        if (!alive) {
-            host.AppendFailureReport("The computer " + machine + " is no longer responding !");
-            host.ShowAlarm();
-            host.SendFailureAlert(machine, kMachineDownMarker);
-            EndOfWalk(host);
-            return;
-        }
-
-        if (reads.ServiceIsRunning(index, keyName)) status = kStatusRunning;
-        const bool stopped = reads.ServiceIsStopped(index, keyName);
-        std::optional<RowFailure> unsettled;
-        int readState = -1;
-        if (status.empty() && !stopped) {
-            const ServiceReading reading = reads.ReadService(index);
-            if (reading.kind == ServiceReading::Kind::State) readState = reading.state;
-            unsettled = UnsettledRow(host, machine, service, reading);
-        } else {
-            host.Memory().SeenSettled(machine, service);
-        }
-        reads.ServiceQueriesDone(index);
-        ForgetQuietRestarts(host, machine, service);
-        if (unsettled) {
-            ++failures;
-            host.AppendFailureReport(unsettled->line);
-            status = unsettled->status;
-            host.SendAlert({KindKey(machine, service, unsettled->kind), unsettled->line, "** NT SERVICE FAULT ** ",
-                            unsettled->subject});
-        }
-        if (stopped) {
-            if (row.AutoRestartOn()) reads.StartingService(index);
-            if (row.AutoRestartOn() && AutoRestartService(host, service, machine)) {
-                if (row.EmailOn()) host.SendRestartNotice(machine, service);
-                status = kStatusRestarted;
+            const bool alive = reads.IsMachineAlive(index);
+            host.Record().ComputerAnswered(machine, alive);
+            if (!alive) {
+                host.AppendFailureReport("The computer " + machine + " is no longer responding !");
+                host.ShowAlarm();
+                if (host.CurrentRow(row)) host.SendFailureAlert(machine, kMachineDownMarker);
                 EndOfWalk(host);
-                if (KeepsStopping(host, machine, service)) ++failures;
+                return;
             }
-            if (status != kStatusRestarted) {
+
+            if (reads.ServiceIsRunning(index, keyName)) status = kStatusRunning;
+            bool stopped = reads.ServiceIsStopped(index, keyName);
+            std::optional<RowFailure> unsettled;
+            if (status.empty() && !stopped) {
+                const ServiceReading reading = reads.ReadService(index);
+                if (reading.kind == ServiceReading::Kind::State) readState = reading.state;
+                unsettled = UnsettledRow(host, machine, service, reading);
+            } else {
+                host.Memory().SeenSettled(machine, service);
+            }
+            reads.ServiceQueriesDone(index);
+            ForgetQuietRestarts(host, machine, service);
+            // The user may have removed the row or changed its options while
+            // the pass ran: the list as it is now says what is done.
+            const std::optional<MonitoredService> current = host.CurrentRow(row);
+            if (unsettled) {
                 ++failures;
-                host.AppendFailureReport(Quoted(service) + " on " + machine + " is stopped");
-                status = kStatusStopped;
-                host.SendFailureAlert(machine, service);
+                host.AppendFailureReport(unsettled->line);
+                status = unsettled->status;
+                if (current)
+                    host.SendAlert({KindKey(machine, service, unsettled->kind), unsettled->line,
+                                    "** NT SERVICE FAULT ** ", unsettled->subject});
             }
+            // What was read ahead may be out of date by the row's turn; a
+            // restart or a new alert is worth one more read.
+            if (stopped && current && (current->AutoRestartOn() || !host.Alerted(AlertKey(machine, service)))) {
+                if (const std::optional<StateNow> now = reads.ReadAgain(index, keyName)) {
+                    stopped = now->stopped;
+                    if (now->running) status = kStatusRunning;
+                }
+            }
+            if (stopped) {
+                const bool autoRestart = current && current->AutoRestartOn();
+                if (autoRestart) reads.StartingService(index);
+                if (autoRestart && AutoRestartService(host, service, machine)) {
+                    if (current->EmailOn()) host.SendRestartNotice(machine, service);
+                    status = kStatusRestarted;
+                    EndOfWalk(host);
+                    if (KeepsStopping(host, machine, service)) ++failures;
+                }
+                if (status != kStatusRestarted) {
+                    ++failures;
+                    host.AppendFailureReport(Quoted(service) + " on " + machine + " is stopped");
+                    status = kStatusStopped;
+                    if (current) host.SendFailureAlert(machine, service);
+                }
+            }
+        } catch (const PassAbandoned&) {
+            throw;
+        } catch (const std::exception& error) {
+            ++failures;
+            host.ReportRowError(error.what());
+        } catch (...) {
+            ++failures;
+            host.ReportRowError("Unknown error");
         }
 
         if (failures > 0)
@@ -337,7 +382,11 @@ void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& r
 
     if (htmlOutput) {
         Append(page, StatusPageFoot(host.Now()));
-        host.WriteStatusPage(pagePath, page);
+        try {
+            host.WriteStatusPage(pagePath, page);
+        } catch (const std::exception& error) {
+            host.ReportRowError(error.what());
+        }
     }
 }
 

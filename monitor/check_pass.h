@@ -4,11 +4,13 @@
 // service where the row asks for it, reports and alerts, keeps the alarm
 // display up to date and, with HTML output on, writes the status page.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "monitor/pass_reads.h"
+#include "monitor/monitored_service.h"
 #include "monitor/pass_record.h"
 #include "monitor/row_memory.h"
 #include "monitor/service_reading.h"
@@ -66,6 +68,16 @@ public:
     // A clock in seconds that only moves forward, for the restart window.
     virtual std::int64_t MonotonicSeconds() = 0;
 
+    // The row as the monitored list holds it now, which may have changed
+    // since the pass began; nullopt once it has been removed. Asked before
+    // the pass restarts, alerts on or launches for the row.
+    virtual std::optional<MonitoredService> CurrentRow(const MonitoredService& row) = 0;
+    // Whether the alert under the key has been raised already.
+    virtual bool Alerted(const std::string& key) = 0;
+    // An error of one row (mailing, launching, restarting, reading, writing
+    // a file): reported, and the pass goes on with the next row.
+    virtual void ReportRowError(const std::string& text) = 0;
+
     virtual LocalTime Now() = 0;
     // Replaces the page file with the lines.
     virtual void WriteStatusPage(const std::string& path, const std::vector<std::string>& lines) = 0;
@@ -82,8 +94,11 @@ void RunCheckPass(CheckPassHost& host, std::vector<std::string> rows);
 
 // The same pass with the rows' reads made ahead by workers, one per
 // computer (PassReads). What the pass shows, reports, sends, restarts and
-// writes is the same, in the same order; wait is how it waits for them.
-void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadsWait& wait);
+// writes is the same, in the same order. A row read ahead as stopped is
+// read once more in its turn before it is restarted or alerted on: it may
+// have been started meanwhile. Raises PassAbandoned when limits.abandon is
+// requested while the pass waits.
+void RunCheckPass(PassHost& host, std::vector<std::string> rows, RowReaderFactory& readers, ReadLimits limits = {});
 
 // Starts one stopped service and reports how that went; true when it runs.
 bool AutoRestartService(PassHost& host, const std::string& service, const std::string& machine);

@@ -4,12 +4,16 @@
 
 namespace vigilor {
 
+void WriteMetricsFile(const std::string& path, const std::string& text) {
+    ReplaceWholeFile(path, text, WithoutDraft::Refuse);
+}
+
 std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitor, const ProgramSettings& settings,
                                                  const AlertCounts& alerts, FailureMemo& memo,
                                                  NotificationChannels& channels) {
     return std::make_unique<MetricsOutput>(
         std::move(monitor), settings, alerts, memo, channels,
-        [](const std::string& path, const std::string& text) { ReplaceWholeFile(path, text, WithoutDraft::Refuse); });
+        WriteMetricsFile);
 }
 
 }  // namespace vigilor

@@ -7,6 +7,10 @@
 
 namespace vigilor {
 
+// Puts the text in place as the whole file; never in place, so that an
+// exporter reading it never sees half a file.
+void WriteMetricsFile(const std::string& path, const std::string& text);
+
 // Never writes the file in place: an exporter reading it must not see half
 // a file.
 std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitor, const ProgramSettings& settings,

@@ -3,8 +3,6 @@
 #include <utility>
 
 #include "net/liveness_win.h"
-#include "platform/app_error.h"
-#include "platform/message_pump_win.h"
 #include "platform/system_error_win.h"
 #include "services/service_session.h"
 
@@ -42,19 +40,6 @@ private:
 
 std::unique_ptr<RowReader> SystemRowReaders::NewReader(std::stop_token stop) {
     return std::make_unique<SystemRowReader>(services_, std::move(stop));
-}
-
-PumpingReadsWait::PumpingReadsWait() : changed_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    if (!changed_) throw AppError("Cannot create an event, error #" + std::to_string(GetLastError()));
-}
-
-void PumpingReadsWait::Wait(const std::function<bool()>& ready) {
-    while (!ready()) {
-        if (WaitPumpingMessages(changed_.Get(), ready, INFINITE) != PumpWait::Quit) continue;
-        // The program is ending: the workers end on their own, and what
-        // they are in the middle of is waited for without the window.
-        while (!ready()) WaitForSingleObject(changed_.Get(), INFINITE);
-    }
 }
 
 }  // namespace vigilor

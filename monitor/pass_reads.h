@@ -5,6 +5,7 @@
 // liveness once, then reads that computer's rows in list order. The walk
 // takes each row's result in its turn; what a worker raised is raised again
 // there, at the step where reading the row in its turn would have raised.
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -50,26 +51,40 @@ public:
     virtual std::unique_ptr<RowReader> NewReader(std::stop_token stop) = 0;
 };
 
-// How the walk's thread waits for the workers; the program's keeps the
-// window alive meanwhile.
-class ReadsWait {
-public:
-    virtual ~ReadsWait() = default;
-    // From a worker: something the walk may be waiting for has happened.
-    virtual void Notify() = 0;
-    // Returns once ready() holds; asks it again after every Notify.
-    virtual void Wait(const std::function<bool()>& ready) = 0;
-};
+// Thrown through the walk when whoever runs the pass gives it up (the
+// program is closing); not an error of the row.
+struct PassAbandoned {};
 
-// A wait that blocks the thread; for hosts without a window.
-class BlockingReadsWait : public ReadsWait {
+// Workers still inside a call that cannot be cancelled when their pass
+// ended. Each is joined once it has ended on its own; what is left when
+// this goes (the program is ending) is let go.
+class LingeringWorkers {
 public:
-    void Notify() override;
-    void Wait(const std::function<bool()>& ready) override;
+    LingeringWorkers() = default;
+    ~LingeringWorkers();
+    LingeringWorkers(const LingeringWorkers&) = delete;
+    LingeringWorkers& operator=(const LingeringWorkers&) = delete;
+
+    // ended tells, under no lock of ours, whether the worker is over.
+    void Adopt(std::thread worker, std::function<bool()> ended);
+    void JoinEnded();
+    std::size_t Count() const;
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    struct Worker {
+        std::thread thread;
+        std::function<bool()> ended;
+    };
+    mutable std::mutex mutex_;
+    std::vector<Worker> workers_;
+};
+
+// How long the walk waits for one computer's reads, and who may end the
+// wait.
+struct ReadLimits {
+    std::chrono::milliseconds bound{60000};
+    std::stop_token abandon;               // requested: the walk's waits throw PassAbandoned
+    LingeringWorkers* lingering = nullptr;  // null: the pass's end waits for every worker
 };
 
 // The steps of a row's reads in the walk's order.
@@ -93,18 +108,24 @@ struct RowRead {
 
 constexpr std::size_t kMaxPassWorkers = 16;
 
+// The reading of a row whose computer's service manager has not answered
+// within the bound.
+ServiceReading NoAnswerWithin(std::chrono::milliseconds bound);
+
 class PassReads {
 public:
     // Starts the workers at once.
-    PassReads(const std::vector<MonitoredService>& rows, RowReaderFactory& readers, ReadsWait& wait,
+    PassReads(const std::vector<MonitoredService>& rows, RowReaderFactory& readers, ReadLimits limits = {},
               std::size_t maxWorkers = kMaxPassWorkers);
-    // Tells the workers to stop after their current call and waits for
-    // every one of them, however the pass ended.
+    // Tells the workers to stop after their current call; waits for those
+    // that end by then and leaves the others to the lingering workers.
     ~PassReads();
     PassReads(const PassReads&) = delete;
     PassReads& operator=(const PassReads&) = delete;
 
-    // The row's reads, waited for.
+    // The row's reads, waited for at most the bound: a computer that has
+    // not answered by then reads as NoAnswerWithin for this row and the rest
+    // of its rows.
     const RowRead& Take(std::size_t row);
 
 private:
@@ -115,23 +136,33 @@ private:
         RowRead read;
         bool done = false;
     };
-    void Work();
-    void ReadComputer(const Computer& computer);
+    // What the workers share with the walk; a worker that outlives the
+    // pass keeps it.
+    struct Shared {
+        std::vector<MonitoredService> rows;
+        std::vector<Computer> computers;
+        std::vector<std::size_t> computerOfRow;
+        std::vector<Slot> slots;
+        std::mutex mutex;
+        std::condition_variable_any changed;
+        std::size_t nextComputer = 0;
+        std::vector<bool> givenUp;                        // by computer
+        std::vector<std::optional<std::size_t>> busyWith;  // by worker: the computer it reads
+        std::vector<bool> ended;                          // by worker
+        std::stop_source stop;
+    };
+    static void Work(const std::shared_ptr<Shared>& shared, RowReaderFactory& readers, std::size_t worker);
+    static void ReadComputer(Shared& shared, RowReaderFactory& readers, const Computer& computer);
     // Fills the slot (and, when the computer's reads end there, the slots
-    // of its rows after it) and tells the walk.
-    void Finish(const Computer& computer, std::size_t at, RowRead read, bool last);
-    void StopAndJoin();
+    // of its rows after it) and tells the walk. A slot the walk has given
+    // up on keeps what it was given.
+    static void Finish(Shared& shared, const Computer& computer, std::size_t at, RowRead read, bool last);
+    void GiveUpComputer(std::size_t computer);
+    void StopWorkers();
 
-    const std::vector<MonitoredService> rows_;
+    std::shared_ptr<Shared> shared_;
     RowReaderFactory& readers_;
-    ReadsWait& wait_;
-    std::vector<Computer> computers_;
-    std::vector<Slot> slots_;
-
-    std::mutex mutex_;
-    std::size_t nextComputer_ = 0;
-    std::size_t running_ = 0;
-    std::stop_source stop_;
+    ReadLimits limits_;
     std::vector<std::thread> workers_;
 };
 

@@ -72,7 +72,8 @@ SocketWait AwaitHostLookup(const std::string& name, ULONGLONG deadline, const st
     switch (WaitPumpingMessages(done->Get(), stop, static_cast<DWORD>(deadline - now))) {
         case PumpWait::Signaled: break;
         case PumpWait::TimedOut: return SocketWait::TimedOut;
-        case PumpWait::Quit: return SocketWait::Canceled;
+        case PumpWait::Quit:
+        case PumpWait::Canceled: return SocketWait::Canceled;
     }
     if (stop && stop()) return SocketWait::Canceled;
     outcome = request.Outcome();

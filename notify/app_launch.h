@@ -12,7 +12,9 @@ constexpr std::uint32_t kLaunchWaitMs = 5 * 60 * 1000;
 
 // What RunAndWait saw of the program it started.
 struct RunResult {
-    enum class End { Exited, NotStarted, StillRunning };
+    // Abandoned: the wait was given up before the time ran out, the program
+    // left running.
+    enum class End { Exited, NotStarted, StillRunning, Abandoned };
     End end = End::NotStarted;
     int exitCode = -1;  // the program's, once it has exited; else -1
 };

@@ -26,8 +26,11 @@ RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeout
         return {};
     const KernelHandle processHandle(process.hProcess);
     const KernelHandle threadHandle(process.hThread);
-    if (WaitPumpingMessages(processHandle.Get(), {}, timeoutMs) != PumpWait::Signaled)
-        return {RunResult::End::StillRunning};
+    switch (WaitPumpingMessages(processHandle.Get(), {}, timeoutMs)) {
+        case PumpWait::Signaled: break;
+        case PumpWait::Canceled: return {RunResult::End::Abandoned};
+        default: return {RunResult::End::StillRunning};
+    }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return {RunResult::End::Exited};
     return {RunResult::End::Exited, static_cast<int>(exitCode)};

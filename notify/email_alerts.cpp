@@ -55,9 +55,22 @@ EmailAlerts::EmailAlerts(AlertHost& host, NotificationChannels& channels, TNMSMT
 void EmailAlerts::BeginPass(Attendance attendance) {
     attendance_ = attendance;
     toldThisPass_.clear();
+    inPass_ = true;
+    validatedThisPass_ = false;
 }
 
-void EmailAlerts::EndPass() { attendance_ = Attendance::Attended; }
+void EmailAlerts::EndPass() {
+    attendance_ = Attendance::Attended;
+    inPass_ = false;
+}
+
+void EmailAlerts::ValidateForAlert() {
+    // Once a pass: what it says is told once a pass anyway, and a pass of
+    // many failed rows would read the store for every one of them.
+    if (inPass_ && validatedThisPass_) return;
+    ValidateMailSettings();
+    validatedThisPass_ = inPass_;
+}
 
 void EmailAlerts::Tell(const std::string& text) {
     if (attendance_ == Attendance::Attended) {
@@ -69,9 +82,7 @@ void EmailAlerts::Tell(const std::string& text) {
     channels_.LogAppEvent(text);
 }
 
-void EmailAlerts::ValidateMailSettings() {
-    const auto raw = host_.OpenStore();
-    SettingsStore store(*raw);
+std::optional<std::string> FirstMissingMailSetting(SettingsStore& store) {
     const struct {
         bool missing;
         const char* message;
@@ -86,14 +97,17 @@ void EmailAlerts::ValidateMailSettings() {
         {Trim(store.ReadString("EMailLocalAddr", "")).empty(),
          "No Sender information (Local Address) defined! Please check your email parameters."},
     };
-    for (const auto& test : tests) {
-        if (test.missing) {
-            Tell(test.message);
-            mailSettingsValid_ = false;
-            return;
-        }
-    }
-    mailSettingsValid_ = true;
+    for (const auto& test : tests)
+        if (test.missing) return test.message;
+    return std::nullopt;
+}
+
+void EmailAlerts::ValidateMailSettings() {
+    const auto raw = host_.OpenStore();
+    SettingsStore store(*raw);
+    const std::optional<std::string> missing = FirstMissingMailSetting(store);
+    mailSettingsValid_ = !missing;
+    if (missing) Tell(*missing);
 }
 
 void EmailAlerts::DisableEmail() { host_.Settings().notifyByMail = false; }
@@ -106,7 +120,7 @@ void EmailAlerts::SendFailureAlert(const std::string& machine, const std::string
 }
 
 void EmailAlerts::SendAlert(const AlertMessage& alert) {
-    ValidateMailSettings();
+    ValidateForAlert();
     if (host_.Alerted().Contains(alert.key)) return;
     host_.Alerted().Add(alert.key);
     ++(alert.kind == AlertKind::Down ? raised_.down : raised_.failure);
@@ -140,7 +154,7 @@ void EmailAlerts::SendAlert(const AlertMessage& alert) {
 }
 
 void EmailAlerts::SendRestartNotice(const std::string& machine, const std::string& service) {
-    ValidateMailSettings();
+    ValidateForAlert();
     host_.Alerted().Add(AlertKey(machine, service));
     ++raised_.restart;
     const std::string line = RestartLine(machine, service);

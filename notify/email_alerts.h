@@ -3,16 +3,22 @@
 // a restart, the alert mails, and the main window's reactions to the mail
 // client's events.
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "config/settings_store.h"
 #include "notify/alert_host.h"
 #include "notify/smtp_client.h"
 
 namespace vigilor {
 
 constexpr const char* kMachineDownMarker = "IsNotAlive";
+
+// The message for the first of the e-mail settings that is missing; nullopt
+// when they are complete.
+std::optional<std::string> FirstMissingMailSetting(SettingsStore& store);
 
 // The text of one failure alert.
 std::string AlertLine(const std::string& machine, const std::string& service);
@@ -76,6 +82,7 @@ private:
     // A message for the user: the "Error" box when someone is at the
     // screen; otherwise a failure report and an event entry, once a pass.
     void Tell(const std::string& text);
+    void ValidateForAlert();
     void Report(const std::string& message);
     void Warn(const std::string& message);
     void ComposeMail(const std::string& heading, const std::string& line);
@@ -93,6 +100,8 @@ private:
     std::vector<std::string> mailText_;
     Attendance attendance_ = Attendance::Attended;
     std::set<std::string> toldThisPass_;
+    bool inPass_ = false;
+    bool validatedThisPass_ = false;
     AlertCounts raised_;
 };
 

@@ -26,7 +26,8 @@ SocketWait WaitForSocket(const WatchedSocket& s, long events, ULONGLONG deadline
         switch (WaitPumpingMessages(s.event, s.stop, static_cast<DWORD>(deadline - now))) {
             case PumpWait::Signaled: break;
             case PumpWait::TimedOut: return SocketWait::TimedOut;
-            case PumpWait::Quit: return SocketWait::Canceled;
+            case PumpWait::Quit:
+            case PumpWait::Canceled: return SocketWait::Canceled;
         }
         // Also when the event came: a handler run during the wait may have
         // ended it (and closed the socket).

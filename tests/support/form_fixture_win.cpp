@@ -7,6 +7,9 @@
 #include "config/registry_store_win.h"
 #include "platform/report_error_win.h"
 #include "platform/wide_win.h"
+#include "resources/resource_ids.h"
+
+#include <algorithm>
 
 namespace vigilor::test {
 
@@ -43,6 +46,31 @@ void FormFixture::Pump() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+bool FormFixture::PumpUntil(const std::function<bool()>& done) {
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    for (;;) {
+        Pump();
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        // Wakes for the engine's message as for any other.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 100)),
+                                  QS_ALLINPUT);
+    }
+}
+
+void FormFixture::ForcedPass() {
+    const std::uint64_t before = form->PassesShown();
+    Command(IDM_FORCE_CHECK);
+    ASSERT_TRUE(PumpUntil([&] { return form->PassesShown() > before; })) << "no pass ended within 30 s";
+}
+
+void FormFixture::TimedPass() {
+    const std::uint64_t before = form->PassesShown();
+    form->Engine().TimerFired();
+    ASSERT_TRUE(PumpUntil([&] { return form->PassesShown() > before; })) << "no pass ended within 30 s";
 }
 
 void FormFixture::Command(int id) {

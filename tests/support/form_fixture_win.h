@@ -3,6 +3,7 @@
 // boxes, for tests that drive it.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -51,6 +52,13 @@ protected:
     // Creates (and shows) the window with the given command line.
     TMainForm& Open(std::vector<std::string> arguments = {}, const std::string& version = "9.8.7.6");
     void Pump();
+    // Handles the window's messages until done() holds; false when it does
+    // not within 30 s.
+    bool PumpUntil(const std::function<bool()>& done);
+    // A pass forced as F9 does, and one timed as when the interval has
+    // passed; each returns once the window has shown all the pass posted.
+    void ForcedPass();
+    void TimedPass();
     // Posts a command to the window and handles it, the way a menu pick
     // or key would arrive.
     void Command(int id);

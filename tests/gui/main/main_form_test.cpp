@@ -122,7 +122,7 @@ TEST_F(MainWindowLayout, IntervalOfFiveInTheLightHint) {
     key.SetText("ScanInterval", "5");
     TMainForm& f = Open();
     EXPECT_EQ(f.HintOf(f.Control(kGL1)), "Scanning interval - every 5 minutes.");
-    EXPECT_EQ(f.MonitorTimer().Minutes(), 5);
+    EXPECT_EQ(f.Engine().State().minutes, 5);
 }
 
 TEST_F(MainWindowLayout, HintsOfControlsAndTheStatusBar) {
@@ -170,13 +170,17 @@ TEST_F(StatusAndAlarms, LightRepaintsOnlyOnChange) {
 
 using Monitoring = FormFixture;
 
-TEST_F(Monitoring, AutoStartWithEmptyListShowsItsMessageAndStaysIdle) {
+TEST_F(Monitoring, AutoStartWithEmptyListReportsItsMessageAndStaysIdle) {
     TMainForm& f = Open({"/a"});
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "How can I start monitoring, when there are no services to monitor!");
+    const std::string why = "How can I start monitoring, when there are no services to monitor!";
+    EXPECT_TRUE(PumpUntil([&] { return f.MemoText().find(why) != std::string::npos; })) << f.MemoText();
+    EXPECT_TRUE(dialogs.shown.empty()) << "nobody need be at the screen";
+    EXPECT_FALSE(f.IsMonitoring());
+    SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
+    ASSERT_EQ(dialogs.shown.size(), 1u) << "a click gets the box";
+    EXPECT_EQ(dialogs.shown[0].text, why);
     EXPECT_EQ(dialogs.shown[0].caption, "Error");
     EXPECT_EQ(dialogs.shown[0].icon, BoxIcon::Error);
-    EXPECT_FALSE(f.IsMonitoring());
 }
 
 TEST_F(Monitoring, AutoStartOnlyFromTheFirstArgument) {
@@ -198,7 +202,7 @@ TEST_F(Monitoring, StartStopAndResetSetTheControls) {
     EXPECT_FALSE(IsWindowEnabled(f.Control(kPZBox1)));
     EXPECT_FALSE(IsWindowEnabled(f.Control(kCmbName)));
     EXPECT_TRUE(GetMenuState(GetMenu(f.Handle()), 0, MF_BYPOSITION) & MF_GRAYED);
-    EXPECT_TRUE(f.MonitorTimer().Armed());
+    EXPECT_TRUE(f.Engine().State().timerOn);
     EXPECT_TRUE(f.GLTimer().Running());
     EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alRed);
     const bool dark = f.Light().State().darkLite;
@@ -208,32 +212,39 @@ TEST_F(Monitoring, StartStopAndResetSetTheControls) {
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
     EXPECT_FALSE(f.IsMonitoring());
     EXPECT_TRUE(IsWindowEnabled(f.Control(kResetBtn)));
-    EXPECT_FALSE(f.MonitorTimer().Armed());
+    EXPECT_FALSE(f.Engine().State().timerOn);
     EXPECT_FALSE(f.GLTimer().Running());
     EXPECT_EQ(f.Light().State().activeLight, ActiveLight::alGreen);
 
-    f.AlertedList().Add("\\\\HOST@Spooler");
     SendMessageW(f.Control(kResetBtn), BM_CLICK, 0, 0);
-    EXPECT_TRUE(f.AlertedList().Keys().empty());
     EXPECT_TRUE(IsWindowEnabled(f.Control(kResetBtn))) << "stays enabled after use";
 }
 
-TEST_F(Monitoring, TimedPassRearmsTheMinuteCount) {
+TEST_F(Monitoring, TheTimerIsOnAgainAfterATimedPass) {
     key.SetText("NotifybyMail", "0");
     key.SetText("MacMonitor0", "\\\\127.0.0.1");
     key.SetText("ScanInterval", "2");
     TMainForm& f = Open({"/A"});
-    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
-    EXPECT_EQ(f.MonitorTimer().Count(), 1);
-    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
-    EXPECT_EQ(f.MonitorTimer().Count(), 0) << "the pass ran and the count starts again";
-    EXPECT_TRUE(f.MonitorTimer().Armed());
+    TimedPass();
+    EXPECT_EQ(f.Engine().PassesEnded(), 1u);
+    EXPECT_TRUE(f.Engine().State().timerOn);
 }
 
-TEST_F(Monitoring, IncompleteMailSettingsStopTheStartAndSwitchMailOff) {
+TEST_F(Monitoring, IncompleteMailSettingsStartUnattendedMonitoringButStopAClickOnStart) {
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("EMailSMTPHost", "127.0.0.1");
-    TMainForm& f = Open({"/A"});
+    const std::string why = "No Sender (FROM) defined! Please check your email parameters.";
+    {
+        TMainForm& f = Open({"/A"});
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(f.IsMonitoring());
+        EXPECT_TRUE(PumpUntil([&] { return f.MemoText().find(why) != std::string::npos; })) << f.MemoText();
+        EXPECT_TRUE(f.Settings().notifyByMail) << "alerts are mailed once the settings are complete";
+        SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
+        form.reset();
+    }
+    TMainForm& f = Open();
+    SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{
                                    "No Sender (FROM) defined! Please check your email parameters.",
                                    "Missing e-mail parameters. Please use the settings button to update them."}));

@@ -181,7 +181,7 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
     key.SetText("MetricsOutput", metrics);
     TMainForm& f = Open();
 
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
     {
         const test::ParsedMetrics parsed = test::ParseMetrics(test::ReadWholeFile(metrics));
@@ -234,7 +234,7 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
     EXPECT_EQ(PageStatus("Restarts " + unique), std::pair(kNavyCell, std::string("RESTARTED</font></td>")));
     EXPECT_EQ(PageStatus("Dienst f&#252;r Drucker " + unique), std::pair(kRedCell, std::string("STOPPED</font></td>")));
 
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     EXPECT_TRUE(mail.New().empty()) << "each failure is mailed once";
     EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\"" + at + " is stopped")) << "and reported every pass";
     EXPECT_EQ(PageStatus("Restarts " + unique).second, "RUNNING</font></td>");
@@ -242,10 +242,10 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
     SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
     ASSERT_TRUE(f.IsMonitoring());
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     EXPECT_TRUE(mail.New().empty()) << "Stop and Start do not forget the alerts";
     SendMessageW(f.Control(kResetBtn), BM_CLICK, 0, 0);
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     EXPECT_EQ(MailBox::Subjects(mail.New()),
               (std::vector<std::string>{"NT Service Failure Alert!", "NT Service Failure Alert!"}))
         << "after Reset each failure is mailed again";
@@ -275,7 +275,7 @@ TEST_F(MonitoringEndToEnd, EveryRowSaysWhatWasFoundAndAServiceThatKeepsStoppingI
         // Each restarted service has stopped by itself again.
         ASSERT_TRUE(quiet.WaitForState(SERVICE_STOPPED, 10000));
         ASSERT_TRUE(noisy.WaitForState(SERVICE_STOPPED, 10000));
-        Command(IDM_FORCE_CHECK);
+        ForcedPass();
         EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
     };
     const std::string notice = "NT Service Auto-Restart successful";
@@ -330,17 +330,18 @@ TEST_F(MonitoringEndToEnd, ARowRemovedAndAddedAgainStartsItsCountAfresh) {
     key.SetText("NotifybyMail", "0");
     TMainForm& f = Open();
     const std::string hung = "\"" + stuck.DisplayName() + "\" on \\\\127.0.0.1 has been stop pending for 3 passes";
-    Command(IDM_FORCE_CHECK);
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
+    ForcedPass();
     SelectRow(kPZBox1, 0);
     dialogs.answers = {BoxAnswer::Yes};
     Command(IDM_REMOVE_MONITORED);
     ASSERT_EQ(f.Monitored().Count(), 0u);
     ASSERT_TRUE(f.Monitored().Add(kLoopback, stuck.DisplayName()));
-    Command(IDM_FORCE_CHECK);
+    f.MonitoredListEdited();
+    ForcedPass();
     EXPECT_FALSE(MemoHolds(hung)) << f.MemoText();
-    Command(IDM_FORCE_CHECK);
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
+    ForcedPass();
     EXPECT_TRUE(MemoHolds(hung)) << f.MemoText();
 }
 
@@ -356,7 +357,7 @@ TEST_F(MonitoringEndToEnd, AComputerThatDoesNotAnswerEndsThePassKeepsThePageAndI
     ASSERT_EQ(f.Monitored().At(0).server, silent) << "the silent computer comes first";
 
     for (int pass = 0; pass < 2; ++pass) {
-        Command(IDM_FORCE_CHECK);
+        ForcedPass();
         EXPECT_TRUE(MemoHolds("The computer " + silent + " is no longer responding !")) << f.MemoText();
         EXPECT_FALSE(MemoHolds("\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped")) << "the pass ended";
         EXPECT_TRUE(f.MemoInAlarm());
@@ -411,7 +412,7 @@ TEST_F(MonitoringEndToEnd, ASilentThirdComputerEndsThePassAtItsRowWhateverAnswer
         static int ticks;
         ticks = 0;
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
-        Command(IDM_FORCE_CHECK);
+        ForcedPass();
         KillTimer(nullptr, timer);
         EXPECT_GT(ticks, 10) << "messages were handled while the pass waited";
         EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
@@ -445,22 +446,21 @@ TEST_F(MonitoringEndToEnd, TheMinuteTimerRunsPassesAndAFailedPassDoesNotEndMonit
     TMainForm& f = Open({"/A"});
     ASSERT_TRUE(f.IsMonitoring());
 
-    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    TimedPass();
     EXPECT_TRUE(MemoHolds("\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped")) << f.MemoText();
     EXPECT_EQ(PageStatus(stopped.DisplayName()).second, "STOPPED</font></td>");
-    EXPECT_TRUE(f.MonitorTimer().Armed());
-    EXPECT_EQ(f.MonitorTimer().Count(), 0);
+    EXPECT_TRUE(f.Engine().State().timerOn);
 
     // A page that cannot be written raises at the end of the pass.
     std::filesystem::remove_all(std::filesystem::path(page).parent_path());
-    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
+    TimedPass();
     EXPECT_TRUE(dialogs.shown.empty()) << "no box waits for an answer in a timed pass";
     EXPECT_TRUE(MemoHolds("Cannot create file " + page)) << f.MemoText();
     EXPECT_TRUE(f.MemoInAlarm());
-    EXPECT_TRUE(f.MonitorTimer().Armed()) << "monitoring goes on";
+    EXPECT_TRUE(f.Engine().State().timerOn) << "monitoring goes on";
     EXPECT_TRUE(f.IsMonitoring());
 
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     ASSERT_EQ(dialogs.shown.size(), 1u) << "a forced pass shows the error";
     EXPECT_EQ(dialogs.shown[0].text, "Cannot create file " + page);
 }
@@ -487,7 +487,7 @@ TEST_F(MonitoringEndToEnd, AHostileRegistryStillGivesAPassAValidPageAndASave) {
     key.SetText("NotifybyMail", "0");  // no mail to the recipient of "<"s
     TMainForm& f = Open();
     ASSERT_EQ(f.Monitored().Count(), 100u) << "slots 0 to 99";
-    Command(IDM_FORCE_CHECK);
+    ForcedPass();
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
 
     const std::string text = test::ReadWholeFile(page);

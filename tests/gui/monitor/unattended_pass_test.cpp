@@ -19,6 +19,7 @@
 #include "tests/support/scripted_smtp_server_win.h"
 #include "tests/support/test_service_win.h"
 #include "tests/support/window_watch_win.h"
+#include "tests/support/wine_paths.h"
 
 namespace vigilor {
 namespace {
@@ -34,6 +35,21 @@ protected:
         key.SetText("SvcMonitor0", service);
         key.SetText("Autorestart0", "No");
         key.SetText("Email0", "No");
+    }
+    // A page file in a folder of the test's own.
+    std::string PagePath() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        char narrow[MAX_PATH];
+        WideCharToMultiByte(CP_UTF8, 0, temp, -1, narrow, MAX_PATH, nullptr, nullptr);
+        const std::string path = std::string(narrow) + "vigilor-" + std::to_string(GetCurrentProcessId()) + ".htm";
+        DeleteFileA(path.c_str());
+        return path;
+    }
+    bool ReportsHold(const std::string& line) const {
+        for (const std::string& report : Reports())
+            if (report == line) return true;
+        return false;
     }
     // The memo's reports without their time stamps, and without the
     // separators, which depend on how the lines wrap.
@@ -75,11 +91,10 @@ TEST_F(UnattendedPass, ThreeTimedPassesWithoutMailSettingsWaitForNobodyAndSayWhy
     const test::TopLevelWindowWatch watch;
     for (int pass = 0; pass < 3; ++pass) {
         SCOPED_TRACE(pass);
-        SendMessageW(form->Handle(), WM_TIMER, kMonitorTimer, 0);
-        Pump();
+        TimedPass();
         EXPECT_EQ(Reports(),
                   (std::vector<std::string>{"\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped", why}));
-        EXPECT_TRUE(form->MonitorTimer().Armed());
+        EXPECT_TRUE(form->Engine().State().timerOn);
     }
     EXPECT_EQ(watch.OtherThan({"Vigilor.TMainForm", "TPingTstForm"}), std::vector<std::string>{})
         << "only the liveness check's own window, which asks nothing";
@@ -92,10 +107,7 @@ TEST_F(UnattendedPass, ThreeTimedPassesWithoutMailSettingsWaitForNobodyAndSayWhy
     SetErrorDialogs(&dialogs);
 }
 
-// Set while a test pokes the window from inside a pass.
-std::function<void()> g_poke;
-
-TEST_F(UnattendedPass, TheRestartWaitKeepsTheWindowAliveAndStartsNoSecondPass) {
+TEST_F(UnattendedPass, F9AndTheTimerWhileAServiceStartsStartNoSecondPass) {
     test::InstalledTestService slow("slow-start 1500", SERVICE_DEMAND_START);
     test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
     Monitor(slow.DisplayName());
@@ -109,28 +121,102 @@ TEST_F(UnattendedPass, TheRestartWaitKeepsTheWindowAliveAndStartsNoSecondPass) {
     SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
     ASSERT_TRUE(f.IsMonitoring());
 
-    // While the service starts, F9 and the minute timer arrive, as they
-    // would from the user and the system.
-    int pokes = 0;
-    g_poke = [&] {
-        if (slow.State() != SERVICE_START_PENDING) return;
-        if (pokes++ > 0) return;
-        f.Forcechecknow1Click();
-        SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { g_poke(); });
-    SendMessageW(f.Handle(), WM_TIMER, kMonitorTimer, 0);
-    KillTimer(nullptr, timer);
-    g_poke = nullptr;
+    f.Engine().TimerFired();
+    ASSERT_TRUE(PumpUntil([&] { return slow.State() == SERVICE_START_PENDING; }));
+    Command(IDM_FORCE_CHECK);
+    EXPECT_EQ(f.StatusPanelText(0), "       A check is running");
+    f.Engine().TimerFired();
+    ASSERT_TRUE(PumpUntil([&] { return f.PassesShown() == 1; }));
 
-    EXPECT_GT(pokes, 0) << "the window's messages were handled while the service started";
     EXPECT_EQ(slow.State(), static_cast<DWORD>(SERVICE_RUNNING));
     const std::string restarted = "Auto-restart of \"" + slow.DisplayName() + "\" on \\\\127.0.0.1 was successful";
     const std::string other = "\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped";
     const std::string why = "No SMTP host defined! Please check your parameters.";
-    EXPECT_EQ(Reports(), (std::vector<std::string>{restarted, other, why})) << "one pass, not one inside another";
+    EXPECT_EQ(Reports(), (std::vector<std::string>{restarted, other, why}));
     EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(f.Engine().ForceCheck()) << "no pass was left waiting to run";
+    ASSERT_TRUE(PumpUntil([&] { return f.PassesShown() == 2; }));
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
+}
+
+// Set while a test looks at the window from inside the About box's loop.
+std::function<void()> g_insideTheBox;
+
+TEST_F(UnattendedPass, APassForcedWithF9GoesOnWhileTheAboutBoxIsOpen) {
+    test::InstalledTestService slow("slow-start 12000", SERVICE_DEMAND_START);
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(slow.DisplayName());
+    key.SetText("Autorestart0", "Yes");
+    key.SetText("MacMonitor1", kLoopback);
+    key.SetText("SvcMonitor1", stopped.DisplayName());
+    key.SetText("NotifybyMail", "0");
+    const std::string page = PagePath();
+    key.SetText("HTMLOutputEnabled", "1");
+    key.SetText("HTMLOutput", page);
+    TMainForm& f = Open();
+
+    Command(IDM_FORCE_CHECK);
+    ASSERT_TRUE(PumpUntil([&] { return slow.State() == SERVICE_START_PENDING; }));
+    const std::string restarted = "Auto-restart of \"" + slow.DisplayName() + "\" on \\\\127.0.0.1 was successful";
+    const std::string other = "\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped";
+    bool sawTheBox = false, passEndedWithTheBoxOpen = false;
+    const ULONGLONG deadline = GetTickCount64() + 40000;
+    g_insideTheBox = [&] {
+        const HWND box = FindWindowW(nullptr, L"About");
+        if (!box) return;
+        sawTheBox = true;
+        passEndedWithTheBoxOpen = f.PassesShown() == 1 && test::FileThere(page) && ReportsHold(restarted) &&
+                                  ReportsHold(other);
+        if (passEndedWithTheBoxOpen || GetTickCount64() > deadline) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { g_insideTheBox(); });
+    Command(IDM_ABOUT);  // returns once the box is closed
+    KillTimer(nullptr, timer);
+    g_insideTheBox = nullptr;
+
+    EXPECT_TRUE(sawTheBox);
+    EXPECT_TRUE(passEndedWithTheBoxOpen) << Reports().size();
+    EXPECT_NE(test::ReadWholeFile(page).find("RESTARTED"), std::string::npos);
+    DeleteFileA(page.c_str());
+}
+
+TEST_F(UnattendedPass, AutoStartWithMailOnAndNoMailServerMonitorsAndReportsWhyNoMailWentOut) {
+    test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
+    Monitor(stopped.DisplayName());
+    key.SetText("NotifybyMail", "1");
+    key.SetText("ScreenNotify", "0");
+    TMainForm& f = Open({"/A"});
+    EXPECT_TRUE(f.IsMonitoring());
+    TimedPass();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Reports(), (std::vector<std::string>{"\"" + stopped.DisplayName() + "\" on \\\\127.0.0.1 is stopped",
+                                                   "No SMTP host defined! Please check your parameters."}));
+}
+
+TEST_F(UnattendedPass, AMailThatRaisesLeavesTheRowsAfterItChecked) {
+    test::InstalledTestService first("run", SERVICE_DEMAND_START);
+    test::InstalledTestService second("run", SERVICE_DEMAND_START);
+    Monitor(first.DisplayName());
+    key.SetText("MacMonitor1", kLoopback);
+    key.SetText("SvcMonitor1", second.DisplayName());
+    key.SetText("NotifybyMail", "1");
+    key.SetText("ScreenNotify", "0");
+    for (const char* name : {"EMailSMTPHost", "EMailLocalName", "EMailTo", "EMailSMTPID", "EMailLocalAddr"})
+        key.SetText(name, "x@127.0.0.1");
+    key.SetText("EMailSMTPHost", "127.0.0.1");
+    key.SetText("EMailSMTPSecurity", "SSLv2");
+    const std::string page = PagePath();
+    key.SetText("HTMLOutputEnabled", "1");
+    key.SetText("HTMLOutput", page);
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+    TimedPass();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(ReportsHold("\"" + second.DisplayName() + "\" on \\\\127.0.0.1 is stopped")) << f.MemoText();
+    const std::string written = test::ReadWholeFile(page);
+    EXPECT_NE(written.find(first.DisplayName()), std::string::npos);
+    EXPECT_NE(written.find(second.DisplayName()), std::string::npos) << "the row after the mail's error";
+    DeleteFileA(page.c_str());
 }
 
 using ClosingDuringAPass = PassFixture;
@@ -160,11 +246,11 @@ TEST_F(ClosingDuringAPass, WaitsForThePassSoThatTheAlertMailGoesOutThenAsks) {
     dialogs.answers = {BoxAnswer::Yes};
 
     Command(IDM_FORCE_CHECK);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); })) << "closed once the pass had ended";
     EXPECT_NE(server.Received().find("Subject: NT Service Failure Alert!\r\n"), std::string::npos);
     EXPECT_TRUE(windowAtDelivery) << "the window outlived the pass";
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Do you really want to shutdown Vigilor?"})
         << "asked once the pass had ended, and no error after it";
-    EXPECT_FALSE(IsWindow(window)) << "then closed";
     EXPECT_EQ(Stored("MacMonitor0"), kLoopback) << "with the settings saved";
 }
 
