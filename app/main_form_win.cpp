@@ -473,6 +473,17 @@ void TMainForm::LoadSettings() {
     RefreshMonitoredView();
 }
 
+void TMainForm::ReloadSettings() {
+    // After the settings dialog, with the user at the screen.
+    FormSettingsHost host(context_.system, *this);
+    {
+        const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+        SettingsStore store(*raw);
+        vigilor::ReloadSettings(store, host, settings_);
+    }
+    monitorTimer_->SetMinutes(static_cast<uint16_t>(settings_.scanInterval));
+}
+
 void TMainForm::SaveSettings() {
     const HWND list = Control(kPZBox1);
     for (int c = 0; c < kMonitoredColumns; ++c) settings_.columnWidths[c] = ListView_GetColumnWidth(list, c);

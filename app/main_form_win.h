@@ -98,7 +98,9 @@ public:
     void AppendFailureReport(const std::string& message) override;
     void SaveFailureReportsToDisk();
 
-    void LoadSettings() override;
+    // The start-up load: every setting and the monitored list.
+    void LoadSettings();
+    void ReloadSettings() override;
     void SaveSettings();
     // The settings dialog, then the writes and the reload after it.
     void Settings1Click();

@@ -89,6 +89,21 @@ std::string ScramblePassword(const std::string& text) {
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list) {
     FinishInterruptedSave(store);
     list.Clear();
+    ReloadSettings(store, host, settings);
+    for (size_t n = 0; n < kStoredRows; ++n) {
+        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
+                             store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
+        if (Trim(row.server).empty()) continue;
+        list.AppendUnsorted(row.ToRow());
+    }
+    for (size_t c = 0; c < settings.columnWidths.size(); ++c) {
+        const int width = store.ReadInteger(Slot("colWidth", c), kDefaultColumnWidths[c]);
+        settings.columnWidths[c] = (width >= 0 && width <= 4096) ? width : kDefaultColumnWidths[c];
+    }
+    list.Sort();
+}
+
+void ReloadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings) {
     CheckHtmlOutput(store, host, settings);
     // No folder check: a missing folder fails each write with a report, and
     // the exporter that makes it may be installed after this program.
@@ -100,19 +115,6 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
     settings.scanInterval = ReadScanInterval(store);
     settings.restartAlertCount = ReadRestartAlertCount(store);
     settings.restartAlertWindow = ReadRestartAlertWindow(store);
-
-    for (size_t n = 0; n < kStoredRows; ++n) {
-        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
-                             store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
-        if (Trim(row.server).empty()) continue;
-        list.AppendUnsorted(row.ToRow());
-    }
-
-    for (size_t c = 0; c < settings.columnWidths.size(); ++c) {
-        const int width = store.ReadInteger(Slot("colWidth", c), kDefaultColumnWidths[c]);
-        settings.columnWidths[c] = (width >= 0 && width <= 4096) ? width : kDefaultColumnWidths[c];
-    }
-    list.Sort();
 
     settings.notifyByMail = store.ReadBool("NotifybyMail", true);
     settings.emailTo = Trim(store.ReadString("EMailTo", ""));

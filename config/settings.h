@@ -55,6 +55,9 @@ int ReadRestartAlertCount(SettingsStore& store);
 int ReadRestartAlertWindow(SettingsStore& store);
 
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list);
+// LoadSettings without the monitored list and its column widths, which
+// stay as they are in memory.
+void ReloadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings);
 void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list);
 
 // Everything up to and including the last backslash or colon.

@@ -351,6 +351,17 @@ TEST_F(SettingsTest, HtmlOutputWithExistingFolderStaysOn) {
     EXPECT_EQ(s.metricsOutput, "E:\\gone\\vigilor.prom");
 }
 
+TEST_F(SettingsTest, AReloadReadsTheSettingsButNotTheColumnWidths) {
+    store.values["colWidth0"] = "200";
+    store.values["ScanInterval"] = "7";
+    ProgramSettings s;
+    s.columnWidths = {10, 20, 30, 40};
+    SettingsStore typed(store);
+    ReloadSettings(typed, host, s);
+    EXPECT_EQ(s.columnWidths, (std::array<int, 4>{10, 20, 30, 40}));
+    EXPECT_EQ(s.scanInterval, 7);
+}
+
 TEST_F(SettingsTest, LoadReplacesTheWholeList) {
     list.AppendUnsorted("\\\\OLD\tRemoved since\tNo\tNo");
     PutRow(0, "\\\\B", "b");
