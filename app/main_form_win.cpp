@@ -77,6 +77,9 @@ const ControlEntry kControls[] = {
 
 const char* const kStatusBarHint = "Status | Hint | Domain Name | Date and Time";
 
+// Posted to the window once a column of the monitored list has been resized.
+constexpr UINT kColumnResized = WM_APP + 24;
+
 const char* MenuHint(int id) {
     switch (id) {
         case IDM_PRINT: return "Print current file";
@@ -601,6 +604,7 @@ void TMainForm::RemovefromMonitorList1Click() {
         monitoring_.Memory().Forget(row.server, row.service);
         ClearAlarms();
         RefreshMonitoredView();
+        SaveSettings();
     }
     UpdatePZBox1();
 }
@@ -614,6 +618,7 @@ void TMainForm::Options1Click() {
     monitored_.Replace(static_cast<size_t>(selected), RowWithFailureOptions(row, dialog.Options()));
     RefreshMonitoredView();
     ListView_SetItemState(Control(kPZBox1), selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SaveSettings();
 }
 
 void TMainForm::PZBox1Click() {
@@ -795,6 +800,11 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();
     }
+    // The list passes its header's notices on. The header may apply a new
+    // width only once its notice has been answered.
+    if (header.hwndFrom == ListView_GetHeader(Control(kPZBox1)) &&
+        (header.code == HDN_ENDTRACKW || header.code == HDN_DIVIDERDBLCLICKW))
+        PostMessageW(window_, kColumnResized, 0, 0);
     if (header.idFrom == kPZBox1) {
         if (header.code == LVN_COLUMNCLICK) {
             monitored_.ColumnClicked(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
@@ -845,6 +855,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);
+            return 0;
+        case kColumnResized:
+            SaveSettings();
             return 0;
         case WM_DESTROY:
             KillTimer(window_, kDateTimer);

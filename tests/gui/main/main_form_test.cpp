@@ -352,7 +352,7 @@ TEST_F(MonitoredRows, RemoveAsksAndClearsTheAlarmsOnYes) {
     EXPECT_FALSE(f.MemoInAlarm());
     EXPECT_EQ(f.MemoText(), "");
     EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [0]");
-    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST") << "a removal is not saved by itself";
+    EXPECT_EQ(Stored("MacMonitor0"), std::nullopt) << "stored at once";
 }
 
 TEST_F(MonitoredRows, AddSavesAndADuplicateSavesNothing) {
@@ -423,6 +423,19 @@ TEST_F(MonitoredRows, OnlyTheDescriptionColumnOfAllServicesCanBeResized) {
     }
 }
 
+TEST_F(MonitoredRows, AColumnWidthTheUserSetsIsStoredAtOnce) {
+    TMainForm& f = Open();
+    const HWND list = f.Control(kPZBox1);
+    const HWND header = ListView_GetHeader(list);
+    const int divider = ListView_GetColumnWidth(list, 0);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, 5));
+    SendMessageW(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 30, 5));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(divider + 30, 5));
+    Pump();
+    ASSERT_EQ(ListView_GetColumnWidth(list, 0), divider + 30);
+    EXPECT_EQ(Stored("colWidth0"), std::to_string(divider + 30));
+}
+
 TEST_F(MonitoredRows, OptionsDialogOutcomes) {
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("SvcMonitor0", "Spooler");
@@ -456,6 +469,10 @@ TEST_F(MonitoredRows, OptionsDialogOutcomes) {
         EXPECT_FALSE(outcome.timedOut);
         EXPECT_EQ(caption, "Options for Spooler on \\\\HOST");
         EXPECT_EQ(f.Monitored().Rows()[0], c.row);
+        EXPECT_EQ(*Stored("MacMonitor0") + "\t" + *Stored("SvcMonitor0") + "\t" + *Stored("Autorestart0") + "\t" +
+                      *Stored("EMail0"),
+                  c.row)
+            << "stored at once";
     }
     EXPECT_TRUE(firstShownChecked) << "\"yes\" shows as a checked restart box";
 }
