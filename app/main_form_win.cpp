@@ -687,6 +687,8 @@ bool TMainForm::FormClose() {
     return true;
 }
 
+void TMainForm::FormEndSession() { SaveSettings(); }
+
 // ----- messages -----
 
 bool TMainForm::PreTranslateMessage(MSG& message) {
@@ -855,6 +857,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Nothing to ask: the settings are stored at WM_ENDSESSION.
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) FormEndSession();
             return 0;
         case kColumnResized:
             SaveSettings();

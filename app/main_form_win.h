@@ -138,6 +138,9 @@ public:
     // The shut-down rules; true when the window is to close. A close asked
     // for during a check pass is made again when the pass has ended.
     bool FormClose();
+    // Windows ends the session, and the process with it, without a close:
+    // what the window holds is stored, without a question.
+    void FormEndSession();
 
     bool IsMonitoring() const { return monitoring_.Monitoring(); }
     bool PassRunning() const { return monitoring_.PassRunning(); }

@@ -298,6 +298,22 @@ TEST_F(ShutDown, YesSavesTheSettingsAndCloses) {
     EXPECT_EQ(Stored("NotifyLogin"), CurrentUserName());
 }
 
+TEST_F(ShutDown, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+    ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(f.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Stored("colWidth3"), std::nullopt) << "the session goes on";
+    SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Stored("colWidth3"), "77");
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    f.StopBtn1Click();
+}
+
 using MonitoredRows = FormFixture;
 
 TEST_F(MonitoredRows, ColumnClickSortsAndSecondClickReverses) {
