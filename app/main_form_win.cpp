@@ -21,6 +21,7 @@
 #include "platform/file_chooser_win.h"
 #include "platform/report_error_win.h"
 #include "platform/system_info_win.h"
+#include "platform/text.h"
 #include "platform/wide_win.h"
 #include "net/network_platform_win.h"
 #include "notify/failure_reports.h"
@@ -165,18 +166,22 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> co
 }
 
 // Reads the settings host's questions from the system, and its errors
-// into the main window's error box.
+// into the main window's error box, or its failure reports when unattended.
 class FormSettingsHost : public SettingsHost {
 public:
-    FormSettingsHost(MainFormSystem& system, TMainForm& form) : system_(system), form_(form) {}
+    FormSettingsHost(MainFormSystem& system, TMainForm& form, Attendance attendance)
+        : system_(system), form_(form), attendance_(attendance) {}
     std::string LocalComputerName() override { return system_.LocalComputerName(); }
     std::string CurrentUserName() override { return system_.CurrentUserName(); }
     bool DirectoryExists(const std::string& path) override { return system_.DirectoryExists(path); }
+    bool Attended() override { return attendance_ == Attendance::Attended; }
     void ShowError(const std::string& text) override { form_.ShowError(text); }
+    void ReportUnattended(const std::string& text) override { form_.ReportUnattended(text); }
 
 private:
     MainFormSystem& system_;
     TMainForm& form_;
+    Attendance attendance_;
 };
 
 }  // namespace
@@ -328,12 +333,28 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::FormShow() {
-    // The selected computer not answering is reported, and "/A" still
-    // starts monitoring: the monitored rows do not depend on it.
-    ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
+    LoadServicesAtFirstShow();
     // After the load, whose own messages would hide it.
     if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) STARTBtn1Click();
+}
+
+Attendance TMainForm::StartAttendance() const {
+    return AutoStartRequested(context_.arguments) ? Attendance::Unattended : Attendance::Attended;
+}
+
+// The selected computer not answering is reported, and "/A" still starts
+// monitoring: the monitored rows do not depend on it.
+void TMainForm::LoadServicesAtFirstShow() {
+    if (StartAttendance() == Attendance::Attended) {
+        ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
+        return;
+    }
+    try {
+        LoadAllSvcBtnClick();
+    } catch (const std::exception& error) {
+        ReportUnattended(error.what());
+    }
 }
 
 HWND TMainForm::Control(int id) const {
@@ -434,6 +455,18 @@ void TMainForm::AppendFailureReport(const std::string& message) {
     vigilor::AppendFailureReport(*this, CurrentLocalTime(), message);
 }
 
+void TMainForm::ReportUnattended(const std::string& text) {
+    // One line, though the system's texts end in a line break.
+    const std::string line = Trim(text);
+    AppendFailureReport(line);
+    try {
+        channels_->LogAppEvent(line);
+    } catch (const std::exception&) {
+        // The memo holds the report; a refused event entry must not bring
+        // up the box that nobody would answer.
+    }
+}
+
 void TMainForm::SaveFailureReportsToDisk() {
     SystemSaveDialog dialog(window_);
     SaveFailureReports(*this, dialog);
@@ -464,7 +497,7 @@ LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
 // ----- settings -----
 
 void TMainForm::LoadSettings() {
-    FormSettingsHost host(context_.system, *this);
+    FormSettingsHost host(context_.system, *this, StartAttendance());
     {
         const std::unique_ptr<KeyValueStore> raw = context_.openStore();
         SettingsStore store(*raw);
@@ -478,7 +511,7 @@ void TMainForm::LoadSettings() {
 
 void TMainForm::ReloadSettings() {
     // After the settings dialog, with the user at the screen.
-    FormSettingsHost host(context_.system, *this);
+    FormSettingsHost host(context_.system, *this, Attendance::Attended);
     {
         const std::unique_ptr<KeyValueStore> raw = context_.openStore();
         SettingsStore store(*raw);

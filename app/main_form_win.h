@@ -96,6 +96,9 @@ public:
     std::string MemoText() const;
     // A time-stamped line in the failure-report memo.
     void AppendFailureReport(const std::string& message) override;
+    // A failure-report line and an event entry, for what would otherwise
+    // need a box that nobody at an unattended start would answer.
+    void ReportUnattended(const std::string& text);
     void SaveFailureReportsToDisk();
 
     // The start-up load: every setting and the monitored list.
@@ -226,6 +229,9 @@ private:
     void CreateChildren();
     void FormCreate();
     void FormShow();
+    // "/A" starts the program with nobody at the screen, as at a logon.
+    Attendance StartAttendance() const;
+    void LoadServicesAtFirstShow();
     void OnCommand(int id, int code, HWND from);
     LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND target, POINT screen);

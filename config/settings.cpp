@@ -9,15 +9,22 @@ namespace {
 
 std::string Slot(const char* name, size_t n) { return name + std::to_string(n); }
 
-// The check of a stored HTML output path; switches the output off, in
-// memory and in the store, when its folder does not exist.
+// The check of a stored HTML output path: when its folder does not exist,
+// the output is switched off, in memory and in the store. Unattended it
+// stays on, since the folder may only be out of reach until the network
+// is up, and nobody would answer the box.
 void CheckHtmlOutput(SettingsStore& store, SettingsHost& host, ProgramSettings& settings) {
     settings.htmlOutput = store.ReadString("HTMLOutput", "");
     settings.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
     if (settings.htmlOutputEnabled) {
         const std::string directory = DirectoryPart(settings.htmlOutput);
         if (directory.empty() || !host.DirectoryExists(directory)) {
-            host.ShowError("HTML output directory does not exist (" + directory + ")\r\n\r\nDisabling HTML output.");
+            const std::string missing = "HTML output directory does not exist (" + directory + ")";
+            if (!host.Attended()) {
+                host.ReportUnattended(missing);
+                return;
+            }
+            host.ShowError(missing + "\r\n\r\nDisabling HTML output.");
             settings.htmlOutput.clear();
             store.WriteString("HTMLOutput", "");
             store.WriteBool("HTMLOutputEnabled", false);

@@ -46,7 +46,12 @@ public:
     virtual std::string LocalComputerName() = 0;
     virtual std::string CurrentUserName() = 0;
     virtual bool DirectoryExists(const std::string& path) = 0;
+    // Whether someone is at the screen to answer a box: not at an
+    // unattended start.
+    virtual bool Attended() = 0;
     virtual void ShowError(const std::string& text) = 0;
+    // With nobody at the screen: a failure-report line and an event entry.
+    virtual void ReportUnattended(const std::string& text) = 0;
 };
 
 // "RestartAlertCount" (0 to 99) and "RestartAlertWindow" (1 to 1440

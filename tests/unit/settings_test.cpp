@@ -16,11 +16,15 @@ public:
         askedDirectories.push_back(path);
         return existingDirectory == path;
     }
+    bool Attended() override { return attended; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ReportUnattended(const std::string& text) override { reports.push_back(text); }
 
     std::string existingDirectory;
+    bool attended = true;
     std::vector<std::string> askedDirectories;
     std::vector<std::string> errors;
+    std::vector<std::string> reports;
 };
 
 class SettingsTest : public ::testing::Test {
@@ -328,6 +332,18 @@ TEST_F(SettingsTest, HtmlOutputWithMissingFolderIsSwitchedOff) {
     EXPECT_EQ(s.htmlOutput, "");
     EXPECT_EQ(store.values["HTMLOutput"], "");
     EXPECT_EQ(store.values["HTMLOutputEnabled"], "0");
+}
+
+TEST_F(SettingsTest, UnattendedAMissingHtmlFolderIsReportedAndTheOutputStaysOn) {
+    store.values["HTMLOutputEnabled"] = "1";
+    store.values["HTMLOutput"] = "C:\\web\\status.html";
+    host.attended = false;
+    const ProgramSettings s = Load();
+    EXPECT_TRUE(host.errors.empty()) << "no box";
+    EXPECT_EQ(host.reports, std::vector<std::string>{"HTML output directory does not exist (C:\\web\\)"});
+    EXPECT_TRUE(s.htmlOutputEnabled);
+    EXPECT_EQ(s.htmlOutput, "C:\\web\\status.html");
+    EXPECT_EQ(store.writes, 0) << "the stored path stays";
 }
 
 TEST_F(SettingsTest, HtmlOutputEnabledWithEmptyPathShowsEmptyParentheses) {

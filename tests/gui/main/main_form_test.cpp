@@ -13,6 +13,7 @@
 #include "platform/wide_win.h"
 #include "notify/failure_reports.h"
 #include "resources/resource_ids.h"
+#include "tests/support/event_log_tap_win.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/modal_driver_win.h"
 #include "config/registry_store_win.h"
@@ -568,6 +569,26 @@ TEST_F(Settings, MissingHtmlFolderIsReportedAtStartUp) {
     EXPECT_EQ(dialogs.shown[0].text, "HTML output directory does not exist ()\r\n\r\nDisabling HTML output.");
     EXPECT_FALSE(f.Settings().htmlOutputEnabled);
     EXPECT_EQ(Stored("HTMLOutputEnabled"), "0");
+}
+
+TEST_F(Settings, UnattendedAMissingHtmlFolderIsReportedAndThePageStaysOn) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("HTMLOutputEnabled", "1");
+    key.SetText("HTMLOutput", "C:\\no such folder\\status.html");
+    const test::EventLogTap log;
+    TMainForm& f = Open({"/A"});
+    const std::string why = "HTML output directory does not exist (C:\\no such folder\\)";
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    ASSERT_TRUE(std::regex_match(f.MemoText(), std::regex(R"(\d\d/\d\d/\d{4}  \d\d:\d\d .*)"))) << f.MemoText();
+    EXPECT_EQ(f.MemoText().substr(18), why) << "one time-stamped failure report";
+    EXPECT_EQ(log.Messages("Vigilor"), std::vector<std::string>{why});
+    EXPECT_TRUE(f.Settings().htmlOutputEnabled);
+    EXPECT_EQ(f.Settings().htmlOutput, "C:\\no such folder\\status.html");
+    EXPECT_EQ(Stored("HTMLOutputEnabled"), "1");
+    EXPECT_EQ(Stored("HTMLOutput"), "C:\\no such folder\\status.html");
+    EXPECT_TRUE(f.IsMonitoring());
+    f.StopBtn1Click();
 }
 
 TEST_F(Settings, OddRegistryValuesStillGiveAWorkingWindow) {
