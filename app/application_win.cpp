@@ -30,6 +30,10 @@ std::string WithExtension(const std::string& path, const std::string& extension)
 }  // namespace
 
 int RunApplication(const std::vector<std::string>& arguments) {
+    // A drive or file that is not there fails the call that wanted it,
+    // instead of asking in a system box that an unattended monitor would
+    // leave waiting.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     MessageBoxDialogs dialogs;
     if (!IsWindowsNT()) {
         dialogs.Show("We are really sorry but Vigilor only works under Windows NT (see Readme_Win95.Txt)", "Error",

@@ -50,6 +50,7 @@ void TMainForm::ComputerTyped(bool chosenAgain) {
 
 void TMainForm::ChooseComputer(const std::string& computer) {
     settings_.selectedComputer = computer;
+    SaveSettings();
     SetWindowTextUtf8(Control(kCmbName), computer);
     if (IsDlgButtonChecked(window_, kLogonCheckBox1) == BST_CHECKED) Logon(computer);
     settings_.hasComputer = true;

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <array>
+#include <chrono>
 #include <vector>
 
 #include "app/main_form_ids.h"
@@ -21,6 +22,7 @@
 #include "platform/file_chooser_win.h"
 #include "platform/report_error_win.h"
 #include "platform/system_info_win.h"
+#include "platform/text.h"
 #include "platform/wide_win.h"
 #include "net/network_platform_win.h"
 #include "notify/failure_reports.h"
@@ -76,6 +78,12 @@ const ControlEntry kControls[] = {
 };
 
 const char* const kStatusBarHint = "Status | Hint | Domain Name | Date and Time";
+
+// At the end of the Windows session the process has about 5 s.
+constexpr std::chrono::milliseconds kEndSessionBound{3000};
+
+// Posted to the window once a column of the monitored list has been resized.
+constexpr UINT kColumnResized = WM_APP + 24;
 
 const char* MenuHint(int id) {
     switch (id) {
@@ -162,18 +170,22 @@ void AddColumns(HWND list, std::initializer_list<std::pair<const char*, int>> co
 }
 
 // Reads the settings host's questions from the system, and its errors
-// into the main window's error box.
+// into the main window's error box, or its failure reports when unattended.
 class FormSettingsHost : public SettingsHost {
 public:
-    FormSettingsHost(MainFormSystem& system, TMainForm& form) : system_(system), form_(form) {}
+    FormSettingsHost(MainFormSystem& system, TMainForm& form, Attendance attendance)
+        : system_(system), form_(form), attendance_(attendance) {}
     std::string LocalComputerName() override { return system_.LocalComputerName(); }
     std::string CurrentUserName() override { return system_.CurrentUserName(); }
     bool DirectoryExists(const std::string& path) override { return system_.DirectoryExists(path); }
+    bool Attended() override { return attendance_ == Attendance::Attended; }
     void ShowError(const std::string& text) override { form_.ShowError(text); }
+    void ReportUnattended(const std::string& text) override { form_.ReportUnattended(text); }
 
 private:
     MainFormSystem& system_;
     TMainForm& form_;
+    Attendance attendance_;
 };
 
 }  // namespace
@@ -320,12 +332,28 @@ void TMainForm::Show(int showCommand) {
 }
 
 void TMainForm::FormShow() {
-    // The selected computer not answering is reported, and "/A" still
-    // starts monitoring: the monitored rows do not depend on it.
-    ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
+    LoadServicesAtFirstShow();
     // After the load, whose own messages would hide it.
     if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
     if (AutoStartRequested(context_.arguments)) StartMonitoring(Attendance::Unattended);
+}
+
+Attendance TMainForm::StartAttendance() const {
+    return AutoStartRequested(context_.arguments) ? Attendance::Unattended : Attendance::Attended;
+}
+
+// The selected computer not answering is reported, and "/A" still starts
+// monitoring: the monitored rows do not depend on it.
+void TMainForm::LoadServicesAtFirstShow() {
+    if (StartAttendance() == Attendance::Attended) {
+        ReportingErrors(window_, [this] { LoadAllSvcBtnClick(); });
+        return;
+    }
+    try {
+        LoadAllSvcBtnClick();
+    } catch (const std::exception& error) {
+        ReportUnattended(error.what());
+    }
 }
 
 HWND TMainForm::Control(int id) const {
@@ -426,6 +454,18 @@ void TMainForm::AppendFailureReport(const std::string& message) {
     vigilor::AppendFailureReport(*this, CurrentLocalTime(), message);
 }
 
+void TMainForm::ReportUnattended(const std::string& text) {
+    // One line, though the system's texts end in a line break.
+    const std::string line = Trim(text);
+    AppendFailureReport(line);
+    try {
+        channels_->LogAppEvent(line);
+    } catch (const std::exception&) {
+        // The memo holds the report; a refused event entry must not bring
+        // up the box that nobody would answer.
+    }
+}
+
 void TMainForm::SaveFailureReportsToDisk() {
     SystemSaveDialog dialog(window_);
     SaveFailureReports(*this, dialog);
@@ -456,7 +496,7 @@ LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
 // ----- settings -----
 
 void TMainForm::LoadSettings() {
-    FormSettingsHost host(context_.system, *this);
+    FormSettingsHost host(context_.system, *this, StartAttendance());
     {
         const std::unique_ptr<KeyValueStore> raw = context_.openStore();
         SettingsStore store(*raw);
@@ -465,9 +505,17 @@ void TMainForm::LoadSettings() {
     const HWND list = Control(kPZBox1);
     for (int c = 0; c < kMonitoredColumns; ++c) ListView_SetColumnWidth(list, c, settings_.columnWidths[c]);
     RefreshMonitoredView();
-    if (!engine_) return;
+}
+
+void TMainForm::ReloadSettings() {
+    // After the settings dialog, with the user at the screen.
+    FormSettingsHost host(context_.system, *this, Attendance::Attended);
+    {
+        const std::unique_ptr<KeyValueStore> raw = context_.openStore();
+        SettingsStore store(*raw);
+        vigilor::ReloadSettings(store, host, settings_);
+    }
     engine_->SettingsChanged(settings_);
-    engine_->ListChanged(monitored_.Rows());
 }
 
 void TMainForm::SaveSettings() {
@@ -585,6 +633,7 @@ void TMainForm::RemovefromMonitorList1Click() {
         monitored_.Remove(static_cast<size_t>(selected));
         ClearAlarms();
         MonitoredListEdited();
+        SaveSettings();
     }
     UpdatePZBox1();
 }
@@ -598,6 +647,7 @@ void TMainForm::Options1Click() {
     monitored_.Replace(static_cast<size_t>(selected), RowWithFailureOptions(row, dialog.Options()));
     MonitoredListEdited();
     ListView_SetItemState(Control(kPZBox1), selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SaveSettings();
 }
 
 void TMainForm::PZBox1Click() {
@@ -663,6 +713,12 @@ bool TMainForm::FormClose() {
         return false;
     SaveSettings();
     return true;
+}
+
+void TMainForm::FormEndSession() {
+    SaveSettings();
+    // The process ends when this returns; what a pass waits for is given up.
+    engine_->End(kEndSessionBound);
 }
 
 // ----- messages -----
@@ -778,6 +834,11 @@ LRESULT TMainForm::OnNotify(NMHDR& header) {
         const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) serviceBrowser_->SelectionChanged();
     }
+    // The list passes its header's notices on. The header may apply a new
+    // width only once its notice has been answered.
+    if (header.hwndFrom == ListView_GetHeader(Control(kPZBox1)) &&
+        (header.code == HDN_ENDTRACKW || header.code == HDN_DIVIDERDBLCLICKW))
+        PostMessageW(window_, kColumnResized, 0, 0);
     if (header.idFrom == kPZBox1) {
         if (header.code == LVN_COLUMNCLICK) {
             monitored_.ColumnClicked(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
@@ -835,6 +896,15 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Nothing to ask: the settings are stored at WM_ENDSESSION.
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) FormEndSession();
+            return 0;
+        case kColumnResized:
+            SaveSettings();
             return 0;
         case WM_DESTROY:
             KillTimer(window_, kDateTimer);

@@ -92,9 +92,14 @@ public:
     std::string MemoText() const;
     // A time-stamped line in the failure-report memo.
     void AppendFailureReport(const std::string& message);
+    // A failure-report line and an event entry, for what would otherwise
+    // need a box that nobody at an unattended start would answer.
+    void ReportUnattended(const std::string& text);
     void SaveFailureReportsToDisk();
 
-    void LoadSettings() override;
+    // The start-up load: every setting and the monitored list.
+    void LoadSettings();
+    void ReloadSettings() override;
     void SaveSettings();
     // The settings dialog, then the writes and the reload after it.
     void Settings1Click();
@@ -133,9 +138,14 @@ public:
     // for during a check pass is made again when the pass has ended, which
     // is abandoned if it has not ended within the engine's close bound.
     bool FormClose();
+    // Windows ends the session, and the process with it, without a close:
+    // what the window holds is stored, without a question.
+    void FormEndSession();
 
-    bool IsMonitoring() const { return engine_->State().monitoring; }
-    bool PassRunning() const { return engine_->State().passRunning; }
+    // The engine comes after the settings' first load; its notices reach
+    // the window before it.
+    bool IsMonitoring() const { return engine_ && engine_->State().monitoring; }
+    bool PassRunning() const { return engine_ && engine_->State().passRunning; }
     MonitorEngine& Engine() { return *engine_; }
     // Passes whose every event the window has shown.
     std::uint64_t PassesShown() const { return passesShown_; }
@@ -192,6 +202,9 @@ private:
     void CreateChildren();
     void FormCreate();
     void FormShow();
+    // "/A" starts the program with nobody at the screen, as at a logon.
+    Attendance StartAttendance() const;
+    void LoadServicesAtFirstShow();
     void OnCommand(int id, int code, HWND from);
     LRESULT OnNotify(NMHDR& header);
     void OnContextMenu(HWND target, POINT screen);

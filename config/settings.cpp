@@ -9,15 +9,22 @@ namespace {
 
 std::string Slot(const char* name, size_t n) { return name + std::to_string(n); }
 
-// The check of a stored HTML output path; switches the output off, in
-// memory and in the store, when its folder does not exist.
+// The check of a stored HTML output path: when its folder does not exist,
+// the output is switched off, in memory and in the store. Unattended it
+// stays on, since the folder may only be out of reach until the network
+// is up, and nobody would answer the box.
 void CheckHtmlOutput(SettingsStore& store, SettingsHost& host, ProgramSettings& settings) {
     settings.htmlOutput = store.ReadString("HTMLOutput", "");
     settings.htmlOutputEnabled = store.ReadBool("HTMLOutputEnabled", false);
     if (settings.htmlOutputEnabled) {
         const std::string directory = DirectoryPart(settings.htmlOutput);
         if (directory.empty() || !host.DirectoryExists(directory)) {
-            host.ShowError("HTML output directory does not exist (" + directory + ")\r\n\r\nDisabling HTML output.");
+            const std::string missing = "HTML output directory does not exist (" + directory + ")";
+            if (!host.Attended()) {
+                host.ReportUnattended(missing);
+                return;
+            }
+            host.ShowError(missing + "\r\n\r\nDisabling HTML output.");
             settings.htmlOutput.clear();
             store.WriteString("HTMLOutput", "");
             store.WriteBool("HTMLOutputEnabled", false);
@@ -89,6 +96,21 @@ std::string ScramblePassword(const std::string& text) {
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list) {
     FinishInterruptedSave(store);
     list.Clear();
+    ReloadSettings(store, host, settings);
+    for (size_t n = 0; n < kStoredRows; ++n) {
+        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
+                             store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
+        if (Trim(row.server).empty()) continue;
+        list.AppendUnsorted(row.ToRow());
+    }
+    for (size_t c = 0; c < settings.columnWidths.size(); ++c) {
+        const int width = store.ReadInteger(Slot("colWidth", c), kDefaultColumnWidths[c]);
+        settings.columnWidths[c] = (width >= 0 && width <= 4096) ? width : kDefaultColumnWidths[c];
+    }
+    list.Sort();
+}
+
+void ReloadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings) {
     CheckHtmlOutput(store, host, settings);
     // No folder check: a missing folder fails each write with a report, and
     // the exporter that makes it may be installed after this program.
@@ -100,19 +122,6 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
     settings.scanInterval = ReadScanInterval(store);
     settings.restartAlertCount = ReadRestartAlertCount(store);
     settings.restartAlertWindow = ReadRestartAlertWindow(store);
-
-    for (size_t n = 0; n < kStoredRows; ++n) {
-        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
-                             store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
-        if (Trim(row.server).empty()) continue;
-        list.AppendUnsorted(row.ToRow());
-    }
-
-    for (size_t c = 0; c < settings.columnWidths.size(); ++c) {
-        const int width = store.ReadInteger(Slot("colWidth", c), kDefaultColumnWidths[c]);
-        settings.columnWidths[c] = (width >= 0 && width <= 4096) ? width : kDefaultColumnWidths[c];
-    }
-    list.Sort();
 
     settings.notifyByMail = store.ReadBool("NotifybyMail", true);
     settings.emailTo = Trim(store.ReadString("EMailTo", ""));

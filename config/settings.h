@@ -46,7 +46,12 @@ public:
     virtual std::string LocalComputerName() = 0;
     virtual std::string CurrentUserName() = 0;
     virtual bool DirectoryExists(const std::string& path) = 0;
+    // Whether someone is at the screen to answer a box: not at an
+    // unattended start.
+    virtual bool Attended() = 0;
     virtual void ShowError(const std::string& text) = 0;
+    // With nobody at the screen: a failure-report line and an event entry.
+    virtual void ReportUnattended(const std::string& text) = 0;
 };
 
 // "RestartAlertCount" (0 to 99) and "RestartAlertWindow" (1 to 1440
@@ -55,6 +60,9 @@ int ReadRestartAlertCount(SettingsStore& store);
 int ReadRestartAlertWindow(SettingsStore& store);
 
 void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings, MonitoredList& list);
+// LoadSettings without the monitored list and its column widths, which
+// stay as they are in memory.
+void ReloadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& settings);
 void SaveSettings(SettingsStore& store, const ProgramSettings& settings, const MonitoredList& list);
 
 // Everything up to and including the last backslash or colon.

@@ -159,7 +159,7 @@ void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const Settings
     // The dialog does not choose the computer: the one chosen on the window
     // stays, whatever the store still holds.
     const std::string chosen = host.Settings().selectedComputer;
-    host.LoadSettings();
+    host.ReloadSettings();
     host.Settings().selectedComputer = chosen;
 }
 

@@ -118,14 +118,15 @@ public:
     virtual bool MailSettingsComplete() = 0;
     virtual void ShowError(const std::string& text) = 0;
     virtual void DisableEmail() = 0;
-    // Every setting and the monitored list, again from the store.
-    virtual void LoadSettings() = 0;
+    // Every setting again from the store; the monitored list stays as it
+    // is in memory, where every edit of it is made.
+    virtual void ReloadSettings() = 0;
 };
 
 // After Apply the fields are written; then, after Apply and Cancel alike,
 // the settings are loaded again, unless notification is on with incomplete
 // e-mail settings: then e-mail is switched off instead. The selected
-// computer stays the one chosen on the window.
+// computer and the monitored list stay the ones on the window.
 void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const SettingsForm& form);
 
 // Tab rules: where unticking the master switch or picking a method leads,

@@ -64,7 +64,9 @@ public:
     std::string LocalComputerName() override { return "HOST"; }
     std::string CurrentUserName() override { return "operator"; }
     bool DirectoryExists(const std::string&) override { return folders_; }
+    bool Attended() override { return true; }
     void ShowError(const std::string&) override { ++errors; }
+    void ReportUnattended(const std::string&) override {}
     int errors = 0;
 
 private:

@@ -39,8 +39,21 @@ RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeout
 void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
                  int showMode) {
     if (file.size() > kMaxShellText || parameters.size() > kMaxShellText || directory.size() > kMaxShellText) return;
-    ShellExecuteW(owner, nullptr, Wide(file).c_str(), parameters.empty() ? nullptr : Wide(parameters).c_str(),
-                  directory.empty() ? nullptr : Wide(directory).c_str(), showMode);
+    const std::wstring wideFile = Wide(file);
+    const std::wstring wideParameters = Wide(parameters);
+    const std::wstring wideDirectory = Wide(directory);
+    SHELLEXECUTEINFOW launch{};
+    launch.cbSize = sizeof launch;
+    // A launch that fails must not put up a box of the shell's own, which
+    // nobody may be there to answer; and it is over when the call returns,
+    // from a thread without a message loop too.
+    launch.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    launch.hwnd = owner;
+    launch.lpFile = wideFile.c_str();
+    launch.lpParameters = parameters.empty() ? nullptr : wideParameters.c_str();
+    launch.lpDirectory = directory.empty() ? nullptr : wideDirectory.c_str();
+    launch.nShow = showMode;
+    ShellExecuteExW(&launch);
 }
 
 }  // namespace vigilor

@@ -20,7 +20,8 @@ constexpr size_t kMaxShellText = 79;
 RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeoutMs = kLaunchWaitMs);
 
 // Asks the shell to open the file with its default action; nothing is
-// reported. Texts longer than kMaxShellText are not launched.
+// reported, by the program or by the shell. Texts longer than kMaxShellText
+// are not launched.
 void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
                  int showMode);
 

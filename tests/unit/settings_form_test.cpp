@@ -245,8 +245,8 @@ public:
         steps.push_back("mail off");
         settings.notifyByMail = false;
     }
-    void LoadSettings() override {
-        steps.push_back("load");
+    void ReloadSettings() override {
+        steps.push_back("reload");
         settings.selectedComputer = raw.Read("ComputerName").value_or("\\\\LOCAL");
     }
 
@@ -271,12 +271,12 @@ TEST(SettingsForm, AfterTheDialogCloses) {
         bool mailComplete;
         std::vector<std::string> steps;
     } cases[] = {
-        {true, true, true, {"store", "hint 5", "validate", "load"}},
+        {true, true, true, {"store", "hint 5", "validate", "reload"}},
         {true, true, false, {"store", "hint 5", "validate", missing, "mail off"}},
-        {true, false, false, {"store", "hint 5", "load"}},
-        {false, true, true, {"validate", "load"}},
+        {true, false, false, {"store", "hint 5", "reload"}},
+        {false, true, true, {"validate", "reload"}},
         {false, true, false, {"validate", missing, "mail off"}},
-        {false, false, true, {"load"}},
+        {false, false, true, {"reload"}},
     };
     for (const Case& c : cases) {
         FakeDialogHost host;

@@ -16,11 +16,15 @@ public:
         askedDirectories.push_back(path);
         return existingDirectory == path;
     }
+    bool Attended() override { return attended; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ReportUnattended(const std::string& text) override { reports.push_back(text); }
 
     std::string existingDirectory;
+    bool attended = true;
     std::vector<std::string> askedDirectories;
     std::vector<std::string> errors;
+    std::vector<std::string> reports;
 };
 
 class SettingsTest : public ::testing::Test {
@@ -330,6 +334,18 @@ TEST_F(SettingsTest, HtmlOutputWithMissingFolderIsSwitchedOff) {
     EXPECT_EQ(store.values["HTMLOutputEnabled"], "0");
 }
 
+TEST_F(SettingsTest, UnattendedAMissingHtmlFolderIsReportedAndTheOutputStaysOn) {
+    store.values["HTMLOutputEnabled"] = "1";
+    store.values["HTMLOutput"] = "C:\\web\\status.html";
+    host.attended = false;
+    const ProgramSettings s = Load();
+    EXPECT_TRUE(host.errors.empty()) << "no box";
+    EXPECT_EQ(host.reports, std::vector<std::string>{"HTML output directory does not exist (C:\\web\\)"});
+    EXPECT_TRUE(s.htmlOutputEnabled);
+    EXPECT_EQ(s.htmlOutput, "C:\\web\\status.html");
+    EXPECT_EQ(store.writes, 0) << "the stored path stays";
+}
+
 TEST_F(SettingsTest, HtmlOutputEnabledWithEmptyPathShowsEmptyParentheses) {
     store.values["HTMLOutputEnabled"] = "1";
     Load();
@@ -349,6 +365,17 @@ TEST_F(SettingsTest, HtmlOutputWithExistingFolderStaysOn) {
     EXPECT_EQ(s.htmlOutput, "D:status.html");
     EXPECT_TRUE(s.metricsOutputEnabled);
     EXPECT_EQ(s.metricsOutput, "E:\\gone\\vigilor.prom");
+}
+
+TEST_F(SettingsTest, AReloadReadsTheSettingsButNotTheColumnWidths) {
+    store.values["colWidth0"] = "200";
+    store.values["ScanInterval"] = "7";
+    ProgramSettings s;
+    s.columnWidths = {10, 20, 30, 40};
+    SettingsStore typed(store);
+    ReloadSettings(typed, host, s);
+    EXPECT_EQ(s.columnWidths, (std::array<int, 4>{10, 20, 30, 40}));
+    EXPECT_EQ(s.scanInterval, 7);
 }
 
 TEST_F(SettingsTest, LoadReplacesTheWholeList) {

@@ -13,6 +13,7 @@
 #include "platform/wide_win.h"
 #include "notify/failure_reports.h"
 #include "resources/resource_ids.h"
+#include "tests/support/event_log_tap_win.h"
 #include "tests/support/form_fixture_win.h"
 #include "tests/support/modal_driver_win.h"
 #include "config/registry_store_win.h"
@@ -309,6 +310,22 @@ TEST_F(ShutDown, YesSavesTheSettingsAndCloses) {
     EXPECT_EQ(Stored("NotifyLogin"), CurrentUserName());
 }
 
+TEST_F(ShutDown, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+    ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(f.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Stored("colWidth3"), std::nullopt) << "the session goes on";
+    SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Stored("colWidth3"), "77");
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    f.StopBtn1Click();
+}
+
 using MonitoredRows = FormFixture;
 
 TEST_F(MonitoredRows, ColumnClickSortsAndSecondClickReverses) {
@@ -363,7 +380,7 @@ TEST_F(MonitoredRows, RemoveAsksAndClearsTheAlarmsOnYes) {
     EXPECT_FALSE(f.MemoInAlarm());
     EXPECT_EQ(f.MemoText(), "");
     EXPECT_EQ(WindowText(f.Control(kLabel1)), "MONITORED SERVICES [0]");
-    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST") << "a removal is not saved by itself";
+    EXPECT_EQ(Stored("MacMonitor0"), std::nullopt) << "stored at once";
 }
 
 TEST_F(MonitoredRows, AddSavesAndADuplicateSavesNothing) {
@@ -434,6 +451,19 @@ TEST_F(MonitoredRows, OnlyTheDescriptionColumnOfAllServicesCanBeResized) {
     }
 }
 
+TEST_F(MonitoredRows, AColumnWidthTheUserSetsIsStoredAtOnce) {
+    TMainForm& f = Open();
+    const HWND list = f.Control(kPZBox1);
+    const HWND header = ListView_GetHeader(list);
+    const int divider = ListView_GetColumnWidth(list, 0);
+    SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(divider, 5));
+    SendMessageW(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(divider + 30, 5));
+    SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(divider + 30, 5));
+    Pump();
+    ASSERT_EQ(ListView_GetColumnWidth(list, 0), divider + 30);
+    EXPECT_EQ(Stored("colWidth0"), std::to_string(divider + 30));
+}
+
 TEST_F(MonitoredRows, OptionsDialogOutcomes) {
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("SvcMonitor0", "Spooler");
@@ -467,6 +497,10 @@ TEST_F(MonitoredRows, OptionsDialogOutcomes) {
         EXPECT_FALSE(outcome.timedOut);
         EXPECT_EQ(caption, "Options for Spooler on \\\\HOST");
         EXPECT_EQ(f.Monitored().Rows()[0], c.row);
+        EXPECT_EQ(*Stored("MacMonitor0") + "\t" + *Stored("SvcMonitor0") + "\t" + *Stored("Autorestart0") + "\t" +
+                      *Stored("EMail0"),
+                  c.row)
+            << "stored at once";
     }
     EXPECT_TRUE(firstShownChecked) << "\"yes\" shows as a checked restart box";
 }
@@ -546,6 +580,26 @@ TEST_F(Settings, MissingHtmlFolderIsReportedAtStartUp) {
     EXPECT_EQ(dialogs.shown[0].text, "HTML output directory does not exist ()\r\n\r\nDisabling HTML output.");
     EXPECT_FALSE(f.Settings().htmlOutputEnabled);
     EXPECT_EQ(Stored("HTMLOutputEnabled"), "0");
+}
+
+TEST_F(Settings, UnattendedAMissingHtmlFolderIsReportedAndThePageStaysOn) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("HTMLOutputEnabled", "1");
+    key.SetText("HTMLOutput", "C:\\no such folder\\status.html");
+    const test::EventLogTap log;
+    TMainForm& f = Open({"/A"});
+    const std::string why = "HTML output directory does not exist (C:\\no such folder\\)";
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+    ASSERT_TRUE(std::regex_match(f.MemoText(), std::regex(R"(\d\d/\d\d/\d{4}  \d\d:\d\d .*)"))) << f.MemoText();
+    EXPECT_EQ(f.MemoText().substr(18), why) << "one time-stamped failure report";
+    EXPECT_EQ(log.Messages("Vigilor"), std::vector<std::string>{why});
+    EXPECT_TRUE(f.Settings().htmlOutputEnabled);
+    EXPECT_EQ(f.Settings().htmlOutput, "C:\\no such folder\\status.html");
+    EXPECT_EQ(Stored("HTMLOutputEnabled"), "1");
+    EXPECT_EQ(Stored("HTMLOutput"), "C:\\no such folder\\status.html");
+    EXPECT_TRUE(f.IsMonitoring());
+    f.StopBtn1Click();
 }
 
 TEST_F(Settings, OddRegistryValuesStillGiveAWorkingWindow) {

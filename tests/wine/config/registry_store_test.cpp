@@ -13,7 +13,9 @@ public:
     std::string LocalComputerName() override { return vigilor::LocalComputerName(); }
     std::string CurrentUserName() override { return vigilor::CurrentUserName(); }
     bool DirectoryExists(const std::string& path) override { return vigilor::DirectoryExists(path); }
+    bool Attended() override { return true; }
     void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ReportUnattended(const std::string& text) override { errors.push_back(text); }
     std::vector<std::string> errors;
 };
 

@@ -23,7 +23,9 @@ public:
     std::string LocalComputerName() override { return "THISPC"; }
     std::string CurrentUserName() override { return "operator"; }
     bool DirectoryExists(const std::string&) override { return false; }
+    bool Attended() override { return true; }
     void ShowError(const std::string&) override {}
+    void ReportUnattended(const std::string&) override {}
 };
 
 std::wstring ProbePath() {
