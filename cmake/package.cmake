@@ -59,3 +59,15 @@ add_test(NAME msi_install COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/tests/install/msi_
 set_tests_properties(msi_install PROPERTIES TIMEOUT 600 ENVIRONMENT
     "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_VERSION=${PROJECT_VERSION};VIGILOR_NEXT_MSI=${VIGILOR_NEXT_MSI};VIGILOR_NEXT_VERSION=${VIGILOR_NEXT_VERSION};VIGILOR_PROBE=$<TARGET_FILE:install_probe>;VIGILOR_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-install")
 
+# The service as the package installs it: a program that queries, starts
+# and sends controls to a service (Wine's sc.exe has no pause, continue or
+# control verbs), and the project's test service for the monitored rows.
+add_executable(service_control ${CMAKE_SOURCE_DIR}/tests/install/service_control_win.cpp)
+target_link_libraries(service_control PRIVATE vigilor_win)
+target_link_options(service_control PRIVATE ${STATIC_RUNTIME} -municode)
+set(target service_control)
+include(${CMAKE_SOURCE_DIR}/tests/support/test_service/test_service.cmake)
+
+add_test(NAME msi_service COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/tests/install/msi_service_test.sh)
+set_tests_properties(msi_service PROPERTIES TIMEOUT 300 ENVIRONMENT
+    "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_CONTROL=$<TARGET_FILE:service_control>;VIGILOR_TEST_SERVICE=$<TARGET_FILE:vigilor_test_service>;VIGILOR_SERVICE_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-service;VIGILOR_SMTP_SINK=${CMAKE_BINARY_DIR}/smtp_sink-service")
