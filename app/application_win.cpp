@@ -1,5 +1,7 @@
 #include "app/application_win.h"
 
+#include "app/service_main_win.h"
+
 #include <windows.h>
 
 #include "app/instance_guard_win.h"
@@ -42,6 +44,8 @@ int RunApplication(const std::vector<std::string>& arguments) {
     }
     const std::string programPath = ProgramFilePath();
     const std::string versionText = VersionText(ReadVersionRecord(programPath));
+    // The service is a process of its own, beside any user's window.
+    if (ServiceRequested(arguments)) return RunService(versionText);
 
     const InstanceGuard guard(FileNameOf(programPath));
     if (guard.AnotherInstanceRuns()) {

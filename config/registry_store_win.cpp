@@ -1,5 +1,7 @@
 #include "config/registry_store_win.h"
 
+#include <cstring>
+
 #include <vector>
 
 #include "platform/app_error.h"
@@ -7,7 +9,8 @@
 
 namespace vigilor {
 
-RegistryStore::RegistryStore(std::string subKey, HKEY root) : subKey_(std::move(subKey)), root_(root) {
+RegistryStore::RegistryStore(std::string subKey, HKEY root, Numbers numbers)
+    : subKey_(std::move(subKey)), root_(root), numbers_(numbers) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root_, Wide(subKey_).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) key_.Reset(key);
 }
@@ -26,6 +29,11 @@ std::optional<std::string> RegistryStore::Read(const std::string& name) {
             continue;
         }
         if (result != ERROR_SUCCESS) return std::nullopt;
+        if (type == REG_DWORD && numbers_ == Numbers::AsText && bytes == sizeof(DWORD)) {
+            DWORD number;
+            std::memcpy(&number, buffer.data(), sizeof number);
+            return std::to_string(number);
+        }
         // Only text can be a setting; anything else reads as missing.
         if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
         const size_t chars = bytes / sizeof(wchar_t);

@@ -13,7 +13,11 @@ constexpr const char* kSettingsKeyPath = "SOFTWARE\\Vigilor1";
 // the key is created only when something is written.
 class RegistryStore : public KeyValueStore {
 public:
-    explicit RegistryStore(std::string subKey = kSettingsKeyPath, HKEY root = HKEY_CURRENT_USER);
+    // Numbers: whether a REG_DWORD value reads as its decimal text (as
+    // Group Policy and .reg files write numbers) or as missing.
+    enum class Numbers { Missing, AsText };
+    explicit RegistryStore(std::string subKey = kSettingsKeyPath, HKEY root = HKEY_CURRENT_USER,
+                           Numbers numbers = Numbers::Missing);
 
     std::optional<std::string> Read(const std::string& name) override;
     void Write(const std::string& name, const std::string& value) override;
@@ -26,6 +30,7 @@ private:
     HKEY root_;
     RegistryKey key_;
     bool writable_ = false;
+    Numbers numbers_;
 };
 
 }  // namespace vigilor

@@ -77,7 +77,7 @@ public:
     StartAnswer Start(Attendance attendance);
     void Stop();
     void Reset();
-    bool ForceCheck();
+    bool ForceCheck(Attendance attendance);
     void TimerFired();
     void SettingsChanged(ProgramSettings settings);
     void ListChanged(std::vector<std::string> rows);
@@ -241,6 +241,7 @@ private:
     bool monitoring_ = false;
     bool passRunning_ = false;
     bool forceRequested_ = false;
+    Attendance forceAttendance_ = Attendance::Attended;
     bool timerDue_ = false;
     bool resetRequested_ = false;
     bool ending_ = false;
@@ -341,10 +342,11 @@ void MonitorEngine::Core::Reset() {
     changed_.notify_all();
 }
 
-bool MonitorEngine::Core::ForceCheck() {
+bool MonitorEngine::Core::ForceCheck(Attendance attendance) {
     const std::lock_guard lock(mutex_);
     if (passRunning_ || forceRequested_) return false;
     forceRequested_ = true;
+    forceAttendance_ = attendance;
     changed_.notify_all();
     return true;
 }
@@ -437,8 +439,9 @@ void MonitorEngine::Core::Run() {
             forceRequested_ = false;
             passRunning_ = true;
             PostLocked({EngineEvent::Kind::Light, {}, 0, ActiveLight::alRed, true});
+            const Attendance attendance = forceAttendance_;
             lock.unlock();
-            RunPass(Attendance::Attended);
+            RunPass(attendance);
             lock.lock();
             passRunning_ = false;
             ++passesEnded_;
@@ -587,7 +590,7 @@ bool MonitorEngine::End(std::chrono::milliseconds bound) {
 MonitorEngine::StartAnswer MonitorEngine::Start(Attendance attendance) { return core_->Start(attendance); }
 void MonitorEngine::Stop() { core_->Stop(); }
 void MonitorEngine::Reset() { core_->Reset(); }
-bool MonitorEngine::ForceCheck() { return core_->ForceCheck(); }
+bool MonitorEngine::ForceCheck(Attendance attendance) { return core_->ForceCheck(attendance); }
 void MonitorEngine::TimerFired() { core_->TimerFired(); }
 void MonitorEngine::SettingsChanged(ProgramSettings settings) { core_->SettingsChanged(std::move(settings)); }
 void MonitorEngine::ListChanged(std::vector<std::string> rows) { core_->ListChanged(std::move(rows)); }

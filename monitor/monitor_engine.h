@@ -133,9 +133,9 @@ public:
     // Forgets the alerts, the row memory and the failure reports; between
     // passes.
     void Reset();
-    // One pass now, for the user at the screen; false when a pass is
-    // running or already asked for.
-    bool ForceCheck();
+    // One pass now, for the user at the screen unless said otherwise; false
+    // when a pass is running or already asked for.
+    bool ForceCheck(Attendance attendance = Attendance::Attended);
     // The interval has passed: the timed pass runs now (when monitoring).
     void TimerFired();
     // Taken between passes.

@@ -105,6 +105,11 @@ bool ShowMessageWindow(const std::string& message) {
 
 }  // namespace
 
+bool SendScreenMessageToSessions(const std::string& message, const std::string& recipient) {
+    // The computer's own name stands for every session with a user.
+    return SendToSessions(message, Trim(recipient).empty() ? LocalComputerName() : recipient);
+}
+
 bool SendScreenMessage(const std::string& message, const std::string& recipient) {
     // The messenger is gone from current Windows (the call just fails
     // there), so it is only the fallback for a recipient with no session here.

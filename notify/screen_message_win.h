@@ -17,6 +17,13 @@ namespace vigilor {
 // the user.
 bool SendScreenMessage(const std::string& message, const std::string& recipient);
 
+// From a service, which has no screen of its own: only the boxes through
+// Remote Desktop Services, in the recipient's sessions, or in every session
+// with a user when there is no recipient; true when one got it. Under Wine,
+// whose session calls are stubs, always false: never a box of the
+// service's own.
+bool SendScreenMessageToSessions(const std::string& message, const std::string& recipient);
+
 // Under Wine, at most this many message windows are open at a time.
 constexpr int kMaxOpenScreenMessages = 8;
 

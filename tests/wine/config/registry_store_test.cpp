@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "config/machine_key_access.h"
+#include "config/machine_key_win.h"
 #include "config/registry_store_win.h"
 #include "config/settings.h"
 #include "platform/system_info_win.h"
@@ -136,6 +138,38 @@ TEST_F(RegistryStoreTest, HtmlFolderCheckUsesTheRealFileSystem) {
     RegistryStore raw(key.Path());
     EXPECT_EQ(raw.Read("HTMLOutputEnabled"), "0");
     EXPECT_EQ(raw.Read("HTMLOutput"), "");
+}
+
+}  // namespace
+}  // namespace vigilor
+
+namespace vigilor {
+namespace {
+
+// Wine keeps a key's access list only while its server runs and enforces
+// none of it: what it holds is read back in the same run.
+TEST(MachineKey, ItsAccessListLetsOnlySystemAndTheAdministratorsIn) {
+    RestrictMachineKey();
+    const std::string now = MachineKeyAccessListNow();
+    EXPECT_TRUE(OnlySystemAndAdministrators(now)) << now;
+    EXPECT_FALSE(RestrictMachineKey()) << "once set, left as it is";
+}
+
+TEST(MachineKey, NumbersReadAsTextWhetherTextOrDword) {
+    const std::string path = std::string(kMachineKeyPath) + "Test";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD seven = 7;
+    RegSetValueExA(key, "ScanInterval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), sizeof seven);
+    RegSetValueExA(key, "NotifybyMail", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    RegCloseKey(key);
+    RegistryStore machine(path, HKEY_LOCAL_MACHINE, RegistryStore::Numbers::AsText);
+    EXPECT_EQ(machine.Read("ScanInterval"), "7");
+    EXPECT_EQ(machine.Read("NotifybyMail"), "0");
+    RegistryStore user(path, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(user.Read("ScanInterval"), std::nullopt) << "the user's key keeps reading numbers as missing";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
 }
 
 }  // namespace
