@@ -72,11 +72,13 @@ rm -rf "$tables"
 # A computer that stays on. The run that makes a prefix leaves two service
 # managers behind, which answer in turn (a service just created is then
 # missing half the time): that server is left to end, and the persistent
-# one starts a single manager with the first program.
+# one starts a single manager with the first program. It stays for two
+# minutes after the last program ends (far longer than any wait here), so
+# that a test ended from outside leaves no server behind for good.
 rm -rf "$WINEPREFIX"
 wineboot -i 2>/dev/null
 wineserver -w
-wineserver -p
+wineserver -p120
 
 # The monitored services: the project's test service, one running, two stopped.
 drive_c="$WINEPREFIX/drive_c"
@@ -189,7 +191,7 @@ expect "continue" RUNNING "$(control control Vigilor 3 10000)"
 # services that start automatically.
 wineserver -k
 wineserver -w
-wineserver -p
+wineserver -p120
 expect "service after the computer's restart" RUNNING "$(control wait Vigilor RUNNING 30000)"
 
 # Stop ends it within 30 s.
@@ -202,6 +204,8 @@ program_dir="$drive_c/Program Files/Vigilor"
 if wine msiexec /x "$(winepath -w "$VIGILOR_MSI")" /qn 2>/dev/null; then pass "silent removal"; else fail "silent removal: exit $?"; fi
 expect "service after the removal" "error 1060" "$(control state Vigilor)"
 [ ! -e "$program_dir" ] && pass "program folder removed" || fail "left behind: $(ls -A "$program_dir")"
+expect "machine key kept" 'SvcMonitor2    REG_SZ    E2E Third Service' \
+    "$(win reg query 'HKLM\SOFTWARE\Vigilor1' /v SvcMonitor2 | sed -n 's/^    //p')"
 
 # VIGILOR_SERVICE=0: the program without the service.
 if wine msiexec /i "$(winepath -w "$VIGILOR_MSI")" /qn VIGILOR_SERVICE=0 2>/dev/null; then
