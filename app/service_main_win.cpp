@@ -118,11 +118,13 @@ void SetRecoveryActions() {
     const ServiceHandle service(
         OpenServiceW(manager.Get(), Wide(kServiceName).c_str(), SERVICE_CHANGE_CONFIG | SERVICE_START));
     if (!service) return;
-    SC_ACTION actions[] = {{SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}};
+    std::vector<SC_ACTION> actions;
+    for (const RecoveryAction& action : RecoveryActions())
+        actions.push_back({action.restart ? SC_ACTION_RESTART : SC_ACTION_NONE, action.delayMs});
     SERVICE_FAILURE_ACTIONSW failure{};
-    failure.dwResetPeriod = 24 * 60 * 60;
-    failure.cActions = 3;
-    failure.lpsaActions = actions;
+    failure.dwResetPeriod = kRecoveryResetSeconds;
+    failure.cActions = static_cast<DWORD>(actions.size());
+    failure.lpsaActions = actions.data();
     ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
 }
 
