@@ -1,6 +1,8 @@
 #include "app/application_win.h"
 
+#include "app/service_console_win.h"
 #include "app/service_main_win.h"
+#include "config/machine_key_win.h"
 
 #include <windows.h>
 
@@ -55,8 +57,14 @@ int RunApplication(const std::vector<std::string>& arguments) {
     const HWND splash = ShowSplash(WithExtension(programPath, ".bmp"));
 
     MainFormSystem system;
-    const int result = RunMainWindow({dialogs, system, [] { return std::make_unique<RegistryStore>(); }, versionText,
-                                      arguments},
+    // Where the service monitors, the window is its console, on its key.
+    const bool console = ServiceConsole::ServiceIsUp();
+    MainFormContext context{dialogs, system,
+                            console ? std::function<std::unique_ptr<KeyValueStore>()>(OpenMachineStore)
+                                    : [] { return std::make_unique<RegistryStore>(); },
+                            versionText, arguments};
+    context.serviceConsole = console;
+    const int result = RunMainWindow(std::move(context),
                                      [&](HWND window) { dialogs.SetOwner(window); },
                                      [&](HWND) { RaiseSplash(splash); });
     return result;

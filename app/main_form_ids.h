@@ -33,9 +33,12 @@ enum TimerId : unsigned {
     kGLTimer,
     kTmrWait,
     kCloseWaitTimer,
+    kConsoleTimer,
 };
 
 // The engine's events are waiting for the window.
 constexpr unsigned kEngineEventsMessage = 0x8001;  // WM_APP + 1
+// An edit of the machine's key is stored: the service may reload it.
+constexpr unsigned kReloadServiceMessage = 0x8002;  // WM_APP + 2
 
 }  // namespace vigilor::main_form

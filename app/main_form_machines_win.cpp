@@ -56,7 +56,7 @@ void TMainForm::ChooseComputer(const std::string& computer) {
     settings_.hasComputer = true;
     // The engine reloads the services of the selected computer after it
     // restarts one there.
-    engine_->SettingsChanged(settings_);
+    monitoring_->SettingsChanged(settings_);
     RepaintNow();
     LoadAllSvcBtnClick();
 }

@@ -3,6 +3,7 @@
 #include "app/main_form_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/main_form_ids.h"
 #include "notify/email_alerts.h"
@@ -14,7 +15,7 @@ namespace vigilor {
 using namespace main_form;
 
 void TMainForm::StartMonitoring(Attendance attendance) {
-    const MonitorEngine::StartAnswer answer = engine_->Start(attendance);
+    const StartAnswer answer = monitoring_->Start(attendance);
     if (answer.emailDisabled) settings_.notifyByMail = false;
     ShowMonitoringState();
     for (const std::string& text : answer.refusals) ShowError(text);
@@ -23,17 +24,17 @@ void TMainForm::StartMonitoring(Attendance attendance) {
 void TMainForm::STARTBtn1Click() { StartMonitoring(Attendance::Attended); }
 
 void TMainForm::StopBtn1Click() {
-    engine_->Stop();
+    monitoring_->Stop();
     ShowMonitoringState();
 }
 
 void TMainForm::ResetBtn1Click() {
     if (IsMonitoring()) return;
-    engine_->Reset();
+    monitoring_->Reset();
 }
 
 void TMainForm::Forcechecknow1Click() {
-    if (!engine_->ForceCheck()) ShowStatus("A check is running");
+    if (!monitoring_->ForceCheck()) ShowStatus("A check is running");
 }
 
 void TMainForm::ShowMonitoringState() {
@@ -53,7 +54,7 @@ bool TMainForm::MailSettingsComplete() {
 
 void TMainForm::DisableEmail() {
     settings_.notifyByMail = false;
-    engine_->SettingsChanged(settings_);
+    monitoring_->SettingsChanged(settings_);
 }
 
 void TMainForm::SetLight(ActiveLight light, bool blinking) {
@@ -65,15 +66,18 @@ void TMainForm::SetLight(ActiveLight light, bool blinking) {
 }
 
 void TMainForm::SetMonitoringControls(bool monitoring) {
-    for (int id : {kSvcMonitorList, kPZBox1, kLogonCheckBox1, kCmbName, kResetBtn, kStartBtn, kSettingsBtn})
-        EnableWindow(Control(id), !monitoring);
+    // The service takes an edit between its passes: as its console, the
+    // window keeps the lists and the settings open.
+    const bool locked = monitoring && !console_;
+    for (int id : {kSvcMonitorList, kPZBox1, kLogonCheckBox1, kCmbName, kSettingsBtn}) EnableWindow(Control(id), !locked);
+    for (int id : {kResetBtn, kStartBtn}) EnableWindow(Control(id), !monitoring);
     EnableWindow(Control(kStopBtn), monitoring);
-    SetMenuBarEnabled(!monitoring);
+    SetMenuBarEnabled(!locked);
 }
 
 void TMainForm::MonitoredListEdited() {
     RefreshMonitoredView();
-    engine_->ListChanged(monitored_.Rows());
+    monitoring_->ListChanged(monitored_.Rows());
 }
 
 void TMainForm::OnEngineEvents() {
@@ -118,6 +122,31 @@ void TMainForm::ShowEngineEvent(const EngineEvent& event) {
             if (HasComputer()) LoadAllSvcBtnClick();
             break;
     }
+}
+
+void TMainForm::ShowConsoleState() {
+    const ConsoleState& state = console_->Shown();
+    SetWindowTextW(Control(kMemo1), L"");
+    for (const std::string& line : state.reports) {
+        if (DisplayedLineCount() > 1) AppendMemoLine(kReportSeparator);
+        AppendMemoLine(line);
+    }
+    if (state.reports.empty())
+        ShowAllClear();
+    else
+        ShowAlarm();
+    ShowMonitoringState();
+}
+
+void TMainForm::OfferElevatedStart() {
+    ShowNotice(kConsoleReadOnly);
+    if (context_.dialogs.Show(std::string(kConsoleReadOnly) + ". Start Vigilor again as an administrator?",
+                              "Vigilor", BoxIcon::Question, BoxButtons::YesNo, true) != BoxAnswer::Yes)
+        return;
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (reinterpret_cast<INT_PTR>(ShellExecuteW(window_, L"runas", program, nullptr, nullptr, SW_SHOWNORMAL)) > 32)
+        PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 void TMainForm::ShowEngineError(const std::string& text) {

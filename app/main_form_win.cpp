@@ -306,11 +306,19 @@ void TMainForm::FormCreate() {
 
     LoadSettings();
     SetLightHint();
-    engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
-    engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
-    engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_,
-                                              EngineIdentity{context_.versionText, context_.system.LocalComputerName()},
-                                              settings_, monitored_.Rows());
+    if (context_.serviceConsole) {
+        console_ = std::make_unique<ServiceConsole>(window_, kReloadServiceMessage);
+        monitoring_ = console_.get();
+        // The service's pass shows here within a few seconds of its end.
+        SetTimer(window_, kConsoleTimer, 2000, nullptr);
+    } else {
+        engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
+        engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
+        engine_ = std::make_unique<MonitorEngine>(
+            *engineSystem_, *engineView_, EngineIdentity{context_.versionText, context_.system.LocalComputerName()},
+            settings_, monitored_.Rows());
+        monitoring_ = engine_.get();
+    }
 
     const std::string caption = MainCaption(context_.versionText);
     SetApplicationTitle(caption);
@@ -335,6 +343,10 @@ void TMainForm::FormShow() {
     LoadServicesAtFirstShow();
     // After the load, whose own messages would hide it.
     if (!computerListNotice_.empty()) ShowNotice(computerListNotice_);
+    if (console_) {
+        ShowConsoleState();
+        if (!console_->MayChange()) OfferElevatedStart();
+    }
     if (AutoStartRequested(context_.arguments)) StartMonitoring(Attendance::Unattended);
 }
 
@@ -515,7 +527,7 @@ void TMainForm::ReloadSettings() {
         SettingsStore store(*raw);
         vigilor::ReloadSettings(store, host, settings_);
     }
-    engine_->SettingsChanged(settings_);
+    monitoring_->SettingsChanged(settings_);
 }
 
 void TMainForm::SaveSettings() {
@@ -704,7 +716,8 @@ bool TMainForm::FormClose() {
         }
         return false;
     }
-    if (IsMonitoring()) {
+    // As the service's console the window may go: the service monitors on.
+    if (IsMonitoring() && !console_) {
         ShowError("Please stop monitoring before quiting the application (Press the STOP button).");
         return false;
     }
@@ -718,7 +731,7 @@ bool TMainForm::FormClose() {
 void TMainForm::FormEndSession() {
     SaveSettings();
     // The process ends when this returns; what a pass waits for is given up.
-    engine_->End(kEndSessionBound);
+    if (engine_) engine_->End(kEndSessionBound);
 }
 
 // ----- messages -----
@@ -784,7 +797,7 @@ void TMainForm::OnContextMenu(HWND target, POINT screen) {
 void TMainForm::OnCommand(int id, int code, HWND from) {
     (void)from;
     // The greyed menus and the Settings button keep their keys from acting.
-    if (IsMonitoring() && DisabledWhileMonitoring(id)) return;
+    if (IsMonitoring() && !console_ && DisabledWhileMonitoring(id)) return;
     switch (id) {
         case kStartBtn: if (code == BN_CLICKED) STARTBtn1Click(); break;
         case kStopBtn: if (code == BN_CLICKED) StopBtn1Click(); break;
@@ -867,9 +880,12 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case kCloseWaitTimer:
                     // The pass the close waits for has had its time.
                     KillTimer(window_, kCloseWaitTimer);
-                    engine_->AbandonPass();
+                    if (engine_) engine_->AbandonPass();
                     break;
                 case kTmrWait: tmrWaitTimer(); break;
+                case kConsoleTimer:
+                    if (console_ && console_->Poll()) ShowConsoleState();
+                    break;
                 default: break;
             }
             return 0;
@@ -893,6 +909,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case kEngineEventsMessage:
             OnEngineEvents();
+            return 0;
+        case kReloadServiceMessage:
+            if (console_) console_->SendReload();
             return 0;
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);

@@ -16,6 +16,7 @@
 #include "config/settings.h"
 #include "config/settings_form.h"
 #include "app/engine_view_win.h"
+#include "app/service_console_win.h"
 #include "monitor/graphic_light_win.h"
 #include "monitor/long_timer_win.h"
 #include "monitor/engine_system_win.h"
@@ -57,6 +58,9 @@ struct MainFormContext {
     std::string versionText;
     std::vector<std::string> arguments;
     bool quitOnDestroy = true;  // end the message loop when the window goes
+    // The Windows service monitors here: the window is its console, and
+    // openStore opens the machine's settings key.
+    bool serviceConsole = false;
 };
 
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
@@ -144,8 +148,9 @@ public:
 
     // The engine comes after the settings' first load; its notices reach
     // the window before it.
-    bool IsMonitoring() const { return engine_ && engine_->State().monitoring; }
-    bool PassRunning() const { return engine_ && engine_->State().passRunning; }
+    bool IsMonitoring() const { return monitoring_ && monitoring_->State().monitoring; }
+    bool PassRunning() const { return monitoring_ && monitoring_->State().passRunning; }
+    ServiceConsole* Console() { return console_.get(); }
     MonitorEngine& Engine() { return *engine_; }
     // Passes whose every event the window has shown.
     std::uint64_t PassesShown() const { return passesShown_; }
@@ -185,6 +190,9 @@ private:
     void SetLight(ActiveLight light, bool blinking);
     void SetMonitoringControls(bool monitoring);
     void OnEngineEvents();
+    // The service's state and last reports, as its console shows them.
+    void ShowConsoleState();
+    void OfferElevatedStart();
     void ShowEngineEvent(const EngineEvent& event);
     // The engine's errors one box after another, never one over another.
     void ShowEngineError(const std::string& text);
@@ -252,6 +260,8 @@ private:
     std::unique_ptr<WindowEngineView> engineView_;
     std::unique_ptr<WindowsEngineSystem> engineSystem_;
     std::unique_ptr<MonitorEngine> engine_;
+    std::unique_ptr<ServiceConsole> console_;
+    Monitoring* monitoring_ = nullptr;  // the engine or the console
     std::uint64_t passesShown_ = 0;
     bool closeAfterPass_ = false;
     bool showingEngineError_ = false;

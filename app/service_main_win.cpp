@@ -1,5 +1,7 @@
 #include "app/service_main_win.h"
 
+#include "app/service_files_win.h"
+
 #include <windows.h>
 #include <sddl.h>
 #include <shlobj.h>
@@ -38,28 +40,6 @@ constexpr DWORD kStopWaitHintMs = 30000;
 constexpr const char* kNothingToMonitor =
     "No services to monitor: monitoring is off until the machine's settings key lists some and the service is told "
     "to reload it";
-
-// What the service writes for whoever looks: the log and the console's
-// state, under %ProgramData%\Vigilor, readable by SYSTEM, the
-// Administrators and the users at the screen, written by the service only.
-std::filesystem::path DataFolder() {
-    PWSTR programData = nullptr;
-    std::filesystem::path folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &programData)))
-        folder = std::filesystem::path(programData) / "Vigilor";
-    CoTaskMemFree(programData);
-    if (folder.empty()) folder = std::filesystem::path("C:\\ProgramData\\Vigilor");
-    if (!std::filesystem::exists(folder)) {
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;IU)", SDDL_REVISION_1, &descriptor, nullptr))
-            attributes.lpSecurityDescriptor = descriptor;
-        CreateDirectoryW(folder.c_str(), &attributes);
-        LocalFree(descriptor);
-    }
-    return folder;
-}
 
 // Screen messages from a service reach users' sessions only; one that
 // reaches nobody is logged, never shown in a box of the service's own.
@@ -138,11 +118,13 @@ void SetRecoveryActions() {
     const ServiceHandle service(
         OpenServiceW(manager.Get(), Wide(kServiceName).c_str(), SERVICE_CHANGE_CONFIG | SERVICE_START));
     if (!service) return;
-    SC_ACTION actions[] = {{SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}};
+    std::vector<SC_ACTION> actions;
+    for (const RecoveryAction& action : RecoveryActions())
+        actions.push_back({action.restart ? SC_ACTION_RESTART : SC_ACTION_NONE, action.delayMs});
     SERVICE_FAILURE_ACTIONSW failure{};
-    failure.dwResetPeriod = 24 * 60 * 60;
-    failure.cActions = 3;
-    failure.lpsaActions = actions;
+    failure.dwResetPeriod = kRecoveryResetSeconds;
+    failure.cActions = static_cast<DWORD>(actions.size());
+    failure.lpsaActions = actions.data();
     ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failure);
 }
 
@@ -150,7 +132,7 @@ class VigilorService {
 public:
     explicit VigilorService(std::string versionText)
         : versionText_(std::move(versionText)),
-          folder_(DataFolder()),
+          folder_(ServiceDataFolder()),
           log_(folder_ / "failure-reports.log"),
           view_(log_, {CurrentLocalTime, [this](const std::vector<std::string>& reports) { ShowPass(reports); },
                        [this](const std::string& error) { LogEvent(error); }}),
@@ -256,11 +238,10 @@ void VigilorService::WriteConsoleState() {
     if (!engine_) return;
     // The window that serves as the console reads this: the monitoring
     // state, the passes so far, then the reports of the last pass.
-    std::string text = std::string("monitoring ") + (engine_->State().monitoring ? "1" : "0") + "\r\n";
-    text += "passes " + std::to_string(engine_->PassesEnded()) + "\r\n";
-    for (const std::string& line : view_.LastPassReports()) text += line + "\r\n";
+    const std::string text =
+        ConsoleStateText({engine_->State().monitoring, engine_->PassesEnded(), view_.LastPassReports()});
     try {
-        ReplaceWholeFile((folder_ / "service-state.txt").string(), text, WithoutDraft::WriteInPlace);
+        ReplaceWholeFile(ConsoleStatePath(), text, WithoutDraft::WriteInPlace);
     } catch (const std::exception& error) {
         LogEvent(error.what());
     }

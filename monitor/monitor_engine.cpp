@@ -280,7 +280,7 @@ private:
 
 // ----- commands -----
 
-MonitorEngine::StartAnswer MonitorEngine::Core::Start(Attendance attendance) {
+StartAnswer MonitorEngine::Core::Start(Attendance attendance) {
     StartAnswer answer;
     std::unique_lock lock(mutex_);
     if (monitoring_) {
@@ -587,7 +587,7 @@ bool MonitorEngine::End(std::chrono::milliseconds bound) {
     return ended;
 }
 
-MonitorEngine::StartAnswer MonitorEngine::Start(Attendance attendance) { return core_->Start(attendance); }
+StartAnswer MonitorEngine::Start(Attendance attendance) { return core_->Start(attendance); }
 void MonitorEngine::Stop() { core_->Stop(); }
 void MonitorEngine::Reset() { core_->Reset(); }
 bool MonitorEngine::ForceCheck(Attendance attendance) { return core_->ForceCheck(attendance); }

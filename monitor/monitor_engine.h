@@ -107,7 +107,28 @@ struct EngineState {
     int minutes = 0;       // its interval
 };
 
-class MonitorEngine {
+// The answer to Start: true when monitoring runs; otherwise the texts
+// that refuse it, for the user at the screen.
+struct StartAnswer {
+    bool started = false;
+    std::vector<std::string> refusals;  // for the boxes, in order
+    bool emailDisabled = false;         // incomplete mail settings switched e-mail off
+};
+
+// What the window drives: an engine of its own, or the Windows service's.
+class Monitoring {
+public:
+    virtual ~Monitoring() = default;
+    virtual StartAnswer Start(Attendance attendance) = 0;
+    virtual void Stop() = 0;
+    virtual void Reset() = 0;
+    virtual bool ForceCheck(Attendance attendance = Attendance::Attended) = 0;
+    virtual void SettingsChanged(ProgramSettings settings) = 0;
+    virtual void ListChanged(std::vector<std::string> rows) = 0;
+    virtual EngineState State() const = 0;
+};
+
+class MonitorEngine : public Monitoring {
 public:
     // Starts the engine's thread; monitoring is off.
     MonitorEngine(EngineSystem& system, EngineView& view, EngineIdentity identity, ProgramSettings settings,
@@ -121,28 +142,23 @@ public:
     // user at the screen gets the texts that refuse it (an empty list,
     // incomplete mail settings, which then switch e-mail notification
     // off); unattended, incomplete mail settings are reported and
-    // monitoring starts. True when monitoring runs.
-    struct StartAnswer {
-        bool started = false;
-        std::vector<std::string> refusals;  // for the boxes, in order
-        bool emailDisabled = false;
-    };
-    StartAnswer Start(Attendance attendance);
+    // monitoring starts.
+    StartAnswer Start(Attendance attendance) override;
     // A running pass goes on to its end; no timed pass follows it.
-    void Stop();
+    void Stop() override;
     // Forgets the alerts, the row memory and the failure reports; between
     // passes.
-    void Reset();
+    void Reset() override;
     // One pass now, for the user at the screen unless said otherwise; false
     // when a pass is running or already asked for.
-    bool ForceCheck(Attendance attendance = Attendance::Attended);
+    bool ForceCheck(Attendance attendance = Attendance::Attended) override;
     // The interval has passed: the timed pass runs now (when monitoring).
     void TimerFired();
     // Taken between passes.
-    void SettingsChanged(ProgramSettings settings);
+    void SettingsChanged(ProgramSettings settings) override;
     // At once: the running pass checks the rows it began with, but acts
     // only on rows still listed, with their options as listed now.
-    void ListChanged(std::vector<std::string> rows);
+    void ListChanged(std::vector<std::string> rows) override;
     // Whatever the running pass waits for is given up; the pass ends.
     void AbandonPass();
     // Ends the thread: a running pass may finish within bound, then what it
@@ -150,7 +166,7 @@ public:
     // (a call that cannot be cancelled); it is let go.
     bool End(std::chrono::milliseconds bound);
 
-    EngineState State() const;
+    EngineState State() const override;
     // Passes ended since the engine started.
     std::uint64_t PassesEnded() const;
 

@@ -32,4 +32,6 @@ std::uint32_t AcceptedControls() {
     return kAcceptStop | kAcceptPauseContinue | kAcceptShutdown | kAcceptPreshutdown;
 }
 
+std::vector<RecoveryAction> RecoveryActions() { return {{true, 60000}, {true, 60000}, {false, 0}}; }
+
 }  // namespace vigilor

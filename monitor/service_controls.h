@@ -1,6 +1,7 @@
 #pragma once
 // What the Windows service does for each control code it is sent.
 #include <cstdint>
+#include <vector>
 
 namespace vigilor {
 
@@ -25,5 +26,15 @@ ServiceCommand CommandOfControl(std::uint32_t control);
 
 // The controls the running service accepts (SERVICE_ACCEPT_*).
 std::uint32_t AcceptedControls();
+
+// What the service manager does when the service fails, in turn: restart
+// after a minute on the first two failures, then nothing; counted afresh
+// after a day without failure.
+struct RecoveryAction {
+    bool restart = false;
+    std::uint32_t delayMs = 0;
+};
+constexpr std::uint32_t kRecoveryResetSeconds = 24 * 60 * 60;
+std::vector<RecoveryAction> RecoveryActions();
 
 }  // namespace vigilor

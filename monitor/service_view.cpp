@@ -4,6 +4,34 @@
 
 namespace vigilor {
 
+std::string ConsoleStateText(const ConsoleState& state) {
+    std::string text = std::string("monitoring ") + (state.monitoring ? "1" : "0") + "\r\n";
+    text += "passes " + std::to_string(state.passes) + "\r\n";
+    for (const std::string& line : state.reports) text += line + "\r\n";
+    return text;
+}
+
+std::optional<ConsoleState> ParseConsoleState(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start != text.size() || lines.size() < 2) return std::nullopt;
+    ConsoleState state;
+    if (lines[0] != "monitoring 0" && lines[0] != "monitoring 1") return std::nullopt;
+    state.monitoring = lines[0] == "monitoring 1";
+    if (lines[1].rfind("passes ", 0) != 0) return std::nullopt;
+    try {
+        size_t used = 0;
+        state.passes = std::stoull(lines[1].substr(7), &used);
+        if (used != lines[1].size() - 7) return std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    state.reports.assign(lines.begin() + 2, lines.end());
+    return state;
+}
+
 void ServiceEngineView::Post(EngineEvent event) {
     std::vector<std::string> shown;
     bool show = false;

@@ -3,7 +3,9 @@
 // every failure report goes to the log file, and the reports of each pass
 // that has ended are handed on for the window that serves as the service's
 // console.
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -12,6 +14,18 @@
 #include "notify/rotating_log.h"
 
 namespace vigilor {
+
+// What the service tells the window that serves as its console, in the
+// file it rewrites after every pass and change of state.
+struct ConsoleState {
+    bool monitoring = false;
+    std::uint64_t passes = 0;
+    std::vector<std::string> reports;  // of the last pass, time-stamped
+    bool operator==(const ConsoleState&) const = default;
+};
+std::string ConsoleStateText(const ConsoleState& state);
+// nullopt for a text that is not one (half written, or not ours).
+std::optional<ConsoleState> ParseConsoleState(const std::string& text);
 
 class ServiceEngineView : public EngineView {
 public:

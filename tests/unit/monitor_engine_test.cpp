@@ -255,6 +255,15 @@ std::string Row(const std::string& machine, const std::string& service, const st
     return machine + "\t" + service + "\t" + autoRestart + "\tNo";
 }
 
+// Complete mail settings for the server named.
+void StoreMailSettings(test::MemoryStore& store, const std::string& host) {
+    store.Write("EMailSMTPHost", host);
+    store.Write("EMailLocalName", "Vigilor");
+    store.Write("EMailTo", "ops@example.org");
+    store.Write("EMailSMTPID", "monitor");
+    store.Write("EMailLocalAddr", "vigilor@example.org");
+}
+
 ProgramSettings QuietSettings() {
     ProgramSettings settings;
     settings.notifyByMail = false;
@@ -370,13 +379,8 @@ TEST(MonitorEngine, AMailErrorIsReportedOnItsRowAndTheNextRowsAreStillChecked) {
     ProgramSettings mail = QuietSettings();
     mail.notifyByMail = true;
     Engine e({Row("\\\\A", "First"), Row("\\\\A", "Second")}, mail);
-    for (const auto& [name, value] : std::map<std::string, std::string>{{"EMailSMTPHost", "mail.example.org"},
-                                                                        {"EMailLocalName", "Vigilor"},
-                                                                        {"EMailTo", "ops@example.org"},
-                                                                        {"EMailSMTPID", "monitor"},
-                                                                        {"EMailLocalAddr", "vigilor@example.org"},
-                                                                        {"EMailSMTPSecurity", "SSLv2"}})
-        e.system.store.Write(name, value);
+    StoreMailSettings(e.system.store, "mail.example.org");
+    e.system.store.Write("EMailSMTPSecurity", "SSLv2");
     e.system.network.Set("\\\\A", "First", 1);
     e.system.network.Set("\\\\A", "Second", 1);
     ASSERT_TRUE(e.engine.Start(Attendance::Unattended).started);
@@ -430,12 +434,7 @@ TEST(MonitorEngine, EndsWithinItsBoundWhileAMailWaits) {
     EngineLimits limits;
     limits.closeBound = 200ms;
     Engine e({Row("\\\\A", "Down")}, mail, limits);
-    for (const auto& [name, value] : std::map<std::string, std::string>{{"EMailSMTPHost", "127.0.0.9"},
-                                                                        {"EMailLocalName", "Vigilor"},
-                                                                        {"EMailTo", "ops@example.org"},
-                                                                        {"EMailSMTPID", "monitor"},
-                                                                        {"EMailLocalAddr", "vigilor@example.org"}})
-        e.system.store.Write(name, value);
+    StoreMailSettings(e.system.store, "127.0.0.9");
     e.system.network.Set("\\\\A", "Down", 1);
     e.system.connectWaits = true;
     ASSERT_TRUE(e.engine.ForceCheck());

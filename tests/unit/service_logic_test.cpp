@@ -25,6 +25,14 @@ TEST(ServiceControls, EachCodeItsCommand) {
     EXPECT_EQ(AcceptedControls(), 0x1u | 0x2u | 0x4u | 0x100u) << "stop, pause and continue, shutdown, preshutdown";
 }
 
+TEST(ServiceControls, RecoveryRestartsAfterAMinuteOnTheFirstTwoFailures) {
+    const std::vector<RecoveryAction> actions = RecoveryActions();
+    ASSERT_EQ(actions.size(), 3u);
+    for (int n : {0, 1}) EXPECT_TRUE(actions[n].restart && actions[n].delayMs == 60000) << n;
+    EXPECT_FALSE(actions[2].restart) << "a third failure in a day is left to the administrator";
+    EXPECT_EQ(kRecoveryResetSeconds, 86400u);
+}
+
 std::string Contents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
