@@ -16,15 +16,19 @@ endfunction()
 set(VIGILOR_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 vigilor_stripped(vigilor ${VIGILOR_RELEASE_DIR})
 
-# wixl takes the files' paths relative to where it runs.
+# wixl takes the files' paths relative to where it runs. The package is
+# finished under another name, so that a failed edit leaves no package.
 function(vigilor_msi_command msi version dir)
     file(RELATIVE_PATH program ${CMAKE_BINARY_DIR} ${dir}/vigilor.exe)
     file(RELATIVE_PATH icon ${CMAKE_BINARY_DIR} ${IMAGE_DIR}/green.ico)
     add_custom_command(OUTPUT ${msi}
-        COMMAND wixl -a x64 -D Version=${version} -D ProgramFile=${program} -D IconFile=${icon} -o ${msi}
+        COMMAND wixl -a x64 -D Version=${version} -D ProgramFile=${program} -D IconFile=${icon} -o ${msi}.part
                 ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
+        COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/packaging/set-conditions.sh ${msi}.part
+        COMMAND ${CMAKE_COMMAND} -E rename ${msi}.part ${msi}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        DEPENDS ${dir}/vigilor.exe ${IMAGE_DIR}/green.ico ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs)
+        DEPENDS ${dir}/vigilor.exe ${IMAGE_DIR}/green.ico ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
+                ${CMAKE_SOURCE_DIR}/packaging/set-conditions.sh)
 endfunction()
 
 set(VIGILOR_MSI ${CMAKE_BINARY_DIR}/vigilor-${PROJECT_VERSION}.msi)
@@ -54,3 +58,16 @@ target_link_options(install_probe PRIVATE ${STATIC_RUNTIME} -municode)
 add_test(NAME msi_install COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/tests/install/msi_install_test.sh)
 set_tests_properties(msi_install PROPERTIES TIMEOUT 600 ENVIRONMENT
     "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_VERSION=${PROJECT_VERSION};VIGILOR_NEXT_MSI=${VIGILOR_NEXT_MSI};VIGILOR_NEXT_VERSION=${VIGILOR_NEXT_VERSION};VIGILOR_PROBE=$<TARGET_FILE:install_probe>;VIGILOR_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-install")
+
+# The service as the package installs it: a program that queries, starts
+# and sends controls to a service (Wine's sc.exe has no pause, continue or
+# control verbs), and the project's test service for the monitored rows.
+add_executable(service_control ${CMAKE_SOURCE_DIR}/tests/install/service_control_win.cpp)
+target_link_libraries(service_control PRIVATE vigilor_win)
+target_link_options(service_control PRIVATE ${STATIC_RUNTIME} -municode)
+set(target service_control)
+include(${CMAKE_SOURCE_DIR}/tests/support/test_service/test_service.cmake)
+
+add_test(NAME msi_service COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/tests/install/msi_service_test.sh)
+set_tests_properties(msi_service PROPERTIES TIMEOUT 300 ENVIRONMENT
+    "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_CONTROL=$<TARGET_FILE:service_control>;VIGILOR_TEST_SERVICE=$<TARGET_FILE:vigilor_test_service>;VIGILOR_SERVICE_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-service;VIGILOR_SMTP_SINK=${CMAKE_BINARY_DIR}/smtp_sink-service")

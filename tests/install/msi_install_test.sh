@@ -26,7 +26,11 @@ probe() { win "$VIGILOR_PROBE" "$@"; }
 reg_values() { win reg query "$1" | sed -n 's/^    //p'; }
 products() { win reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -c 'DisplayName *REG_SZ *Vigilor$' || true; }
 
+# The run that makes a prefix leaves two service managers behind, which
+# answer in turn, so that the install could miss the service it has just
+# created: that server is left to end first.
 wineboot -i 2>/dev/null
+wineserver -w
 wine reg add 'HKCU\SOFTWARE\Vigilor1' /v ScanInterval /t REG_DWORD /d 7 /f >/dev/null 2>&1
 
 program_dir="$WINEPREFIX/drive_c/Program Files/Vigilor"
