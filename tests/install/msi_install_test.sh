@@ -14,13 +14,7 @@ export WINEPREFIX="$VIGILOR_INSTALL_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="msc
 rm -rf "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
-failures=0
-fail() { printf 'FAIL: %s\n' "$*"; failures=$((failures + 1)); }
-pass() { printf 'ok: %s\n' "$*"; }
-expect() { # what, expected, actual
-    if [ "$3" = "$2" ]; then pass "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
-}
-win() { wine "$@" 2>/dev/null | tr -d '\r'; }
+. "$(dirname "$0")/checks.sh"
 probe() { win "$VIGILOR_PROBE" "$@"; }
 # The values of a registry key, one "name type data" line each; empty when the key is missing.
 reg_values() { win reg query "$1" | sed -n 's/^    //p'; }

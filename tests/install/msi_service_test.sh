@@ -27,13 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() { printf 'FAIL: %s\n' "$*"; failures=$((failures + 1)); }
-pass() { printf 'ok: %s\n' "$*"; }
-expect() { # what, expected, actual
-    if [ "$3" = "$2" ]; then pass "$1: $3"; else fail "$1: expected '$2', got '$3'"; fi
-}
-win() { wine "$@" 2>/dev/null | tr -d '\r'; }
+. "$(dirname "$0")/checks.sh"
 control() { win "$VIGILOR_CONTROL" "$@" || true; }
 # The service works in a process of its own and tells the outside nothing:
 # what it leaves behind is looked at every 0.2 s until the deadline.

@@ -36,6 +36,17 @@ protected:
         key.SetText("Autorestart0", "No");
         key.SetText("Email0", "No");
     }
+    // The first row restarts the slow service, the second finds the other
+    // one stopped; no mail.
+    void MonitorASlowRestartThenAStoppedRow(const std::string& slow, const std::string& stopped) {
+        Monitor(slow);
+        key.SetText("Autorestart0", "Yes");
+        key.SetText("MacMonitor1", kLoopback);
+        key.SetText("SvcMonitor1", stopped);
+        key.SetText("Autorestart1", "No");
+        key.SetText("Email1", "No");
+        key.SetText("NotifybyMail", "0");
+    }
     // A page file in a folder of the test's own.
     std::string PagePath() {
         wchar_t temp[MAX_PATH];
@@ -110,13 +121,7 @@ TEST_F(UnattendedPass, ThreeTimedPassesWithoutMailSettingsWaitForNobodyAndSayWhy
 TEST_F(UnattendedPass, F9AndTheTimerWhileAServiceStartsStartNoSecondPass) {
     test::InstalledTestService slow("slow-start 1500", SERVICE_DEMAND_START);
     test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
-    Monitor(slow.DisplayName());
-    key.SetText("Autorestart0", "Yes");
-    key.SetText("MacMonitor1", kLoopback);
-    key.SetText("SvcMonitor1", stopped.DisplayName());
-    key.SetText("Autorestart1", "No");
-    key.SetText("Email1", "No");
-    key.SetText("NotifybyMail", "0");
+    MonitorASlowRestartThenAStoppedRow(slow.DisplayName(), stopped.DisplayName());
     TMainForm& f = Open();
     SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
     ASSERT_TRUE(f.IsMonitoring());
@@ -145,11 +150,7 @@ std::function<void()> g_insideTheBox;
 TEST_F(UnattendedPass, APassForcedWithF9GoesOnWhileTheAboutBoxIsOpen) {
     test::InstalledTestService slow("slow-start 12000", SERVICE_DEMAND_START);
     test::InstalledTestService stopped("run", SERVICE_DEMAND_START);
-    Monitor(slow.DisplayName());
-    key.SetText("Autorestart0", "Yes");
-    key.SetText("MacMonitor1", kLoopback);
-    key.SetText("SvcMonitor1", stopped.DisplayName());
-    key.SetText("NotifybyMail", "0");
+    MonitorASlowRestartThenAStoppedRow(slow.DisplayName(), stopped.DisplayName());
     const std::string page = PagePath();
     key.SetText("HTMLOutputEnabled", "1");
     key.SetText("HTMLOutput", page);
