@@ -8,15 +8,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/application_win.h"
 #include "app/main_form_ids.h"
 #include "app/main_form_win.h"
 #include "app/service_console_win.h"
 #include "config/machine_key_win.h"
-#include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 #include "resources/resource_ids.h"
-#include "tests/support/scripted_dialogs.h"
+#include "tests/support/form_fixture_win.h"
 
 namespace vigilor {
 namespace {
@@ -37,19 +35,7 @@ DWORD StateOf(SC_HANDLE service) {
     return status.dwCurrentState;
 }
 
-// Handles the window's messages until done() or 20 s.
-bool PumpUntil(TMainForm& form, const std::function<bool()>& done) {
-    const ULONGLONG deadline = GetTickCount64() + 20000;
-    while (GetTickCount64() < deadline) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) HandleQueuedMessage(form, message);
-        if (done()) return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    }
-    return false;
-}
-
-class ServiceConsoleTest : public ::testing::Test {
+class ServiceConsoleTest : public test::FormFixture {
 protected:
     void SetUp() override {
         HKEY key = nullptr;
@@ -78,8 +64,7 @@ protected:
         ASSERT_EQ(StateOf(service_), static_cast<DWORD>(SERVICE_RUNNING));
     }
     void TearDown() override {
-        form_.reset();
-        SetErrorDialogs(nullptr);
+        form.reset();
         if (service_) {
             SERVICE_STATUS status{};
             ControlService(service_, SERVICE_CONTROL_STOP, &status);
@@ -92,48 +77,44 @@ protected:
         if (manager_) CloseServiceHandle(manager_);
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(kMachineKeyPath).c_str());
     }
-    TMainForm& Open() {
-        SetErrorDialogs(&dialogs_);
-        MainFormContext context{dialogs_, system_, OpenMachineStore, "9.8.7.6", {}, false};
+    TMainForm& OpenConsole() {
+        MainFormContext context{dialogs, system, OpenMachineStore, "9.8.7.6", {}, false};
         context.serviceConsole = true;
-        form_ = std::make_unique<TMainForm>(std::move(context));
-        form_->Create();
-        form_->Show(SW_SHOWNORMAL);
-        return *form_;
+        form = std::make_unique<TMainForm>(std::move(context));
+        form->Create();
+        form->Show(SW_SHOWNORMAL);
+        return *form;
     }
 
     static constexpr const char* kMissing = "No Such Service For The Console";
-    test::ScriptedDialogs dialogs_;
-    MainFormSystem system_;
-    std::unique_ptr<TMainForm> form_;
     SC_HANDLE manager_ = nullptr;
     SC_HANDLE service_ = nullptr;
 };
 
 TEST_F(ServiceConsoleTest, ShowsTheServicesReportsSendsItsCommandsAndLeavesItRunning) {
-    TMainForm& f = Open();
+    TMainForm& f = OpenConsole();
     ASSERT_NE(f.Console(), nullptr);
     EXPECT_TRUE(f.Console()->MayChange());
-    EXPECT_TRUE(PumpUntil(f, [&] { return f.IsMonitoring(); })) << "the service monitors its rows";
+    EXPECT_TRUE(PumpUntil([&] { return f.IsMonitoring(); })) << "the service monitors its rows";
     EXPECT_TRUE(IsWindowEnabled(f.Control(kStopBtn)));
     EXPECT_FALSE(IsWindowEnabled(f.Control(kStartBtn)));
 
     PostMessageW(f.Handle(), WM_COMMAND, IDM_FORCE_CHECK, 0);
     const std::string line = std::string("\"") + kMissing + "\" on \\\\127.0.0.1 is not installed";
-    EXPECT_TRUE(PumpUntil(f, [&] { return f.MemoText().find(line) != std::string::npos; }))
+    EXPECT_TRUE(PumpUntil([&] { return f.MemoText().find(line) != std::string::npos; }))
         << "the service's pass shows within seconds: " << f.MemoText();
     EXPECT_TRUE(f.MemoInAlarm());
 
     SendMessageW(f.Control(kStopBtn), BM_CLICK, 0, 0);
     EXPECT_EQ(StateOf(service_), static_cast<DWORD>(SERVICE_PAUSED));
-    EXPECT_TRUE(PumpUntil(f, [&] { return IsWindowEnabled(f.Control(kStartBtn)) != FALSE; }));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(f.Control(kStartBtn)) != FALSE; }));
     SendMessageW(f.Control(kStartBtn), BM_CLICK, 0, 0);
     EXPECT_EQ(StateOf(service_), static_cast<DWORD>(SERVICE_RUNNING));
 
     SendMessageW(f.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(dialogs_.Texts().empty() || dialogs_.Texts()[0] == "Do you really want to shutdown Vigilor?")
+    EXPECT_TRUE(dialogs.Texts().empty() || dialogs.Texts()[0] == "Do you really want to shutdown Vigilor?")
         << "no refusal to close while the service monitors";
-    form_.reset();
+    form.reset();
     EXPECT_EQ(StateOf(service_), static_cast<DWORD>(SERVICE_RUNNING)) << "the service runs on without the window";
 }
 
