@@ -81,7 +81,16 @@ void TMainForm::MonitoredListEdited() {
 }
 
 void TMainForm::OnEngineEvents() {
-    for (const EngineEvent& event : engineView_->Take()) ShowEngineEvent(event);
+    // The boxes come after the rest of what came with them, so that the
+    // window does not show the pass as it was while a box waits for a click.
+    std::vector<std::string> errors;
+    for (const EngineEvent& event : engineView_->Take()) {
+        if (event.kind == EngineEvent::Kind::Error)
+            errors.push_back(event.text);
+        else
+            ShowEngineEvent(event);
+    }
+    for (const std::string& text : errors) ShowEngineError(text);
 }
 
 void TMainForm::ShowEngineEvent(const EngineEvent& event) {
@@ -116,7 +125,7 @@ void TMainForm::ShowEngineEvent(const EngineEvent& event) {
                 PostMessageW(window_, WM_CLOSE, 0, 0);
             }
             break;
-        case Kind::Error: ShowEngineError(event.text); break;
+        case Kind::Error: break;  // shown by OnEngineEvents, after the others
         case Kind::EmailDisabled: settings_.notifyByMail = false; break;
         case Kind::ServicesChanged:
             if (HasComputer()) LoadAllSvcBtnClick();
