@@ -1,9 +1,10 @@
 # Sourced by the benchmarks that need test hosts whose echo replies come
-# late: start_late_hosts COUNT DELAY_MS makes a network namespace with COUNT
-# addresses ($NET.11 on, listed in $addresses) answered DELAY_MS late by
-# bench/late_echo_hosts.py, and probes them. Needs root. late_hosts_cleanup
-# removes the namespace, its link and the responder; the caller's EXIT trap
-# calls it.
+# late: start_late_hosts COUNT DELAY_MS [N] makes a network namespace with
+# COUNT addresses ($NET.11 on, listed in $addresses) answered DELAY_MS late
+# by bench/late_echo_hosts.py, and probes them; with N (above 3, the
+# probe's echoes count too), every Nth echo request to each address goes
+# unanswered. Needs root. late_hosts_cleanup removes the namespace, its link
+# and the responder; the caller's EXIT trap calls it.
 NS=vigilor-bench-hosts
 HOST_IF=vgl-bh-h
 PEER_IF=vgl-bh-n
@@ -20,6 +21,7 @@ late_hosts_cleanup() {
 start_late_hosts() {
     count=$1
     delay_ms=$2
+    unanswered=${3:+/$3}
     [ "$count" -le 200 ] || { echo "at most 200 test hosts" >&2; return 1; }
     i=0
     while [ "$i" -lt "$count" ]; do addresses="$addresses $NET.$((11 + i))"; i=$((i + 1)); done
@@ -40,7 +42,7 @@ start_late_hosts() {
     ready_fifo=$(mktemp -u)
     mkfifo "$ready_fifo"
     # shellcheck disable=SC2086
-    ip netns exec "$NS" /usr/bin/python3 "$source_dir/bench/late_echo_hosts.py" answer "$delay_ms" $addresses \
+    ip netns exec "$NS" /usr/bin/python3 "$source_dir/bench/late_echo_hosts.py" "answer$unanswered" "$delay_ms" $addresses \
         >"$ready_fifo" &
     responder=$!
     read -r ready <"$ready_fifo" || true
