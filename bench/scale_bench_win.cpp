@@ -6,8 +6,11 @@
 //   local     the same rows on as many loopback hosts, which answer at once:
 //             the rows' work on the one local manager that stands in for
 //             every host's;
+//   window    the local pass forced in the program's main window and shown
+//             there, its 500 reports in the memo;
 //   thousand-local  what the hosts' distance adds, the part the pass's
-//             design controls (at most 16 computers read at once).
+//             design controls (at most 16 computers read at once);
+//   window-local    what showing the pass in the window adds.
 //   scale_bench series address...
 #include <windows.h>
 
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "bench/bench_clock_win.h"
+#include "bench/bench_window_win.h"
 #include "bench/engine_pass_win.h"
 #include "bench/test_service_rows_win.h"
 
@@ -63,7 +67,8 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> distant = services.RowsOn(addresses),
                                    nearby = services.RowsOn(TestServiceRows::LoopbackHosts(addresses.size()));
     EnginePass thousand(distant), local(nearby);
-    const auto measure = [&](const char* way, EnginePass& engine, std::vector<double>& into) {
+    BenchWindow window("SOFTWARE\\Vigilor1Scale", nearby, {{"NotifybyMail", "0"}, {"ScreenNotify", "0"}});
+    const auto measure = [&](const char* way, auto& engine, std::vector<double>& into) {
         const double start = Seconds();
         if (!engine.Pass()) {
             std::fprintf(stderr, "%s: the pass did not end within a minute\n", way);
@@ -72,11 +77,12 @@ int Run(int argc, char** argv) {
         into.push_back(Seconds() - start);
         return FoundTheRows(way, engine.Reports(), addresses.size());
     };
-    std::vector<double> warm, a, b;
+    std::vector<double> warm, a, b, c;
     // Warms the manager, the hosts' address entries and the echo engine.
-    bool sound = measure("thousand", thousand, warm) && measure("local", local, warm);
+    bool sound =
+        measure("thousand", thousand, warm) && measure("local", local, warm) && measure("window", window, warm);
     for (int s = 0; s < series && sound; ++s)
-        sound = measure("thousand", thousand, a) && measure("local", local, b);
+        sound = measure("thousand", thousand, a) && measure("local", local, b) && measure("window", window, c);
     if (!sound) return 1;
 
     std::printf("%zu test hosts %s..%s, %d rows each on %d test services (%d stopped), median of %d series "
@@ -85,6 +91,8 @@ int Run(int argc, char** argv) {
                 TestServiceRows::kServices, TestServiceRows::kStoppedEach, series);
     Figure("thousand  engine's pass over " + std::to_string(distant.size()) + " rows", a);
     Figure("local     the same on loopback hosts, no echo delay", b);
+    Figure("window    the local pass shown in the main window", c);
+    std::printf("window-local %.0f\n", MedianMs(c) - MedianMs(b));
     std::printf("thousand-local %.0f\n", MedianMs(a) - MedianMs(b));
     return 0;
 }

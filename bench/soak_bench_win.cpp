@@ -22,33 +22,17 @@
 #include <string>
 #include <vector>
 
-#include "app/application_win.h"
-#include "app/main_form_win.h"
 #include "bench/bench_clock_win.h"
+#include "bench/bench_window_win.h"
 #include "bench/process_figures_win.h"
-#include "config/registry_store_win.h"
-#include "platform/report_error_win.h"
-#include "resources/resource_ids.h"
 #include "tests/support/test_service_win.h"
 
 namespace {
 
 using namespace vigilor;
 
-constexpr const char* kSoakKey = "SOFTWARE\\Vigilor1Soak";
 constexpr int kSampleEvery = 50;
 constexpr int kFitFrom = 100;
-
-// Unattended boxes would be a fault of their own: counted, never waited on.
-class CountingDialogs : public UserDialogs {
-public:
-    BoxAnswer Show(const std::string& text, const std::string&, BoxIcon, BoxButtons, bool) override {
-        if (shown++ == 0) first = text;
-        return BoxAnswer::Ok;
-    }
-    int shown = 0;
-    std::string first;
-};
 
 struct Sample {
     int pass;
@@ -77,18 +61,8 @@ std::string Shown(std::optional<double> value, const char* format) {
     return text;
 }
 
-void WriteSettings(const std::string& smtpPort, const std::string& folder, const std::vector<std::string>& rows) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Vigilor1Soak");
-    RegistryStore store(kSoakKey);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const auto row = MonitoredService::FromRow(rows[i]);
-        const std::string n = std::to_string(i);
-        store.Write("MacMonitor" + n, row.server);
-        store.Write("SvcMonitor" + n, row.service);
-        store.Write("Autorestart" + n, row.autoRestart);
-        store.Write("Email" + n, row.email);
-    }
-    const std::pair<const char*, std::string> values[] = {
+std::vector<std::pair<std::string, std::string>> SoakSettings(const std::string& smtpPort, const std::string& folder) {
+    return {
         {"NotifybyMail", "1"},
         {"ScreenNotify", "0"},
         {"EMailSMTPHost", "127.0.0.1"},
@@ -102,7 +76,6 @@ void WriteSettings(const std::string& smtpPort, const std::string& folder, const
         {"MetricsOutputEnabled", "1"},
         {"MetricsOutput", folder + "\\vigilor.prom"},
     };
-    for (const auto& [name, value] : values) store.Write(name, value);
 }
 
 int Run(int argc, char** argv) {
@@ -129,25 +102,7 @@ int Run(int argc, char** argv) {
         rows.push_back(c == 0 ? computers[c] + "\t" + restarted.DisplayName() + "\tYes\tYes"
                               : computers[c] + "\t" + running[8]->DisplayName() + "\tNo\tNo");
     }
-    WriteSettings(smtpPort, folder, rows);
-
-    CountingDialogs dialogs;
-    SetErrorDialogs(&dialogs);
-    MainFormSystem system;
-    TMainForm form(MainFormContext{
-        dialogs, system, [] { return std::make_unique<RegistryStore>(kSoakKey); }, "1.0", {}, false});
-    form.Create();
-    form.Show(SW_SHOWNORMAL);
-    const auto pumpUntil = [&](const auto& done) {
-        const ULONGLONG deadline = GetTickCount64() + 60000;
-        for (;;) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) HandleQueuedMessage(form, message);
-            if (done()) return true;
-            if (GetTickCount64() >= deadline) return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        }
-    };
+    BenchWindow window("SOFTWARE\\Vigilor1Soak", rows, SoakSettings(smtpPort, folder));
 
     std::printf("%d passes over %zu rows on %zu computers (%s silent every 50th echo); sampled every %d passes\n",
                 passes, rows.size(), computers.size(), silentAddress.c_str(), kSampleEvery);
@@ -155,13 +110,11 @@ int Run(int argc, char** argv) {
     int silentPasses = 0;
     const double start = Seconds();
     for (int pass = 1; pass <= passes; ++pass) {
-        const std::uint64_t before = form.PassesShown();
-        PostMessageW(form.Handle(), WM_COMMAND, IDM_FORCE_CHECK, 0);
-        if (!pumpUntil([&] { return form.PassesShown() > before; })) {
+        if (!window.Pass()) {
             std::fprintf(stderr, "pass %d did not end within a minute\n", pass);
             return 1;
         }
-        if (form.MemoText().find(" is no longer responding !") != std::string::npos) ++silentPasses;
+        if (window.Form().MemoText().find(" is no longer responding !") != std::string::npos) ++silentPasses;
         if (pass % kSampleEvery) continue;
         samples.push_back({pass, SampleProcess()});
         const ProcessFigures& f = samples.back().figures;
@@ -170,9 +123,8 @@ int Run(int argc, char** argv) {
                     Shown(f.threads, "%.0f").c_str(), Shown(f.userObjects, "%.0f").c_str());
         std::fflush(stdout);
     }
-    SetErrorDialogs(nullptr);
-    std::printf("passes with the silent computer reported: %d; boxes shown: %d%s%s\n", silentPasses, dialogs.shown,
-                dialogs.shown ? ", the first: " : "", dialogs.first.c_str());
+    std::printf("passes with the silent computer reported: %d; boxes shown: %d%s%s\n", silentPasses,
+                window.BoxesShown(), window.BoxesShown() ? ", the first: " : "", window.FirstBox().c_str());
     std::printf("handles/1000 %s\n", Shown(GrowthPer1000(samples, &ProcessFigures::handles), "%+.1f").c_str());
     std::printf("private_mb/1000 %s\n", Shown(GrowthPer1000(samples, &ProcessFigures::privateMb), "%+.2f").c_str());
     std::printf("threads/1000 %s\n", Shown(GrowthPer1000(samples, &ProcessFigures::threads), "%+.1f").c_str());
