@@ -26,7 +26,7 @@ fi
 cmake --build "$build" -j"$(nproc)" --target soak_bench_win >/dev/null
 build=$(cd "$build" && pwd)
 
-export WINEPREFIX="$build/wineprefix-bench" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$build/wineprefix-soak" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$source_dir/bench/late_hosts.sh"
 work=$(mktemp -d)
 cleanup() {
