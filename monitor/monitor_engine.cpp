@@ -1,5 +1,6 @@
 #include "monitor/monitor_engine.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <set>
@@ -597,5 +598,29 @@ void MonitorEngine::ListChanged(std::vector<std::string> rows) { core_->ListChan
 void MonitorEngine::AbandonPass() { core_->AbandonPass(); }
 EngineState MonitorEngine::State() const { return core_->State(); }
 std::uint64_t MonitorEngine::PassesEnded() const { return core_->PassesEnded(); }
+
+std::vector<EngineEvent> WithoutOverwritten(std::vector<EngineEvent> events) {
+    using Kind = EngineEvent::Kind;
+    bool laterStatus = false, laterProgress = false, laterDisplay = false, laterLight = false;
+    std::vector<EngineEvent> kept;
+    kept.reserve(events.size());
+    for (auto event = events.rbegin(); event != events.rend(); ++event) {
+        bool overwritten = false;
+        switch (event->kind) {
+            case Kind::Status: overwritten = std::exchange(laterStatus, true); break;
+            case Kind::Progress: overwritten = std::exchange(laterProgress, true); break;
+            case Kind::ProgressShown:
+            case Kind::ProgressHidden: laterProgress = true; break;
+            case Kind::Alarm:
+            case Kind::AllClear: overwritten = std::exchange(laterDisplay, true); break;
+            case Kind::AlarmsCleared: laterDisplay = true; break;
+            case Kind::Light: overwritten = std::exchange(laterLight, true); break;
+            default: break;
+        }
+        if (!overwritten) kept.push_back(std::move(*event));
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
 
 }  // namespace vigilor

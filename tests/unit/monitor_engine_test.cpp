@@ -443,5 +443,28 @@ TEST(MonitorEngine, EndsWithinItsBoundWhileAMailWaits) {
     EXPECT_EQ(e.view.Reports().back(), "Abandoned the alert for \\\\A@Down: Vigilor is closing");
 }
 
+TEST(MonitorEngine, ABatchLosesOnlyWhatALaterEventOfItOverwrites) {
+    using Kind = EngineEvent::Kind;
+    const auto text = [](Kind kind, std::string text = {}) { return EngineEvent{kind, std::move(text)}; };
+    const std::vector<EngineEvent> batch = {
+        text(Kind::ReportsCleared), text(Kind::ProgressShown), text(Kind::Progress, "1"),
+        text(Kind::Status, "Checking A"), text(Kind::ReportLine, "A is stopped"), text(Kind::Alarm),
+        text(Kind::Progress, "2"), text(Kind::Status, "Checking B"), text(Kind::AllClear),
+        text(Kind::Light, "red"), text(Kind::Progress, "3"), text(Kind::ProgressHidden),
+        text(Kind::Status, ""), text(Kind::Alarm), text(Kind::AlarmsCleared), text(Kind::Light, "green"),
+        text(Kind::PassEnded)};
+    std::vector<std::string> kept;
+    for (const EngineEvent& event : WithoutOverwritten(batch))
+        kept.push_back(std::to_string(static_cast<int>(event.kind)) + ":" + event.text);
+    const std::vector<EngineEvent> expected = {
+        text(Kind::ReportsCleared), text(Kind::ProgressShown), text(Kind::ReportLine, "A is stopped"),
+        text(Kind::ProgressHidden), text(Kind::Status, ""), text(Kind::AlarmsCleared), text(Kind::Light, "green"),
+        text(Kind::PassEnded)};
+    std::vector<std::string> wanted;
+    for (const EngineEvent& event : expected)
+        wanted.push_back(std::to_string(static_cast<int>(event.kind)) + ":" + event.text);
+    EXPECT_EQ(kept, wanted);
+}
+
 }  // namespace
 }  // namespace vigilor
