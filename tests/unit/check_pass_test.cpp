@@ -121,7 +121,7 @@ public:
         events.push_back("screen " + recipient + ": " + message);
     }
     void SendAlert(const AlertMessage& alert) override {
-        events.push_back("alert " + alert.key + " (" + alert.subject + ") " + alert.line);
+        events.push_back("alert " + alert.key + " (" + alert.subject + ") " + alert.entry.text);
     }
     void WithdrawAlert(const std::string& key) override { events.push_back("withdraw " + key); }
     std::optional<MonitoredService> CurrentRow(const MonitoredService& row) override {
@@ -523,7 +523,7 @@ TEST(CheckPassRecord, EachRowsOutcomeAndTheRestarts) {
     std::vector<std::string> texts;
     for (const auto& [service, outcome] : rows)
         texts.push_back(Row("\\\\A", service, service == "Back" || service == "Stuck" ? "Yes" : "No"));
-    host.record.Begin(texts, 0);
+    host.record.Begin(texts, {});
     RunCheckPass(host, texts);
     ASSERT_EQ(host.record.Rows().size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
