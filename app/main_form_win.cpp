@@ -315,11 +315,9 @@ void TMainForm::FormCreate() {
     } else {
         engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
         engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
-        const std::string monitoredBy =
-            MonitoredBy(context_.system.LocalComputerName(), context_.system.CurrentUserName());
-        engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_,
-                                                  EngineIdentity{context_.versionText, monitoredBy}, settings_,
-                                                  monitored_.Rows());
+        const EngineIdentity identity{context_.versionText, MonitoredBy(context_.system.LocalComputerName(),
+                                                                        context_.system.CurrentUserName())};
+        engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_, identity, settings_, monitored_.Rows());
         monitoring_ = engine_.get();
     }
 
