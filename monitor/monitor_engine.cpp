@@ -64,7 +64,7 @@ public:
           latest_(std::move(settings)),
           rows_(std::move(rows)),
           alerts_(static_cast<AlertHost&>(*this), system_.Channels(), system_.MailClient()),
-          metrics_(identity_.monitorName, settings_, alerts_.Raised(), static_cast<FailureMemo&>(*this),
+          metrics_(identity_.monitoredBy, settings_, alerts_.Raised(), static_cast<FailureMemo&>(*this),
                    system_.Channels(),
                    [this](const std::string& path, const std::string& text) { system_.WriteMetricsFile(path, text); }) {
         MonitorTimer.SetEnabled(false);
@@ -120,7 +120,7 @@ private:
     // A message for the user who is not at the screen: a failure report and
     // an event entry, which must not end anything when the log refuses it.
     void ReportUnattended(const std::string& text);
-    void LogQuietly(const std::string& text);
+    void LogQuietly(const AppEvent& entry);
     // Runs one alert call; a call that switched e-mail off tells the view,
     // and one that returned because the pass was abandoned ends the pass.
     template <typename Call>
@@ -481,9 +481,9 @@ void MonitorEngine::Core::ForgetRemovedRows(std::vector<MonitoredService> remove
     for (const MonitoredService& row : removed) memory_.Forget(row.server, row.service);
 }
 
-void MonitorEngine::Core::LogQuietly(const std::string& text) {
+void MonitorEngine::Core::LogQuietly(const AppEvent& entry) {
     try {
-        system_.Channels().LogAppEvent(text);
+        system_.Channels().WriteEvent(entry);
     } catch (const std::exception&) {
         // The failure report holds it; a refused event entry must not end
         // the pass.
@@ -492,7 +492,7 @@ void MonitorEngine::Core::LogQuietly(const std::string& text) {
 
 void MonitorEngine::Core::ReportUnattended(const std::string& text) {
     AppendFailureReport(text);
-    LogQuietly(text);
+    LogQuietly(MessageNotShownEvent(text));
 }
 
 template <typename Call>

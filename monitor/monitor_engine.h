@@ -102,7 +102,7 @@ struct EngineLimits {
 
 struct EngineIdentity {
     std::string versionText;
-    std::string monitorName;  // this computer's name, for the metrics
+    std::string monitoredBy;  // who monitors, for the metrics: MonitoredBy(computer, user)
 };
 
 // What the engine is doing, as its commands have left it.

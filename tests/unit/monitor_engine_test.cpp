@@ -137,9 +137,9 @@ private:
 
 class RecordingChannels : public NotificationChannels {
 public:
-    void LogAppEvent(const std::string& message) override {
+    void WriteEvent(const AppEvent& entry) override {
         const std::lock_guard lock(mutex);
-        events.push_back(message);
+        events.push_back(entry.text);
     }
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return true; }
