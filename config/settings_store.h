@@ -23,6 +23,8 @@ public:
     void WriteBool(const std::string& name, bool value);
     void Remove(const std::string& name);
 
+    KeyValueStore& Raw() { return store_; }
+
 private:
     KeyValueStore& store_;
 };

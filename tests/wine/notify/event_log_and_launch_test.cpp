@@ -120,6 +120,7 @@ TEST_F(Launch, RunAndWaitLimits) {
         const RunResult result = RunAndWait(line, 5);
         EXPECT_EQ(result.end, RunResult::End::NotStarted);
         EXPECT_EQ(result.exitCode, -1);
+        EXPECT_FALSE(result.failure.empty()) << "says why";
     }
     EXPECT_FALSE(test::FileThere(log));
 }
@@ -145,8 +146,12 @@ TEST_F(Launch, RunAndWaitHandlesMessagesAndLeavesAProgramRunningAtItsBound) {
     EXPECT_TRUE(EqualsIgnoringAsciiCase(Started(), PagePath() + "\nreleased\n")) << Started();
 }
 
-TEST_F(Launch, ShellLaunchStartsWithoutWaiting) {
-    ShellLaunch(nullptr, PagePath(), "", Narrow((root / "Pager Kit").wstring()) + "\\", 5);
+TEST_F(Launch, ShellLaunchStartsWithoutWaitingOrSaysWhyNot) {
+    EXPECT_EQ(ShellLaunch(nullptr, Narrow((root / "missing.exe").wstring()), "", "", 5).value_or("").substr(0, 3), "2: ");
+    EXPECT_EQ(ShellLaunch(nullptr, "C:\\" + std::string(80, 'a') + ".exe", "", "C:\\", 5),
+              "the path is longer than 79 characters");
+    EXPECT_FALSE(test::FileThere(log));
+    EXPECT_EQ(ShellLaunch(nullptr, PagePath(), "", Narrow((root / "Pager Kit").wstring()) + "\\", 5), std::nullopt);
     ASSERT_TRUE(test::WaitForFile(log));
     // The probe may still be writing its line.
     for (int i = 0; i < 200 && Started().find('\n') == std::string::npos; ++i) Sleep(10);
