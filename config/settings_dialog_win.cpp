@@ -432,12 +432,12 @@ void TeMailConfig::TestBtnClick() {
 void TeMailConfig::NMSMTP1Success() {
     const std::vector<std::string>& refused = NMSMTP1_->RefusedRecipients();
     if (refused.empty())
-        return dialogs_.Show("A test e-mail message has bent sent to " + Text(kEdit7) + " " + Text(kEdit8) + " " +
-                                 Text(kEdit9),
-                             "Information", BoxIcon::Information, BoxButtons::Ok, true);
-    dialogs_.Show("The test e-mail message was sent to " + AddressList(NMSMTP1_->AcceptedRecipients()) +
-                      " only: the server refused " + AddressList(refused) + ".",
-                  "Error", BoxIcon::Error, BoxButtons::Ok, true);
+        dialogs_.Show("A test e-mail message has bent sent to " + Text(kEdit7) + " " + Text(kEdit8) + " " + Text(kEdit9),
+                      "Information", BoxIcon::Information, BoxButtons::Ok, true);
+    else
+        dialogs_.Show("The test e-mail message was sent to " + AddressList(NMSMTP1_->AcceptedRecipients()) +
+                          " only: the server refused " + AddressList(refused) + ".",
+                      "Error", BoxIcon::Error, BoxButtons::Ok, true);
 }
 
 void TeMailConfig::NMSMTP1ConnectionFailed() {
