@@ -316,6 +316,22 @@ TEST_F(SettingsDialog, TestMailsArriveTwiceInOneOpening) {
     }
 }
 
+TEST_F(SettingsDialog, ATestMailThatOnlyItsCopyTookSaysSo) {
+    test::ScriptedSmtpServer server("220 ready\r\n", test::SmtpAnswers({{"RCPT TO:<ops@", "550 No such user\r\n"}}));
+    key.SetText("NotifybyMail", "0");
+    Open();
+    WithDialog([&](HWND dialog) {
+        FillMail(dialog);
+        Type(dialog, C::kEdit2, std::to_string(server.Port()));
+        Type(dialog, C::kEdit8, "cc@example.org");
+        Press(dialog, C::kTestBtn);
+        Press(dialog, C::kCancelBtn);
+    });
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"The test e-mail message was sent to cc@example.org only: "
+                                                        "the server refused ops@example.org."});
+    EXPECT_EQ(dialogs.shown.back().icon, BoxIcon::Error);
+}
+
 TEST_F(SettingsDialog, ASecondTestDuringATestMailIsDroppedAndCancelWaitsForItsEnd) {
     HeldFirstRecipient hold;
     test::ScriptedSmtpServer server("220 ready\r\n", hold.Answers());
