@@ -5,6 +5,7 @@
 #include "app/main_form_ids.h"
 #include "monitor/monitored_service.h"
 #include "net/computer_list.h"
+#include "net/idn_win.h"
 #include "net/login_dialog_win.h"
 #include "platform/control_table_win.h"
 #include "platform/text.h"
@@ -38,7 +39,7 @@ void TMainForm::cmbNameChange() {
 
 void TMainForm::ComputerTyped(bool chosenAgain) {
     const std::string typed = WindowText(Control(kCmbName));
-    const std::optional<std::string> computer = TypedComputer(typed);
+    const std::optional<std::string> computer = TypedComputer(typed, AsciiHostName);
     if (!computer) {
         if (!Trim(typed).empty()) ShowNotice(NotAComputerNotice(typed));
         SetWindowTextUtf8(Control(kCmbName), settings_.selectedComputer);

@@ -12,6 +12,8 @@ public:
     virtual ~KeyValueStore() = default;
     // Missing values, and values that do not hold text, read as nullopt.
     virtual std::optional<std::string> Read(const std::string& name) = 0;
+    // Whether the value is there, whatever its type.
+    virtual bool Exists(const std::string& name) { return Read(name).has_value(); }
     // Raises AppError "Failed to set data for '<name>'" when the write fails.
     virtual void Write(const std::string& name, const std::string& value) = 0;
     // Removing a missing value is no error.

@@ -45,6 +45,10 @@ std::optional<std::string> RegistryStore::Read(const std::string& name) {
     }
 }
 
+bool RegistryStore::Exists(const std::string& name) {
+    return key_ && RegQueryValueExW(key_.Get(), Wide(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 HKEY RegistryStore::KeyForWriting(const std::string& valueName) {
     if (writable_) return key_.Get();
     HKEY key = nullptr;

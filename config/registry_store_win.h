@@ -20,6 +20,7 @@ public:
                            Numbers numbers = Numbers::Missing);
 
     std::optional<std::string> Read(const std::string& name) override;
+    bool Exists(const std::string& name) override;
     void Write(const std::string& name, const std::string& value) override;
     void Remove(const std::string& name) override;
     std::vector<std::string> Names() override;

@@ -40,6 +40,12 @@ struct ProgramSettings {
     bool metricsOutputEnabled = false;
 };
 
+// Whether alerts go out by e-mail, the one method that needs the mail
+// server's settings: the screen method and notification off need none.
+inline bool MailIsToBeSent(const ProgramSettings& settings) {
+    return settings.notifyByMail && !settings.screenNotify;
+}
+
 // What loading needs to ask of the system and of the user.
 class SettingsHost {
 public:

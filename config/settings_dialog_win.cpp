@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "notify/email_alerts.h"
 #include "platform/control_table_win.h"
 #include "platform/text.h"
 #include "platform/wide_win.h"
@@ -170,7 +171,7 @@ private:
 
 class TeMailConfig::TestRun {
 public:
-    explicit TestRun(TeMailConfig& dialog) : dialog_(dialog) { dialog_.commands_.TestStarted(); }
+    TestRun(TeMailConfig& dialog, int button) : dialog_(dialog) { dialog_.commands_.TestStarted({button, BN_CLICKED}); }
     ~TestRun() {
         // Posted, so that they come after the test's own reports, also
         // after an error.
@@ -385,7 +386,7 @@ void TeMailConfig::TestBtnClick() {
     const PortField port = ReadPortField(Text(kEdit2));
     if (!port.number) return Refuse({SettingsField::Port, port.refusal});
     const HourglassScope hourglass;
-    const TestRun running(*this);
+    const TestRun running(*this, kTestBtn);
     // Everything is read before the first wait: the test sends what the
     // dialog showed when it was pressed.
     TNMSMTP& client = *NMSMTP1_;
@@ -429,8 +430,14 @@ void TeMailConfig::TestBtnClick() {
 }
 
 void TeMailConfig::NMSMTP1Success() {
-    dialogs_.Show("A test e-mail message has bent sent to " + Text(kEdit7) + " " + Text(kEdit8) + " " + Text(kEdit9),
-                  "Information", BoxIcon::Information, BoxButtons::Ok, true);
+    const std::vector<std::string>& refused = NMSMTP1_->RefusedRecipients();
+    if (refused.empty())
+        dialogs_.Show("A test e-mail message has bent sent to " + Text(kEdit7) + " " + Text(kEdit8) + " " + Text(kEdit9),
+                      "Information", BoxIcon::Information, BoxButtons::Ok, true);
+    else
+        dialogs_.Show("The test e-mail message was sent to " + AddressList(NMSMTP1_->AcceptedRecipients()) +
+                          " only: the server refused " + AddressList(refused) + ".",
+                      "Error", BoxIcon::Error, BoxButtons::Ok, true);
 }
 
 void TeMailConfig::NMSMTP1ConnectionFailed() {
@@ -443,15 +450,23 @@ void TeMailConfig::NMSMTP1InvalidHost(bool& handled) {
 }
 
 void TeMailConfig::TestScreenBtnClick() {
-    channels_.SendScreenMessage("This is a test message from Vigilor", Text(kEdNotifyLogin));
+    const std::string recipient = Text(kEdNotifyLogin);
+    if (!channels_.SendScreenMessage("This is a test message from Vigilor", recipient))
+        dialogs_.Show(UndeliveredScreenLine(recipient), "Error", BoxIcon::Error, BoxButtons::Ok, true);
 }
 
 void TeMailConfig::btnTestLaunchClick() {
     const std::string program = Text(kEdLaunchApp);
-    if (Checked(kChkExecAndWait))
-        channels_.RunAndWait(program, kShowNormally);
-    else
-        channels_.ShellLaunch(program, "", DirectoryPart(program), kShowNormally);
+    std::optional<std::string> failure;
+    if (Checked(kChkExecAndWait)) {
+        // The wait handles the dialog's messages: clicks meanwhile wait too.
+        const TestRun running(*this, kBtnTestLaunch);
+        const RunResult run = channels_.RunAndWait(program, kShowNormally);
+        if (run.end == RunResult::End::NotStarted) failure = run.failure;
+    } else {
+        failure = channels_.ShellLaunch(program, "", DirectoryPart(program), kShowNormally);
+    }
+    if (failure) dialogs_.Show(LaunchFailureLine(program, *failure), "Error", BoxIcon::Error, BoxButtons::Ok, true);
 }
 
 INT_PTR TeMailConfig::PageColour(HDC dc, HWND control) const {

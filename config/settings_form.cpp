@@ -18,7 +18,7 @@ SettingsForm ReadSettingsForm(SettingsStore& store, const std::string& currentUs
     form.restartAlertWindow = ReadRestartAlertWindow(store);
     form.smtpHost = store.ReadString("EMailSMTPHost", "");
     form.port = std::to_string(store.ReadInteger("EMailSMTPPort", 25));
-    form.security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, ""));
+    form.security = ReadSmtpSecurity(store.Raw());
     form.userId = store.ReadString("EMailSMTPID", "");
     form.password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     form.senderName = store.ReadString("EMailLocalName", "");
@@ -104,7 +104,7 @@ void WriteSettingsForm(SettingsStore& store, const SettingsForm& form, ProgramSe
     store.WriteBool("HTMLOutputEnabled", form.htmlOutputEnabled);
     store.WriteString("MetricsOutput", form.metricsOutput);
     store.WriteBool("MetricsOutputEnabled", form.metricsOutputEnabled);
-    store.WriteString(kSmtpSecurityValue, form.security.Text());
+    if (form.security.StoredAsText()) store.WriteString(kSmtpSecurityValue, form.security.Text());
     store.WriteString("EMailSMTPHost", form.smtpHost);
     if (const std::optional<int> port = ReadPortField(form.port).number) store.WriteInteger("EMailSMTPPort", *port);
     store.WriteString("EMailSMTPID", form.userId);
@@ -131,6 +131,7 @@ std::string PortAfterSecurityChange(const std::string& port, const SmtpSecurityC
 
 bool TestCommandGate::Hold(const Command& command) {
     if (!running_) return false;
+    if (command == test_) return true;
     if (std::find(held_.begin(), held_.end(), command) == held_.end()) held_.push_back(command);
     return true;
 }
@@ -149,16 +150,17 @@ void SettingsDialogClosed(SettingsDialogHost& host, bool applied, const Settings
         }
         host.SetLightHint();
     }
-    if (host.Settings().notifyByMail && !host.MailSettingsComplete()) {
-        host.ShowError("Missing e-mail parameters. Please use the settings button to update them.");
-        host.DisableEmail();
-        return;
-    }
     // The dialog does not choose the computer: the one chosen on the window
-    // stays, whatever the store still holds.
+    // stays, whatever the store still holds. The reload comes first, so
+    // that the interval, the page and the launch take effect whatever the
+    // mail settings say.
     const std::string chosen = host.Settings().selectedComputer;
     host.ReloadSettings();
     host.Settings().selectedComputer = chosen;
+    if (MailIsToBeSent(host.Settings()) && !host.MailSettingsComplete()) {
+        host.ShowError("Missing e-mail parameters. Please use the settings button to update them.");
+        host.DisableEmail();
+    }
 }
 
 SettingsTab TabForMethod(bool screenMethod) {

@@ -95,14 +95,21 @@ public:
         bool operator==(const Command&) const = default;
     };
 
-    void TestStarted() { running_ = true; }
-    // True when the command must wait; it is kept.
+    // The test runs once: a second click on its own button meanwhile is
+    // dropped, not run again after it.
+    void TestStarted(const Command& test) {
+        running_ = true;
+        test_ = test;
+    }
+    // True when the command must wait or is dropped; one that must wait is
+    // kept.
     bool Hold(const Command& command);
     // The commands kept, to be carried out now; commands run at once again.
     std::vector<Command> TestEnded();
 
 private:
     bool running_ = false;
+    Command test_{};
     std::vector<Command> held_;
 };
 

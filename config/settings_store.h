@@ -25,6 +25,8 @@ public:
     void Remove(const std::string& name);
     std::vector<std::string> Names() { return store_.Names(); }
 
+    KeyValueStore& Raw() { return store_; }
+
 private:
     KeyValueStore& store_;
 };

@@ -51,7 +51,7 @@ FtpWait EndOf(unsigned n) {
 }
 
 bool IsKnownCommand(const std::string& line) {
-    for (const char* verb : {"USER ", "PASS ", "QUIT\r\n", "CWD ", "TYPE I\r\n", "PORT ", "PASV\r\n", "RETR "})
+    for (const char* verb : {"USER ", "PASS ", "QUIT\r\n", "CWD ", "TYPE I\r\n", "SIZE ", "PORT ", "PASV\r\n", "RETR "})
         if (line.starts_with(verb)) return true;
     return false;
 }
@@ -286,8 +286,8 @@ void Dialogue(const uint8_t* data, size_t size) {
     }
     client.Disconnect();
     FUZZ_REQUIRE(!client.Connected(), "connected after a disconnect");
-    // USER and PASS; CWD; TYPE, PORT, RETR, PASV and RETR per download; QUIT.
-    const size_t limit = 2 + 1 + 5 * static_cast<size_t>(downloads) + 1;
+    // USER and PASS; CWD; TYPE, SIZE, PORT, RETR, PASV and RETR per download; QUIT.
+    const size_t limit = 2 + 1 + 6 * static_cast<size_t>(downloads) + 1;
     FUZZ_REQUIRE(network.Commands() <= limit, "more commands than the operations need: " +
                                                   std::to_string(network.Commands()) + " > " + std::to_string(limit));
 }

@@ -95,6 +95,20 @@ std::uint64_t ExpectedSizeOf(std::string_view reply) {
     return size;
 }
 
+namespace {
+
+std::uint64_t SizeReplyValue(const FtpReply& reply) {
+    // "213 <size>", the size alone.
+    if (reply.code != 213 || reply.text.size() < 5 || reply.text[3] != ' ') return 0;
+    const std::string digits = Trim(reply.text.substr(4));
+    if (digits.empty() || digits.size() > kMaxSizeDigits ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoull(digits);
+}
+
+}  // namespace
+
 std::string PortArgument(const std::string& address, int port) {
     std::string argument;
     for (char c : address) argument += c == '.' ? ',' : c;
@@ -286,6 +300,12 @@ void TNMFTP::Download(const std::string& remote, FtpSink& sink) {
         // line ends inside a program file; a refusal leaves that default.
         Command("TYPE I");
         ReadFinalReply();
+        // Asked first, for a server whose opening reply names no size (IIS:
+        // "125 Data connection already open"): without it a connection
+        // that ends early would pass for the whole file. A refusal leaves
+        // the size unknown.
+        Command("SIZE " + remote);
+        sizeAsked_ = SizeReplyValue(ReadFinalReply());
         try {
             Transfer(Mode::Active, remote, sink);
         } catch (const DataPathFailed&) {
@@ -369,6 +389,7 @@ void TNMFTP::Transfer(Mode mode, const std::string& remote, FtpSink& sink) {
         throw Refused{reply};
     }
     bytesTotal_ = ExpectedSizeOf(reply.text);
+    if (bytesTotal_ == 0) bytesTotal_ = sizeAsked_;
     if (mode == Mode::Active) AcceptFromServer();
     ReceiveData(sink);
 }
@@ -390,8 +411,15 @@ void TNMFTP::AcceptFromServer() {
         }
         // Nothing came: hear the server out on this retrieve, then go
         // passive. Final replies only: preliminary ones could come for ever.
+        // A server that tries to connect for longer than a reply's time
+        // answers too late for this connection: go passive on a new one.
         listener_.reset();
-        while (owed_ > 0) ReadFinalReply();
+        try {
+            while (owed_ > 0) ReadFinalReply();
+        } catch (const ControlLost& lost) {
+            if (lost.number == kTimedOutError) throw RetrieveUnanswered{};
+            throw;
+        }
         throw DataPathFailed{};
     }
     listener_.reset();

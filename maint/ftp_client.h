@@ -128,7 +128,8 @@ public:
     // ended instead and closes the connection itself.
     void Disconnect();
     void ChangeDir(const std::string& directory);
-    // Fetches the remote file into the sink, in binary: active mode first,
+    // Fetches the remote file into the sink, in binary, its size asked
+    // first for a server that does not announce it: active mode first,
     // once more in passive mode when the server refuses PORT or its data
     // connection does not come (on a new control connection when the
     // server does not even answer the retrieve in time). Raises on failure,
@@ -187,6 +188,7 @@ private:
     bool closeRequested_ = false;
     std::uint64_t bytesRecvd_ = 0;
     std::uint64_t bytesTotal_ = 0;
+    std::uint64_t sizeAsked_ = 0;  // the SIZE answer; 0 when unknown
 };
 
 // The reply code of a line: its first three characters when they are

@@ -78,7 +78,7 @@ std::vector<std::string> SettingsLines(KeyValueStore& store) {
     lines.push_back(SettingLine("e-mail SMTP Port:", value("EMailSMTPPort")));
     // A missing value means none; an unknown one, which sends nothing, is
     // printed as stored.
-    const SmtpSecurityChoice security = ParseSmtpSecurity(store.Read(kSmtpSecurityValue).value_or(""));
+    const SmtpSecurityChoice security = ReadSmtpSecurity(store);
     lines.push_back(SettingLine("e-mail Security:", security.Text()));
     lines.push_back(SettingLine("e-mail SMTP ID:", value("EMailSMTPID")));
     // The stored password is never printed.

@@ -169,7 +169,8 @@ private:
                  [&] { alerts_.SendRestartNotice(machine, service); });
     }
     void SendScreenMessage(const std::string& message, const std::string& recipient) override {
-        system_.Channels().SendScreenMessage(message, recipient);
+        if (!system_.Channels().SendScreenMessage(message, recipient))
+            AppendFailureReport(UndeliveredScreenLine(recipient));
     }
     void SendAlert(const AlertMessage& alert) override {
         Alerting("the alert for " + alert.key, [&] { alerts_.SendAlert(alert); });
@@ -296,7 +297,7 @@ StartAnswer MonitorEngine::Core::Start(Attendance attendance) {
         changed_.notify_all();
         return answer;
     }
-    if (latest_.notifyByMail) {
+    if (MailIsToBeSent(latest_)) {
         lock.unlock();
         std::optional<std::string> missing;
         {

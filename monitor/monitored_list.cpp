@@ -7,12 +7,16 @@
 namespace vigilor {
 
 bool MonitoredList::Add(const std::string& machine, const std::string& service) {
-    // Compared as the row holds them, so that a name with a tab is found.
+    // Compared as the row holds them, so that a name with a tab is found,
+    // and regardless of letter case, as Windows names computers and
+    // services and as the row memory keys them.
     std::string added = MonitoredService{machine, service, "No", "No"}.ToRow();
     const std::string addedMachine = FieldOf(added, kServerColumn);
     const std::string addedService = FieldOf(added, kServiceColumn);
     for (const auto& row : rows_)
-        if (FieldOf(row, kServerColumn) == addedMachine && FieldOf(row, kServiceColumn) == addedService) return false;
+        if (EqualsIgnoringAsciiCase(FieldOf(row, kServerColumn), addedMachine) &&
+            EqualsIgnoringAsciiCase(FieldOf(row, kServiceColumn), addedService))
+            return false;
     rows_.push_back(std::move(added));
     Sort();
     return true;

@@ -18,8 +18,8 @@ public:
     void AppendUnsorted(std::string row) { rows_.push_back(std::move(row)); }
 
     // Appends machine/service with both flags "No" and sorts, unless a row
-    // of exactly that machine and service exists already: then nothing
-    // changes and the answer is false.
+    // of that machine and service, in any letter case, exists already: then
+    // nothing changes and the answer is false.
     bool Add(const std::string& machine, const std::string& service);
     void Remove(size_t index);
     void Replace(size_t index, std::string row);

@@ -1,5 +1,6 @@
 #include "net/computer_list.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "net/ipv4_address.h"
@@ -32,15 +33,15 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     }
 }
 
-// Letters, digits and inner hyphens; the labels together at most 253
-// characters.
+// Letters, digits, underscores (Windows names hold them) and inner
+// hyphens; the labels together at most 253 characters.
 bool IsDnsName(std::string_view name) {
     if (name.empty() || name.size() > kDnsNameLength) return false;
     for (std::string_view label : Split(name, '.')) {
         if (label.empty() || label.size() > kDnsLabelLength) return false;
         if (label.front() == '-' || label.back() == '-') return false;
         for (char c : label)
-            if (!IsAsciiAlnum(c) && c != '-') return false;
+            if (!IsAsciiAlnum(c) && c != '-' && c != '_') return false;
     }
     return true;
 }
@@ -134,11 +135,22 @@ std::string BrowseListNotice(const std::string& browseError) {
     return "No network computer list: type a computer name into the list (" + Trim(browseError) + ")";
 }
 
-std::optional<std::string> TypedComputer(const std::string& text) {
+std::optional<std::string> TypedComputer(const std::string& text, const AsciiNameOf& asciiName) {
     const std::string trimmed = Trim(text);
     const size_t start = trimmed.find_first_not_of('\\');
     if (start == std::string::npos) return std::nullopt;
-    const std::string name = trimmed.substr(start);
+    std::string name = trimmed.substr(start);
+    // "srv.corp." is the computer "srv.corp", however long its name.
+    if (name.size() > 1 && name.back() == '.' && name[name.size() - 2] != '.' && name.find(':') == std::string::npos)
+        name.pop_back();
+    // A dotted name outside ASCII is an internationalised DNS name: the
+    // resolver knows it by its ASCII form.
+    const bool beyondAscii = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii && name.find('.') != std::string::npos) {
+        const std::optional<std::string> ascii = asciiName(name);
+        if (!ascii || !IsDnsName(*ascii)) return std::nullopt;
+        return "\\\\" + *ascii;
+    }
     if (!IsComputerName(name)) return std::nullopt;
     return "\\\\" + name;
 }

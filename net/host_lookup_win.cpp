@@ -15,30 +15,44 @@ namespace vigilor {
 
 namespace {
 
-HostLookupOutcome Resolve(const std::string& name) {
+HostLookupOutcome Resolve(const std::string& name, LookupFamily family) {
     // The worker keeps the library open for itself: the asker may have
     // closed its own session by the time the answer comes.
     WinsockSession session(MAKEWORD(2, 2));
     if (!session.Ok()) return {WSANOTINITIALISED, {}};
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = family == LookupFamily::IPv4Only ? AF_INET : AF_UNSPEC;
     addrinfo* found = nullptr;
     const int error = getaddrinfo(name.c_str(), nullptr, &hints, &found);
     if (error != 0 || !found) return {error ? error : WSAHOST_NOT_FOUND, {}};
-    char text[INET_ADDRSTRLEN] = {};
-    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-    inet_ntop(AF_INET, &ipv4->sin_addr, text, sizeof text);
+    const addrinfo* chosen = PreferredAddress(found);
+    char text[INET6_ADDRSTRLEN] = {};
+    if (chosen && chosen->ai_family == AF_INET)
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(chosen->ai_addr)->sin_addr, text, sizeof text);
+    else if (chosen)
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(chosen->ai_addr)->sin6_addr, text, sizeof text);
     freeaddrinfo(found);
+    if (!chosen) return {WSAHOST_NOT_FOUND, {}};
     return {0, text};
 }
 
 }  // namespace
 
-HostLookupRequest::HostLookupRequest(const std::string& name, std::function<void()> notify)
+const addrinfo* PreferredAddress(const addrinfo* found) {
+    // The IPv4 address when there is one, as before IPv6 was looked up.
+    const addrinfo* chosen = nullptr;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        if (a->ai_family == AF_INET) return a;
+        if (a->ai_family == AF_INET6 && !chosen) chosen = a;
+    }
+    return chosen;
+}
+
+HostLookupRequest::HostLookupRequest(const std::string& name, std::function<void()> notify, LookupFamily family)
     : state_(std::make_shared<State>()) {
     try {
-        std::thread([state = state_, name, notify = std::move(notify)] {
-            HostLookupOutcome outcome = Resolve(name);
+        std::thread([state = state_, name, notify = std::move(notify), family] {
+            HostLookupOutcome outcome = Resolve(name, family);
             {
                 std::lock_guard lock(state->mutex);
                 state->outcome = std::move(outcome);

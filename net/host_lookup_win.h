@@ -1,5 +1,6 @@
 #pragma once
-// One name look-up (name to its first IPv4 address) on a worker thread.
+// One name look-up (name to its first IPv4 address, or for the liveness
+// check to its IPv6 one when it has no IPv4 address) on a worker thread.
 // The worker holds its own share of the request, so the asker may forget
 // it at any moment (a time-out, a closed window) without harm.
 #include <functional>
@@ -7,14 +8,20 @@
 #include <mutex>
 #include <string>
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "platform/socket_wait_win.h"
 
 namespace vigilor {
 
 struct HostLookupOutcome {
     int error = 0;  // 0 or the socket error code (11001 = host not found)
-    std::string address;
+    std::string address;  // dotted, or the IPv6 text
 };
+
+// IPv4Only: for the mail and update clients, which connect over IPv4.
+enum class LookupFamily { IPv4Only, IPv4ElseIPv6 };
 
 class HostLookupRequest {
 public:
@@ -22,7 +29,8 @@ public:
     // capture what outlives the request (a window handle, a shared event).
     // Raises AppError "<name>: can't start DNS lookup, error #<code>" when
     // no worker can be started.
-    HostLookupRequest(const std::string& name, std::function<void()> notify);
+    HostLookupRequest(const std::string& name, std::function<void()> notify,
+                      LookupFamily family = LookupFamily::IPv4Only);
 
     bool Done() const;
     HostLookupOutcome Outcome() const;
@@ -35,6 +43,9 @@ private:
     };
     std::shared_ptr<State> state_;
 };
+
+// The first IPv4 address of a look-up's answer, else its first IPv6 one.
+const addrinfo* PreferredAddress(const addrinfo* found);
 
 // Looks the name up and waits for it, dispatching messages, until the
 // deadline or until stop says so; Done with the outcome (which may be an

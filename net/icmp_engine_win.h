@@ -1,9 +1,13 @@
 #pragma once
 // TICMP: one ICMP echo request through the system's echo service, bound
-// from "icmp.dll" at run time.
+// at run time: IPv4 from "icmp.dll", IPv6 (ICMPv6) from "iphlpapi.dll".
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
+#include <ipexport.h>
 
 #include <functional>
+#include <vector>
 #include <string>
 
 #include "platform/app_error.h"
@@ -18,10 +22,33 @@ public:
 
 // The fixed part of the last reply.
 struct EchoReplyHeader {
-    std::string address;  // dotted
+    std::string address;  // dotted, or the IPv6 text
     unsigned long status = 0;
     unsigned long roundTripMs = 0;
     unsigned dataSize = 0;
+};
+
+// The echo service's calls. The IPv6 pair may be missing: only an IPv6
+// echo needs it.
+struct IcmpCalls {
+    using CreateFn = HANDLE(WINAPI*)();
+    using CloseFn = BOOL(WINAPI*)(HANDLE);
+    using SendEchoFn = DWORD(WINAPI*)(HANDLE, ULONG, LPVOID, WORD, void*, LPVOID, DWORD, DWORD);
+    // Icmp6SendEcho2 without event or completion routine: it waits.
+    using SendEcho6Fn = DWORD(WINAPI*)(HANDLE, HANDLE, void*, void*, sockaddr_in6*, sockaddr_in6*, LPVOID, WORD,
+                                       void*, LPVOID, DWORD, DWORD);
+    CreateFn create = nullptr;
+    CloseFn close = nullptr;
+    SendEchoFn sendEcho = nullptr;
+    CreateFn create6 = nullptr;
+    SendEcho6Fn sendEcho6 = nullptr;
+};
+
+// The reply of Icmp6SendEcho2 (ICMPV6_ECHO_REPLY), before the echoed data.
+struct Icmpv6EchoReply {
+    IPV6_ADDRESS_EX Address;
+    ULONG Status;
+    unsigned int RoundTripTime;
 };
 
 class TICMP {
@@ -30,6 +57,8 @@ public:
     // echo handle; raises TICMPException with the step's text on failure.
     // The library name is a parameter so that its failures can be tried.
     explicit TICMP(const wchar_t* library = L"icmp.dll");
+    // The same over the given calls.
+    explicit TICMP(const IcmpCalls& calls);
     ~TICMP();
     TICMP(const TICMP&) = delete;
     TICMP& operator=(const TICMP&) = delete;
@@ -42,7 +71,8 @@ public:
     std::function<void(const std::string&)> OnDisplay;
     std::function<void()> OnEchoRequest;
 
-    // Sends one echo to Address and waits for it (up to Timeout); the
+    // Sends one echo to Address and waits for it (up to Timeout): ICMPv6
+    // to an IPv6 address, or to a name that resolves to IPv6 alone. The
     // number of replies, 0 when none came or the address did not resolve.
     int Ping();
 
@@ -50,12 +80,10 @@ public:
     const EchoReplyHeader& LastReply() const { return lastReply_; }
 
 private:
+    void Open();
     bool Resolve();
+    DWORD SendEcho6(std::vector<char>& request, IP_OPTION_INFORMATION& options);
     void Display(const std::string& text);
-
-    using CreateFn = HANDLE(WINAPI*)();
-    using CloseFn = BOOL(WINAPI*)(HANDLE);
-    using SendEchoFn = DWORD(WINAPI*)(HANDLE, ULONG, LPVOID, WORD, void*, LPVOID, DWORD, DWORD);
 
     struct LibraryTraits {
         using Handle = HMODULE;
@@ -65,11 +93,14 @@ private:
 
     WinsockSession winsock_{0x0101};
     UniqueHandle<LibraryTraits> library_;
-    CloseFn close_ = nullptr;
-    SendEchoFn sendEcho_ = nullptr;
+    UniqueHandle<LibraryTraits> library6_;
+    IcmpCalls calls_;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    HANDLE handle6_ = INVALID_HANDLE_VALUE;  // opened at the first IPv6 echo
     std::string resolvedFor_;
     unsigned long resolved_ = 0;  // network order
+    bool ipv6_ = false;
+    sockaddr_in6 resolved6_{};
     bool haveAddress_ = false;
     unsigned long lastError_ = 0;
     EchoReplyHeader lastReply_;

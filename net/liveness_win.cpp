@@ -23,7 +23,7 @@ std::string ResolvedAddress(const std::string& target, const std::stop_token& st
     const KernelHandle stopped(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!stopped) throw AppError("Cannot create an event, error #" + std::to_string(GetLastError()));
     const std::stop_callback onStop(stop, [&stopped] { SetEvent(stopped.Get()); });
-    const HostLookupRequest request(target, [done] { SetEvent(done->Get()); });
+    const HostLookupRequest request(target, [done] { SetEvent(done->Get()); }, LookupFamily::IPv4ElseIPv6);
     const HANDLE ends[] = {done->Get(), stopped.Get()};
     if (WaitForMultipleObjects(2, ends, FALSE, TPingTstForm::kLookupTimeOutMs) != WAIT_OBJECT_0) return {};
     const HostLookupOutcome outcome = request.Outcome();

@@ -63,9 +63,8 @@ void TPing::LookupHost(const std::string& name) {
     }
     const HWND window = window_;
     const WPARAM id = requestId_;
-    pending_ = std::make_unique<HostLookupRequest>(name, [window, id] {
-        PostMessageW(window, kLookupDoneMessage, id, 0);
-    });
+    pending_ = std::make_unique<HostLookupRequest>(
+        name, [window, id] { PostMessageW(window, kLookupDoneMessage, id, 0); }, LookupFamily::IPv4ElseIPv6);
 }
 
 void TPing::LookupDone(WPARAM request) {

@@ -3,6 +3,7 @@
 // AlertHost) and from the system (NotificationChannels; the Windows one is
 // notify/notification_channels_win.h).
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/key_value_store.h"
@@ -55,8 +56,9 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // Waits at most kLaunchWaitMs.
     virtual RunResult RunAndWait(const std::string& commandLine, int showMode) = 0;
-    virtual void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
-                             int showMode) = 0;
+    // nullopt when the shell started it, else why not.
+    virtual std::optional<std::string> ShellLaunch(const std::string& file, const std::string& parameters,
+                                                   const std::string& directory, int showMode) = 0;
     virtual LocalTime Now() = 0;
 };
 

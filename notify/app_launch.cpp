@@ -8,4 +8,8 @@ std::string QuotedCommandLine(const std::string& commandLine) {
     return "\"" + commandLine + "\"";
 }
 
+std::string LaunchFailureLine(const std::string& program, const std::string& why) {
+    return "WARNING --> Cannot launch \"" + program + "\": " + why;
+}
+
 }  // namespace vigilor

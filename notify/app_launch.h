@@ -17,7 +17,11 @@ struct RunResult {
     enum class End { Exited, NotStarted, StillRunning, Abandoned };
     End end = End::NotStarted;
     int exitCode = -1;  // the program's, once it has exited; else -1
+    std::string failure = {};  // why it was not started
 };
+
+// The warning that a program chosen to run could not be started, and why.
+std::string LaunchFailureLine(const std::string& program, const std::string& why);
 
 // The command line RunAndWait hands to the system: one that is a single
 // path holding blanks gets quoted, so that the system starts the named

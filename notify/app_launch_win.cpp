@@ -6,12 +6,24 @@
 
 #include "platform/handles_win.h"
 #include "platform/message_pump_win.h"
+#include "platform/system_error_win.h"
+#include "platform/text.h"
 #include "platform/wide_win.h"
 
 namespace vigilor {
 
+namespace {
+
+std::string LastErrorText() {
+    Win32SystemErrors errors;
+    return Trim(SystemErrorText(errors, errors.LastError()));
+}
+
+}  // namespace
+
 RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeoutMs) {
-    if (commandLine.size() > kMaxRunCommandLine) return {};
+    if (commandLine.size() > kMaxRunCommandLine)
+        return {.failure = "the command line is longer than " + std::to_string(kMaxRunCommandLine) + " characters"};
     const std::wstring line = Wide(QuotedCommandLine(commandLine));
     // The system may write into the command line; it gets a copy of its own.
     std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -23,22 +35,23 @@ RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeout
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &process))
-        return {};
+        return {.failure = LastErrorText()};
     const KernelHandle processHandle(process.hProcess);
     const KernelHandle threadHandle(process.hThread);
     switch (WaitPumpingMessages(processHandle.Get(), {}, timeoutMs)) {
         case PumpWait::Signaled: break;
-        case PumpWait::Canceled: return {RunResult::End::Abandoned};
-        default: return {RunResult::End::StillRunning};
+        case PumpWait::Canceled: return {.end = RunResult::End::Abandoned};
+        default: return {.end = RunResult::End::StillRunning};
     }
     DWORD exitCode = 0;
-    if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return {RunResult::End::Exited};
-    return {RunResult::End::Exited, static_cast<int>(exitCode)};
+    if (!GetExitCodeProcess(processHandle.Get(), &exitCode)) return {.end = RunResult::End::Exited};
+    return {.end = RunResult::End::Exited, .exitCode = static_cast<int>(exitCode)};
 }
 
-void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
-                 int showMode) {
-    if (file.size() > kMaxShellText || parameters.size() > kMaxShellText || directory.size() > kMaxShellText) return;
+std::optional<std::string> ShellLaunch(HWND owner, const std::string& file, const std::string& parameters,
+                                       const std::string& directory, int showMode) {
+    if (file.size() > kMaxShellText || parameters.size() > kMaxShellText || directory.size() > kMaxShellText)
+        return "the path is longer than " + std::to_string(kMaxShellText) + " characters";
     const std::wstring wideFile = Wide(file);
     const std::wstring wideParameters = Wide(parameters);
     const std::wstring wideDirectory = Wide(directory);
@@ -53,7 +66,8 @@ void ShellLaunch(HWND owner, const std::string& file, const std::string& paramet
     launch.lpParameters = parameters.empty() ? nullptr : wideParameters.c_str();
     launch.lpDirectory = directory.empty() ? nullptr : wideDirectory.c_str();
     launch.nShow = showMode;
-    ShellExecuteExW(&launch);
+    if (ShellExecuteExW(&launch)) return std::nullopt;
+    return LastErrorText();
 }
 
 }  // namespace vigilor

@@ -2,6 +2,7 @@
 // Starting the program chosen to run on a failure.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "notify/app_launch.h"
@@ -19,10 +20,10 @@ constexpr size_t kMaxShellText = 79;
 // file is the one started.
 RunResult RunAndWait(const std::string& commandLine, int showMode, DWORD timeoutMs = kLaunchWaitMs);
 
-// Asks the shell to open the file with its default action; nothing is
-// reported, by the program or by the shell. Texts longer than kMaxShellText
-// are not launched.
-void ShellLaunch(HWND owner, const std::string& file, const std::string& parameters, const std::string& directory,
-                 int showMode);
+// Asks the shell to open the file with its default action, without a box
+// of the shell's own; nullopt when it did, else why not. Texts longer than
+// kMaxShellText are not launched.
+std::optional<std::string> ShellLaunch(HWND owner, const std::string& file, const std::string& parameters,
+                                       const std::string& directory, int showMode);
 
 }  // namespace vigilor

@@ -38,6 +38,10 @@ std::string AlertLine(const std::string& machine, const std::string& service) {
     return "The service " + Quoted(service) + " on " + machine + " has stopped responding !";
 }
 
+std::string UndeliveredScreenLine(const std::string& recipient) {
+    return "WARNING --> The screen message to " + recipient + " reached nobody";
+}
+
 std::string RestartLine(const std::string& machine, const std::string& service) {
     return "The service " + Quoted(service) + " on " + machine + " was successsfully restarted !";
 }
@@ -65,6 +69,9 @@ void EmailAlerts::EndPass() {
 }
 
 void EmailAlerts::ValidateForAlert() {
+    // Only the e-mail method needs the mail settings: a warning about them
+    // with notification off or by screen message would be noise.
+    if (!MailIsToBeSent(host_.Settings())) return;
     // Once a pass: what it says is told once a pass anyway, and a pass of
     // many failed rows would read the store for every one of them.
     if (inPass_ && validatedThisPass_) return;
@@ -149,7 +156,8 @@ void EmailAlerts::SendAlert(const AlertMessage& alert) {
         channels_.WriteEvent(alert.entry);
     }
 
-    if (settings.notifyByMail && settings.screenNotify) channels_.SendScreenMessage(line, settings.notifyLogin);
+    if (settings.notifyByMail && settings.screenNotify && !channels_.SendScreenMessage(line, settings.notifyLogin))
+        Report(UndeliveredScreenLine(settings.notifyLogin));
     LaunchApplication();
 }
 
@@ -200,7 +208,7 @@ bool EmailAlerts::PrepareClient(SettingsStore& store) {
 void EmailAlerts::FillMessage(SettingsStore& store, const std::string& subject) {
     client_.Port = store.ReadInteger("EMailSMTPPort", 25);
     client_.UserID = store.ReadString("EMailSMTPID", "");
-    client_.Security = ParseSmtpSecurity(store.ReadString(kSmtpSecurityValue, ""));
+    client_.Security = ReadSmtpSecurity(store.Raw());
     client_.Password = ScramblePassword(store.ReadString("EMailSMTPPwd", ""));
     TPostMessage& message = client_.PostMessage;
     message.Date = MailDate(channels_.Now());
@@ -225,11 +233,14 @@ void EmailAlerts::LaunchApplication() {
     const ProgramSettings& settings = host_.Settings();
     if (!settings.launchAppActive || !channels_.FileExists(settings.launchApp)) return;
     if (settings.execAndWait) {
-        if (channels_.RunAndWait(settings.launchApp, kShowNormally).end == RunResult::End::StillRunning)
+        const RunResult run = channels_.RunAndWait(settings.launchApp, kShowNormally);
+        if (run.end == RunResult::End::StillRunning)
             Report(Quoted(settings.launchApp) + " still runs after " + std::to_string(kLaunchWaitMs / 60000) +
                    " minutes; the check goes on without waiting for it");
-    } else {
-        channels_.ShellLaunch(settings.launchApp, "", DirectoryPart(settings.launchApp), kShowNormally);
+        if (run.end == RunResult::End::NotStarted) Report(LaunchFailureLine(settings.launchApp, run.failure));
+    } else if (const std::optional<std::string> failure =
+                   channels_.ShellLaunch(settings.launchApp, "", DirectoryPart(settings.launchApp), kShowNormally)) {
+        Report(LaunchFailureLine(settings.launchApp, *failure));
     }
 }
 
@@ -241,7 +252,11 @@ void EmailAlerts::Warn(const std::string& message) {
     Report(message);
 }
 
-void EmailAlerts::NMSMTP1Success() { Report("EMAIL SENT TO " + host_.Settings().emailTo); }
+void EmailAlerts::NMSMTP1Success() {
+    const std::vector<std::string>& refused = client_.RefusedRecipients();
+    if (refused.empty()) return Report("EMAIL SENT TO " + host_.Settings().emailTo);
+    Report("EMAIL SENT TO " + AddressList(client_.AcceptedRecipients()) + " ONLY, NOT TO " + AddressList(refused));
+}
 
 void EmailAlerts::NMSMTP1Failure() { Warn("WARNING --> SMTP *Sendmail* failed to " + host_.Settings().emailTo); }
 

@@ -22,6 +22,8 @@ std::optional<std::string> FirstMissingMailSetting(SettingsStore& store);
 
 // The text of one failure alert.
 std::string AlertLine(const std::string& machine, const std::string& service);
+// The warning that a screen message found nobody to show it to.
+std::string UndeliveredScreenLine(const std::string& recipient);
 // The text of a restart notice and of its event entry.
 std::string RestartLine(const std::string& machine, const std::string& service);
 

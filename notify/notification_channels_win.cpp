@@ -28,9 +28,10 @@ RunResult WindowsNotificationChannels::RunAndWait(const std::string& commandLine
     return vigilor::RunAndWait(commandLine, showMode);
 }
 
-void WindowsNotificationChannels::ShellLaunch(const std::string& file, const std::string& parameters,
-                                              const std::string& directory, int showMode) {
-    vigilor::ShellLaunch(owner_, file, parameters, directory, showMode);
+std::optional<std::string> WindowsNotificationChannels::ShellLaunch(const std::string& file,
+                                                                    const std::string& parameters,
+                                                                    const std::string& directory, int showMode) {
+    return vigilor::ShellLaunch(owner_, file, parameters, directory, showMode);
 }
 
 LocalTime WindowsNotificationChannels::Now() { return CurrentLocalTime(); }

@@ -17,8 +17,8 @@ public:
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override;
     bool FileExists(const std::string& path) override;
     RunResult RunAndWait(const std::string& commandLine, int showMode) override;
-    void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
-                     int showMode) override;
+    std::optional<std::string> ShellLaunch(const std::string& file, const std::string& parameters,
+                                           const std::string& directory, int showMode) override;
     LocalTime Now() override;
 
     TNTEventLog& EventLog() { return NTEventLog1; }

@@ -205,6 +205,8 @@ void TNMSMTP::Transmit() {
         (PostMessage.ToAddress.empty() && PostMessage.ToCarbonCopy.empty() && PostMessage.ToBlindCarbonCopy.empty()))
         throw AppError("Incomplete Header");
 
+    accepted_.clear();
+    refused_.clear();
     Command("RSET", false);
     RaiseIfAtLeast(400);
     Command("MAIL FROM:<" + from + ">", false);
@@ -214,6 +216,7 @@ void TNMSMTP::Transmit() {
             const std::string address = WithoutLineBreaks(ExtractAddress(entry));
             if (address.empty()) continue;
             Command("RCPT TO:<" + address + ">", false);
+            (replyNumber_ > 300 ? refused_ : accepted_).push_back(address);
             if (replyNumber_ > 300) Raise(OnRecipientNotFound);
         }
     }
@@ -319,6 +322,12 @@ std::string TNMSMTP::ReadLine(long long deadline, size_t& budget) {
 
 void TNMSMTP::RaiseIfAtLeast(int limit) {
     if (replyNumber_ >= limit) throw AppError(replyLine_);
+}
+
+std::string AddressList(const std::vector<std::string>& addresses) {
+    std::string list;
+    for (const std::string& address : addresses) list += (list.empty() ? "" : ", ") + address;
+    return list;
 }
 
 }  // namespace vigilor

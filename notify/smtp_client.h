@@ -94,6 +94,10 @@ public:
     void SmtpQuit();
 
     bool Connected() const { return socket_->IsOpen(); }
+    // The addresses of the last message's recipients that the server took,
+    // and those it refused: a message can go out to its copies alone.
+    const std::vector<std::string>& AcceptedRecipients() const { return accepted_; }
+    const std::vector<std::string>& RefusedRecipients() const { return refused_; }
     const std::string& ReplyLine() const { return replyLine_; }
     int ReplyNumber() const { return replyNumber_; }
 
@@ -136,7 +140,12 @@ private:
     std::vector<std::string> replyLines_;
     int replyNumber_ = 0;
     bool busy_ = false;
+    std::vector<std::string> accepted_;
+    std::vector<std::string> refused_;
 };
+
+// The addresses joined by ", ".
+std::string AddressList(const std::vector<std::string>& addresses);
 
 // The leading decimal digits of a reply line (at most ten); 0 without any.
 int ReplyNumberOf(const std::string& line);

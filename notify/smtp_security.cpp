@@ -33,6 +33,15 @@ SmtpSecurityChoice ParseSmtpSecurity(const std::string& stored) {
     return unknown;
 }
 
+SmtpSecurityChoice ReadSmtpSecurity(KeyValueStore& store) {
+    if (const std::optional<std::string> text = store.Read(kSmtpSecurityValue)) return ParseSmtpSecurity(*text);
+    if (!store.Exists(kSmtpSecurityValue)) return SmtpSecurity::None;
+    SmtpSecurityChoice notText;
+    notText.unknown_ = "(a value that is not text)";
+    notText.notText_ = true;
+    return notText;
+}
+
 int UsualSmtpPort(SmtpSecurity security) {
     switch (security) {
         case SmtpSecurity::StartTls: return 587;

@@ -3,6 +3,8 @@
 // "EMailSMTPSecurity" and chosen in the settings dialog.
 #include <string>
 
+#include "config/key_value_store.h"
+
 namespace vigilor {
 
 enum class SmtpSecurity {
@@ -25,6 +27,9 @@ public:
     SmtpSecurityChoice(SmtpSecurity security = SmtpSecurity::None) : security_(security) {}
 
     bool Known() const { return unknown_.empty(); }
+    // A stored value of another type than text (a number, say): unknown,
+    // and left in the store as it is.
+    bool StoredAsText() const { return !notText_; }
     // The security to connect with; throws AppError naming the stored text
     // when it is none of the three.
     SmtpSecurity ToConnect() const;
@@ -35,13 +40,18 @@ public:
 
 private:
     friend SmtpSecurityChoice ParseSmtpSecurity(const std::string& stored);
+    friend SmtpSecurityChoice ReadSmtpSecurity(KeyValueStore& store);
     SmtpSecurity security_;
     std::string unknown_;
+    bool notText_ = false;
 };
 
 // The stored text, ignoring letter case and blanks around it. An absent
 // or empty value is None: the versions before the choice stored nothing.
 SmtpSecurityChoice ParseSmtpSecurity(const std::string& stored);
+
+// The stored choice; a value that is there but holds no text is unknown.
+SmtpSecurityChoice ReadSmtpSecurity(KeyValueStore& store);
 
 // The port a server usually listens on for this security: 25, 587, 465.
 int UsualSmtpPort(SmtpSecurity security);

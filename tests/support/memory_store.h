@@ -37,6 +37,7 @@ public:
         return names;
     }
     bool Has(const std::string& name) const { return values.count(name) || binary.count(name); }
+    bool Exists(const std::string& name) override { return Has(name); }
 
     std::map<std::string, std::string, FoldedLess> values;
     std::map<std::string, bool, FoldedLess> binary;  // names holding a non-text value

@@ -61,7 +61,9 @@ public:
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return false; }
     RunResult RunAndWait(const std::string&, int) override { return {}; }
-    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {}
+    std::optional<std::string> ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {
+        return std::nullopt;
+    }
     LocalTime Now() override { return now_; }
     std::vector<std::string> events;
 

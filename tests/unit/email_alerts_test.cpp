@@ -75,22 +75,25 @@ public:
     void WriteEvent(const AppEvent& entry) override { journal.push_back("event: " + entry.text); }
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override {
         journal.push_back("screen to " + recipient + ": " + message);
-        return false;
+        return screenReached;
     }
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     RunResult RunAndWait(const std::string& commandLine, int showMode) override {
         journal.push_back("run and wait: " + commandLine + " show " + std::to_string(showMode));
         return run;
     }
-    void ShellLaunch(const std::string& file, const std::string& parameters, const std::string& directory,
-                     int showMode) override {
+    std::optional<std::string> ShellLaunch(const std::string& file, const std::string& parameters,
+                                           const std::string& directory, int showMode) override {
         journal.push_back("shell: " + file + "|" + parameters + "|" + directory + "|" + std::to_string(showMode));
+        return shellFailure;
     }
     LocalTime Now() override { return {2026, 12, 8, 14, 5, 9, 2}; }
 
     Journal& journal;
     std::set<std::string> files;
-    RunResult run{RunResult::End::Exited, 0};
+    RunResult run{.end = RunResult::End::Exited, .exitCode = 0};
+    bool screenReached = true;
+    std::optional<std::string> shellFailure;
 };
 
 // A server that takes the mail for the given number of recipients.
@@ -383,10 +386,14 @@ TEST_F(Alerts, RefusalAfterTheDataWarnsDisablesMailLogsAndRaisesWithoutLaunch) {
 
 TEST_F(Alerts, EveryClientConditionHasItsWarningLine) {
     UseMail();
-    Mail({"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "550 unknown\r\n", "354 go\r\n", "250 ok\r\n", "221 bye\r\n"});
+    host.store.values["EMailcc"] = "Copies <cc@example.org>";
+    Mail({"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "550 unknown\r\n", "250 ok\r\n", "354 go\r\n", "250 ok\r\n",
+          "221 bye\r\n"});
     alerts->SendFailureAlert("\\\\SRV1", "Spooler");
     EXPECT_EQ(host.memo.lines, (Journal{"08/12/2026  14:05 WARNING --> SMTP Recipient not found on specified Host",
-                                        "08/12/2026  14:05 EMAIL SENT TO ops@example.org"}));
+                                        "08/12/2026  14:05 EMAIL SENT TO cc@example.org ONLY, NOT TO ops@example.org"}))
+        << "the copy went out, the recipient got nothing";
+    host.store.values.erase("EMailcc");
     EXPECT_FALSE(host.settings.notifyByMail);
     EXPECT_EQ(Only("run"), Journal{kLaunchRun});
 
@@ -426,6 +433,44 @@ TEST_F(Alerts, EveryClientConditionHasItsWarningLine) {
     }
 }
 
+TEST_F(Alerts, ALaunchOrScreenMessageThatReachedNothingIsReported) {
+    const std::string cannot = "08/12/2026  14:05 WARNING --> Cannot launch \"C:\\Tools\\Pager Kit\\page.exe\": ";
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        Journal memo;
+    } cases[] = {
+        {"waited for, not started",
+         [this] { channels.run = {RunResult::End::NotStarted, -1, "2: The system cannot find the file specified."}; },
+         {cannot + "2: The system cannot find the file specified."}},
+        {"through the shell, refused",
+         [this] {
+             host.settings.execAndWait = false;
+             channels.shellFailure = "the path is longer than 79 characters";
+         },
+         {cannot + "the path is longer than 79 characters"}},
+        {"screen message to nobody",
+         [this] {
+             UseScreen();
+             channels.screenReached = false;
+         },
+         {"08/12/2026  14:05 WARNING --> The screen message to operator reached nobody"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseNothing();
+        host.settings.execAndWait = true;
+        host.memo.lines.clear();
+        host.alerted.Clear();
+        channels.run = {.end = RunResult::End::Exited, .exitCode = 0};
+        channels.shellFailure.reset();
+        channels.screenReached = true;
+        c.setUp();
+        alerts->SendFailureAlert("\\\\SRV1", "Spooler");
+        EXPECT_EQ(host.memo.lines, c.memo);
+    }
+}
+
 TEST_F(Alerts, ConnectionFailureWarns) {
     UseMail();
     auto socket = std::make_unique<ScriptedSocket>(smtpLog, "", std::deque<std::string>{});
@@ -462,12 +507,12 @@ TEST_F(Alerts, ValidationOrderAndMessages) {
     EXPECT_TRUE(alerts->MailSettingsValid());
 }
 
-TEST_F(Alerts, ScreenMethodWithIncompleteMailSettingsShowsTheBoxThenSends) {
+TEST_F(Alerts, ScreenMethodWithIncompleteMailSettingsSendsWithoutABox) {
     UseScreen();
     host.store.values.clear();
     alerts->SendFailureAlert("\\\\SRV1", "Spooler");
-    EXPECT_LT(IndexOf("error box: No SMTP host defined! Please check your parameters."),
-              IndexOf("screen to operator: " + kStoppedLine));
+    EXPECT_TRUE(Only("error box").empty());
+    EXPECT_EQ(Only("screen to"), Journal{"screen to operator: " + kStoppedLine});
 }
 
 TEST_F(Alerts, UnattendedEveryBoxBecomesAReportAndAnEventOnceAPass) {
@@ -486,7 +531,7 @@ TEST_F(Alerts, UnattendedEveryBoxBecomesAReportAndAnEventOnceAPass) {
              UseNothing();
              host.store.values.clear();
          },
-         {noHost}},
+         {}},
         {"mail on, no host",
          [this] {
              UseMail();
@@ -553,12 +598,12 @@ TEST_F(Alerts, UnattendedEveryBoxBecomesAReportAndAnEventOnceAPass) {
 
 TEST_F(Alerts, AWaitedProgramStillRunningAtTheBoundIsReportedAndLeft) {
     UseNothing();
-    channels.run = {RunResult::End::StillRunning};
+    channels.run = {.end = RunResult::End::StillRunning};
     alerts->SendFailureAlert("\\SRV1", "Spooler");
     EXPECT_EQ(Only("run"), Journal{kLaunchRun});
     EXPECT_EQ(host.memo.lines, Journal{"08/12/2026  14:05 \"C:\\Tools\\Pager Kit\\page.exe\" still runs after 5 "
                                        "minutes; the check goes on without waiting for it"});
-    channels.run = {RunResult::End::Exited, 3};
+    channels.run = {.end = RunResult::End::Exited, .exitCode = 3};
     alerts->SendFailureAlert("\\SRV1", "Other");
     EXPECT_EQ(host.memo.lines.size(), 1u) << "nothing to say of a program that ended";
 }

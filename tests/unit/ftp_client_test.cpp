@@ -19,6 +19,9 @@ public:
     bool writable = true;
 };
 
+// A server that cannot tell a file's size.
+const char* const kNoSize = "550 No size here.\r\n";
+
 const char* Name(FtpOperation operation) { return operation == FtpOperation::ChangeDir ? "ChangeDir" : "Download"; }
 
 class FtpDialogue : public ::testing::Test {
@@ -148,12 +151,12 @@ TEST_F(FtpDialogue, ChangeDirReplies) {
 }
 
 TEST_F(FtpDialogue, ActiveDownloadAnnouncesThePortAndTakesTheSizeFromTheOpeningReply) {
-    LogOn({"200 Type set to I.\r\n", "200 PORT command successful\r\n",
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 PORT command successful\r\n",
            "150 Opening BINARY mode data connection for vigilor.exe (11 bytes).\r\n226 done\r\n"});
     script.data = {"hello ", "world"};
     client.Download("vigilor.exe", sink);
     EXPECT_EQ(sink.text, "hello world");
-    EXPECT_EQ(log.sent, "TYPE I\r\nPORT 127,0,0,1,19,137\r\nRETR vigilor.exe\r\n");
+    EXPECT_EQ(log.sent, "TYPE I\r\nSIZE vigilor.exe\r\nPORT 127,0,0,1,19,137\r\nRETR vigilor.exe\r\n");
     EXPECT_EQ(client.BytesTotal(), 11u);
     EXPECT_EQ(seen, (std::vector<std::string>{"TransactionStart", "Packet 6", "Packet 11", "TransactionStop",
                                               "Success Download"}));
@@ -174,6 +177,7 @@ TEST_F(FtpDialogue, NoActiveDataPathRepeatsTheTransferOnceInPassiveMode) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::deque<std::string> replies = c.activeReplies;
+        replies.push_front(kNoSize);
         replies.push_front("200 Type set to I.\r\n");
         replies.insert(replies.end(),
                        {"227 Entering Passive Mode (10,1,2,3,19,140).\r\n", "125 Go (5 bytes)\r\n226 Done\r\n"});
@@ -191,31 +195,47 @@ TEST_F(FtpDialogue, NoActiveDataPathRepeatsTheTransferOnceInPassiveMode) {
 }
 
 TEST_F(FtpDialogue, AnUnansweredActiveRetrieveIsRepeatedPassiveOnANewConnection) {
-    LogOn({"250 ok\r\n"});
-    client.ChangeDir("Public");
-    script.replies = {"200 Type set to I.\r\n", "200 PORT command successful\r\n", "",
-                      // the new connection, after its greeting
-                      "331 password please\r\n", "230 welcome\r\n", "250 ok\r\n", "200 Type set to I.\r\n",
-                      "227 Entering Passive Mode (10,1,2,3,19,140).\r\n", "150 Opening (5 bytes)\r\n226 Done\r\n",
-                      "250 in step\r\n"};
-    script.data = {"12345"};
-    log.sent.clear();
-    log.connects.clear();
-    seen.clear();
-    client.Download("vigilor.exe", sink);
-    EXPECT_EQ(sink.text, "12345");
-    EXPECT_EQ(log.sent,
-              "TYPE I\r\nPORT 127,0,0,1,19,137\r\nRETR vigilor.exe\r\n"
-              "USER anonymous\r\nPASS guest@example.org\r\nCWD Public\r\nTYPE I\r\nPASV\r\nRETR vigilor.exe\r\n");
-    EXPECT_EQ(log.connects, (std::vector<std::string>{"127.0.0.9:21", "127.0.0.9:5004"}));
-    EXPECT_EQ(log.clockMs, TNMFTP::kDefaultTimeOut) << "one reply's wait";
-    EXPECT_EQ(seen, (std::vector<std::string>{"TransactionStart", "Packet 5", "TransactionStop", "Success Download"}));
-    client.ChangeDir("Public");
-    EXPECT_EQ(client.LastReply().text, "250 in step");
+    const struct {
+        const char* name;
+        const char* retrieveReply;
+        FtpWait accept;
+    } cases[] = {
+        {"no reply to RETR", "", FtpWait::Done},
+        // The server says it opens the connection, then tries for longer
+        // than a reply's time.
+        {"no data connection and no final reply", "150 Opening data connection\r\n", FtpWait::TimedOut},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogOn({"250 ok\r\n"});
+        client.ChangeDir("Public");
+        script.replies = {"200 Type set to I.\r\n", kNoSize, "200 PORT command successful\r\n", c.retrieveReply,
+                          // the new connection, after its greeting
+                          "331 password please\r\n", "230 welcome\r\n", "250 ok\r\n", "200 Type set to I.\r\n",
+                          "227 Entering Passive Mode (10,1,2,3,19,140).\r\n",
+                          "150 Opening (5 bytes)\r\n226 Done\r\n", "250 in step\r\n"};
+        script.accept = c.accept;
+        script.data = {"12345"};
+        sink.text.clear();
+        log = {};
+        seen.clear();
+        client.Download("vigilor.exe", sink);
+        EXPECT_EQ(sink.text, "12345");
+        EXPECT_EQ(log.sent, "TYPE I\r\nSIZE vigilor.exe\r\nPORT 127,0,0,1,19,137\r\nRETR vigilor.exe\r\n"
+                            "USER anonymous\r\nPASS guest@example.org\r\nCWD Public\r\nTYPE I\r\nPASV\r\nRETR "
+                            "vigilor.exe\r\n");
+        EXPECT_EQ(log.connects, (std::vector<std::string>{"127.0.0.9:21", "127.0.0.9:5004"}));
+        EXPECT_EQ(log.clockMs, TNMFTP::kDefaultTimeOut) << "one reply's wait";
+        EXPECT_EQ(seen,
+                  (std::vector<std::string>{"TransactionStart", "Packet 5", "TransactionStop", "Success Download"}));
+        client.ChangeDir("Public");
+        EXPECT_EQ(client.LastReply().text, "250 in step");
+        client.Disconnect();
+    }
 }
 
 TEST_F(FtpDialogue, TheActiveDataConnectionIsTakenOnlyFromTheServer) {
-    LogOn({"200 Type set to I.\r\n", "200 PORT command successful\r\n", "150 Opening (5 bytes)\r\n226 Done\r\n"});
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 PORT command successful\r\n", "150 Opening (5 bytes)\r\n226 Done\r\n"});
     script.strangers = {"10.6.6.6", "127.0.0.66"};
     script.data = {"12345"};
     client.Download("vigilor.exe", sink);
@@ -225,10 +245,21 @@ TEST_F(FtpDialogue, TheActiveDataConnectionIsTakenOnlyFromTheServer) {
 }
 
 TEST_F(FtpDialogue, AReceivedSizeOtherThanTheAnnouncedOneIsAFailure) {
-    for (const std::string data : {"hello", "hello world!"}) {
-        SCOPED_TRACE(data);
-        LogOn({"200 Type set to I.\r\n", "200 PORT command successful\r\n",
-               "150 Opening BINARY mode data connection for vigilor.exe (11 bytes).\r\n226 done\r\n",
+    const struct {
+        const char* data;
+        const char* sizeReply;
+        const char* opening;
+    } cases[] = {
+        {"hello", kNoSize, "150 Opening BINARY mode data connection for vigilor.exe (11 bytes).\r\n226 done\r\n"},
+        {"hello world!", kNoSize,
+         "150 Opening BINARY mode data connection for vigilor.exe (11 bytes).\r\n226 done\r\n"},
+        // An opening reply without the size: the one SIZE gave counts.
+        {"hello", "213 11\r\n", "125 Data connection already open; Transfer starting.\r\n226 done\r\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string data = c.data;
+        SCOPED_TRACE(data + " " + c.opening);
+        LogOn({"200 Type set to I.\r\n", c.sizeReply, "200 PORT command successful\r\n", c.opening,
                "250 still in step\r\n"});
         script.data = {data};
         const std::string failure = "Received " + std::to_string(data.size()) + " of 11 bytes";
@@ -256,6 +287,7 @@ TEST_F(FtpDialogue, RefusedTransfersAreFailuresAndTheDialogueStaysInStep) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::deque<std::string> replies = c.replies;
+        replies.push_front(kNoSize);
         replies.push_front("200 Type set to I.\r\n");
         replies.push_back("250 still in step\r\n");
         LogOn(replies);
@@ -268,7 +300,7 @@ TEST_F(FtpDialogue, RefusedTransfersAreFailuresAndTheDialogueStaysInStep) {
 }
 
 TEST_F(FtpDialogue, AbortClosesTheDataConnectionAndHearsTheServerOut) {
-    LogOn({"200 Type set to I.\r\n", "200 ok\r\n", "150 Go (9 bytes)\r\n426 Transfer aborted.\r\n", "250 in step\r\n"});
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 ok\r\n", "150 Go (9 bytes)\r\n426 Transfer aborted.\r\n", "250 in step\r\n"});
     script.data = {"abc", "def", "ghi"};
     client.OnPacketRecvd = [this] { client.Abort(); };
     EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "Transfer aborted");
@@ -280,7 +312,7 @@ TEST_F(FtpDialogue, AbortClosesTheDataConnectionAndHearsTheServerOut) {
 }
 
 TEST_F(FtpDialogue, DisconnectWhileATransferWaitsEndsItAndCloses) {
-    LogOn({"200 Type set to I.\r\n", "200 ok\r\n", "150 Go\r\n"});
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 ok\r\n", "150 Go\r\n"});
     script.data = {"abc", "def"};
     client.OnPacketRecvd = [this] { client.Disconnect(); };
     EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "Transfer aborted");
@@ -312,6 +344,7 @@ TEST_F(FtpDialogue, AServerThatStopsGivesABoundedError) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::deque<std::string> replies = c.replies;
+        replies.push_front(kNoSize);
         replies.push_front("200 Type set to I.\r\n");
         if (!client.Connected()) LogOn(replies);
         else {
@@ -357,7 +390,7 @@ TEST_F(FtpDialogue, AllLinesOfAReplyMustComeWithinOneReplyTime) {
 TEST_F(FtpDialogue, PreliminaryRepliesWithoutEndAfterABrokenTransferAreGivenUpOn) {
     std::string preliminaries = "150 Go\r\n";
     for (int i = 0; i < 40; ++i) preliminaries += "150 Still going\r\n";
-    LogOn({"200 Type set to I.\r\n", "200 ok\r\n", preliminaries + "226 Done at last\r\n"});
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 ok\r\n", preliminaries + "226 Done at last\r\n"});
     script.data = {"abc"};
     script.dataEnd = FtpWait::Failed;
     EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "Data connection lost");
@@ -392,7 +425,7 @@ TEST_F(FtpDialogue, ArgumentsWithLineBreaksAreRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(FtpDialogue, ALocalFileThatCannotBeWrittenEndsTheTransfer) {
-    LogOn({"200 Type set to I.\r\n", "200 ok\r\n", "150 Go\r\n426 Aborted.\r\n"});
+    LogOn({"200 Type set to I.\r\n", kNoSize, "200 ok\r\n", "150 Go\r\n426 Aborted.\r\n"});
     script.data = {"abc", "def"};
     sink.writable = false;
     EXPECT_EQ(ErrorOf([&] { client.Download("vigilor.exe", sink); }), "The local file could not be written");

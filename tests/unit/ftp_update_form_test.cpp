@@ -78,7 +78,7 @@ protected:
     // Connects with a version file whose first line is given.
     void Connect(const std::string& firstLine) {
         script.replies = {"331 ok\r\n", "230 in\r\n", "250 ok\r\n",
-                          "200 Binary\r\n", "200 ok\r\n", "150 Go\r\n226 Done\r\n"};
+                          "200 Binary\r\n", "550 No size\r\n", "200 ok\r\n", "150 Go\r\n226 Done\r\n"};
         script.data = {firstLine + "\r\nnotes\r\n"};
         form.ConnnectBtnClick();
     }
@@ -110,7 +110,7 @@ TEST_F(UpdateForm, ADownloadShowsItsProgressAndReplacesTheFileWhenComplete) {
     EXPECT_EQ(view.beeps, 1);
     EXPECT_EQ(view.texts[kEdNewVer], "2.0.0.41");
     files.disk["vigilor.exe"] = "old";
-    script.replies = {"200 Binary\r\n", "200 ok\r\n",
+    script.replies = {"200 Binary\r\n", "213 6\r\n", "200 ok\r\n",
                       "150 Opening BINARY mode data connection (6 bytes).\r\n226 Done\r\n"};
     script.data = {"abc", "def"};
     std::vector<std::string> during;

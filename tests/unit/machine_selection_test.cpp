@@ -50,7 +50,12 @@ TEST(ComputerList, TypedNames) {
         // DNS names: labels of letters, digits and inner hyphens.
         {"web-01.example.org", "\\\\web-01.example.org"}, {"fileserver-number-0002", "\\\\fileserver-number-0002"},
         {dns253, "\\\\" + dns253}, {dns253 + "b", std::nullopt}, {label63 + "a.org", std::nullopt},
-        {"-web.example.org", std::nullopt}, {"web..example.org", std::nullopt}, {"web_01.example.org", std::nullopt},
+        {"-web.example.org", std::nullopt}, {"web..example.org", std::nullopt},
+        {"web_01.example.org", "\\\\web_01.example.org"}, {"web_01", "\\\\web_01"},
+        // The root's trailing dot, on a short and on a long name alike.
+        {"srv.corp.", "\\\\srv.corp"}, {"server1.corp.example.com.", "\\\\server1.corp.example.com"},
+        // Internationalised: the ASCII form the resolver knows.
+        {"b\xC3\xBCro.example.de", "\\\\xn--bro-hoa.example.de"}, {"\xC3\xA9.example.de", std::nullopt},
         {std::string(300, 'x'), std::nullopt},
         // Addresses.
         {"255.255.255.255", "\\\\255.255.255.255"}, {"256.1.1.1", std::nullopt}, {"1.2.3", std::nullopt},
@@ -59,7 +64,12 @@ TEST(ComputerList, TypedNames) {
         {"1:2:3:4:5:6:7", std::nullopt}, {"1:2:3:4:5:6:7:8:9", std::nullopt}, {"1::2::3", std::nullopt},
         {"12345::1", std::nullopt}, {"fe80::1%3", std::nullopt}, {"g::1", std::nullopt}, {":::", std::nullopt},
     };
-    for (const auto& [typed, expected] : cases) EXPECT_EQ(TypedComputer(typed), expected) << typed;
+    // The system's conversion, for the one name the table converts.
+    const AsciiNameOf ascii = [](const std::string& name) -> std::optional<std::string> {
+        if (name == "b\xC3\xBCro.example.de") return "xn--bro-hoa.example.de";
+        return std::nullopt;
+    };
+    for (const auto& [typed, expected] : cases) EXPECT_EQ(TypedComputer(typed, ascii), expected) << typed;
 }
 
 class ScriptedLogon : public LogonDialog {

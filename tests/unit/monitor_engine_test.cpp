@@ -144,8 +144,9 @@ public:
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return true; }
     RunResult RunAndWait(const std::string&, int) override { return {}; }
-    void ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {
+    std::optional<std::string> ShellLaunch(const std::string&, const std::string&, const std::string&, int) override {
         if (onLaunch) onLaunch();
+        return std::nullopt;
     }
     LocalTime Now() override { return {2026, 12, 10, 9, 30, 0, 4}; }
 
@@ -292,6 +293,16 @@ TEST(MonitorEngine, StartRefusesAnEmptyListAndIncompleteMailSettingsOnlyToAUserA
     ProgramSettings mail = QuietSettings();
     mail.notifyByMail = true;
     {
+        ProgramSettings screen = mail;
+        screen.screenNotify = true;
+        Engine e({Row("\\\\A", "Svc")}, screen);
+        const auto answer = e.engine.Start(Attendance::Attended);
+        EXPECT_TRUE(answer.started) << "the screen method needs no mail server";
+        EXPECT_FALSE(answer.emailDisabled);
+        EXPECT_TRUE(answer.refusals.empty());
+        e.engine.Stop();
+    }
+    {
         Engine e({Row("\\\\A", "Svc")}, mail);
         const auto answer = e.engine.Start(Attendance::Attended);
         EXPECT_FALSE(answer.started);
@@ -340,8 +351,7 @@ TEST(MonitorEngine, CommandsDuringAPass) {
          [](Engine& e) { e.engine.Stop(); },
          [](Engine& e) {
              EXPECT_EQ(e.view.Reports(),
-                       (std::vector<std::string>{"Cannot restart \"Down\" on \\\\B", "\"Down\" on \\\\B is stopped",
-                                                 "No SMTP host defined! Please check your parameters."}));
+                       (std::vector<std::string>{"Cannot restart \"Down\" on \\\\B", "\"Down\" on \\\\B is stopped"}));
              EXPECT_FALSE(e.engine.State().monitoring);
              e.engine.TimerFired();
              ASSERT_TRUE(e.engine.ForceCheck()) << "no pass is running or waiting";

@@ -91,12 +91,12 @@ TEST_F(MonitoredListTest, DuplicateAddOfANameWithATabChangesNothing) {
     EXPECT_EQ(list.Count(), 4u);
 }
 
-TEST_F(MonitoredListTest, SameNameOnOtherComputerOrOtherCaseIsNoDuplicate) {
+TEST_F(MonitoredListTest, SameNameOnOtherComputerIsNoDuplicateButOtherCaseIs) {
     EXPECT_TRUE(list.Add("\\\\ECHO", "zeta"));
-    EXPECT_TRUE(list.Add("\\\\bravo", "zeta"));
-    EXPECT_TRUE(list.Add("\\\\BRAVO", "Zeta"));
+    EXPECT_FALSE(list.Add("\\\\bravo", "zeta")) << "one computer, one row memory";
+    EXPECT_FALSE(list.Add("\\\\BRAVO", "ZETA"));
     EXPECT_TRUE(list.Add("\\\\BRAVO ", "zeta")) << "no trimming in the comparison";
-    EXPECT_EQ(list.Count(), 7u);
+    EXPECT_EQ(list.Count(), 5u);
 }
 
 TEST_F(MonitoredListTest, EqualKeysKeepTheirOrder) {

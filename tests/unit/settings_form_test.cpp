@@ -272,27 +272,31 @@ TEST(SettingsForm, AfterTheDialogCloses) {
     struct Case {
         bool applied;
         bool notifyByMail;
+        bool screenNotify;
         bool mailComplete;
         std::vector<std::string> steps;
     } cases[] = {
-        {true, true, true, {"store", "hint 5", "validate", "reload"}},
-        {true, true, false, {"store", "hint 5", "validate", missing, "mail off"}},
-        {true, false, false, {"store", "hint 5", "reload"}},
-        {false, true, true, {"validate", "reload"}},
-        {false, true, false, {"validate", missing, "mail off"}},
-        {false, false, true, {"reload"}},
+        {true, true, false, true, {"store", "hint 5", "reload", "validate"}},
+        {true, true, false, false, {"store", "hint 5", "reload", "validate", missing, "mail off"}},
+        {true, false, false, false, {"store", "hint 5", "reload"}},
+        {true, true, true, false, {"store", "hint 5", "reload"}},
+        {false, true, false, true, {"reload", "validate"}},
+        {false, true, false, false, {"reload", "validate", missing, "mail off"}},
+        {false, false, false, true, {"reload"}},
     };
     for (const Case& c : cases) {
         FakeDialogHost host;
         host.settings.notifyByMail = c.notifyByMail;
+        host.settings.screenNotify = c.screenNotify;
         host.mailComplete = c.mailComplete;
         SettingsForm form = CompleteMailForm();
         form.notifyByMail = c.notifyByMail;
+        form.screenMethod = c.screenNotify;
         form.scanInterval = 5;
         host.raw.values["ComputerName"] = "\\\\STORED";
         host.settings.selectedComputer = "\\\\CHOSEN";
         SettingsDialogClosed(host, c.applied, form);
-        EXPECT_EQ(host.steps, c.steps) << c.applied << c.notifyByMail << c.mailComplete;
+        EXPECT_EQ(host.steps, c.steps) << c.applied << c.notifyByMail << c.screenNotify << c.mailComplete;
         EXPECT_EQ(host.raw.Has("ScanInterval"), c.applied) << "Cancel writes nothing";
         EXPECT_EQ(host.settings.selectedComputer, "\\\\CHOSEN") << "the computer chosen on the window stays";
     }
@@ -312,14 +316,15 @@ TEST(SettingsForm, PickingASecurityMovesOnlyTheUsualPort) {
         EXPECT_EQ(PortAfterSecurityChange(c.port, c.from, c.to), c.after) << c.port << " " << static_cast<int>(c.to);
 }
 
-TEST(SettingsForm, CommandsDuringATestMailWaitForItsEndInTheirOrderEachOnce) {
+TEST(SettingsForm, CommandsDuringATestWaitForItsEndInTheirOrderEachOnceAndTheTestRunsOnce) {
     using Command = TestCommandGate::Command;
     TestCommandGate gate;
     EXPECT_FALSE(gate.Hold({1, 0})) << "no test: at once";
-    gate.TestStarted();
-    for (const Command& command : {Command{7, 0}, Command{2, 0}, Command{7, 0}, Command{2, 1}})
+    gate.TestStarted({9, 0});
+    for (const Command& command : {Command{7, 0}, Command{9, 0}, Command{2, 0}, Command{7, 0}, Command{2, 1}})
         EXPECT_TRUE(gate.Hold(command));
-    EXPECT_EQ(gate.TestEnded(), (std::vector<Command>{{7, 0}, {2, 0}, {2, 1}}));
+    EXPECT_EQ(gate.TestEnded(), (std::vector<Command>{{7, 0}, {2, 0}, {2, 1}}))
+        << "the running test's own button is not pressed again";
     EXPECT_FALSE(gate.Hold({7, 0}));
     EXPECT_TRUE(gate.TestEnded().empty());
 }

@@ -10,6 +10,8 @@
 
 #include "app/main_form_ids.h"
 #include "config/settings_dialog_win.h"
+#include "net/computer_list.h"
+#include "net/idn_win.h"
 #include "net/login_dialog_win.h"
 #include "platform/control_table_win.h"
 #include "platform/system_error_win.h"
@@ -63,6 +65,10 @@ protected:
     }
     static bool OkEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, D::kOKBtn)); }
 };
+
+TEST(TypedComputer, AnInternationalisedNameTakesTheSystemsAsciiForm) {
+    EXPECT_EQ(TypedComputer("B\xC3\xBCro-Server.example.de", AsciiHostName), "\\\\xn--bro-server-9db.example.de");
+}
 
 TEST_F(MachineSelection, WithoutABrowseListTheKnownComputersAreOfferedWithoutABox) {
     key.SetText("NotifybyMail", "0");

@@ -234,6 +234,7 @@ TEST_F(Monitoring, TheTimerIsOnAgainAfterATimedPass) {
 TEST_F(Monitoring, IncompleteMailSettingsStartUnattendedMonitoringButStopAClickOnStart) {
     key.SetText("MacMonitor0", "\\\\HOST");
     key.SetText("EMailSMTPHost", "127.0.0.1");
+    key.SetText("ScreenNotify", "0");
     const std::string why = "No Sender (FROM) defined! Please check your email parameters.";
     {
         TMainForm& f = Open({"/A"});
@@ -258,6 +259,7 @@ TEST_F(Monitoring, IncompleteMailSettingsStartUnattendedMonitoringButStopAClickO
 
 TEST_F(Monitoring, CompleteMailSettingsLetMonitoringStart) {
     key.SetText("MacMonitor0", "\\\\HOST");
+    key.SetText("ScreenNotify", "0");
     for (const char* name : {"EMailSMTPHost", "EMailLocalName", "EMailTo", "EMailSMTPID", "EMailLocalAddr"})
         key.SetText(name, "x@127.0.0.1");
     EXPECT_TRUE(Open({"/A"}).IsMonitoring());

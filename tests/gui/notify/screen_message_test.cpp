@@ -80,7 +80,7 @@ TEST(ScreenMessage, FailureAlertReachesTheUserThroughTheRealChannels) {
     auto client = std::make_unique<TNMSMTP>(nullptr);
     EmailAlerts alerts(host, channels, *client);
     alerts.SendFailureAlert("\\\\SRV1", "Spooler");
-    EXPECT_EQ(host.errors, std::vector<std::string>{"No SMTP host defined! Please check your parameters."});
+    EXPECT_TRUE(host.errors.empty()) << "the screen method needs no mail server";
     EXPECT_EQ(TakeMessage(), "The service \"Spooler\" on \\\\SRV1 has stopped responding !");
 }
 

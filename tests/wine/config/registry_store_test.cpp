@@ -4,6 +4,9 @@
 #include "config/machine_key_win.h"
 #include "config/registry_store_win.h"
 #include "config/settings.h"
+#include "config/settings_form.h"
+#include "notify/smtp_security.h"
+#include "platform/app_error.h"
 #include "platform/system_info_win.h"
 #include "tests/support/test_registry_key_win.h"
 
@@ -75,6 +78,20 @@ TEST_F(RegistryStoreTest, ValuesOfOtherTypesReadAsMissing) {
     EXPECT_EQ(s.scanInterval, 1);
     EXPECT_EQ(s.selectedComputer, "\\\\" + LocalComputerName());
     EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST_F(RegistryStoreTest, AMailSecurityThatIsNoTextIsRefusedAndKept) {
+    const DWORD tls = 2;
+    key.SetRaw("EMailSMTPSecurity", REG_DWORD, &tls, sizeof tls);
+    RegistryStore raw(key.Path());
+    const SmtpSecurityChoice security = ReadSmtpSecurity(raw);
+    EXPECT_FALSE(security.Known()) << "never taken for None, which would send in plain text";
+    EXPECT_THROW(security.ToConnect(), AppError);
+    SettingsStore store(raw);
+    ProgramSettings memory;
+    WriteSettingsForm(store, ReadSettingsForm(store, "alice", memory), memory);
+    EXPECT_TRUE(raw.Exists("EMailSMTPSecurity"));
+    EXPECT_EQ(raw.Read("EMailSMTPSecurity"), std::nullopt) << "Apply leaves the number as it is";
 }
 
 TEST_F(RegistryStoreTest, OddTextsNeverStopTheLoad) {
