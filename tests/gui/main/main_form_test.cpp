@@ -326,6 +326,22 @@ TEST_F(ShutDown, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
     f.StopBtn1Click();
 }
 
+// What the Restart Manager sends to a program whose file an installer
+// replaces (Wine's Restart Manager sends nothing).
+TEST_F(ShutDown, AnInstallersCloseAsksNothingSavesTheSettingsAndCloses) {
+    key.SetText("NotifybyMail", "0");
+    key.SetText("MacMonitor0", "\\\\HOST");
+    TMainForm& f = Open({"/A"});
+    ASSERT_TRUE(f.IsMonitoring());
+    ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(f.Handle(), nullptr) << "the window is gone";
+    EXPECT_EQ(Stored("colWidth3"), "77");
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
+}
+
 using MonitoredRows = FormFixture;
 
 TEST_F(MonitoredRows, ColumnClickSortsAndSecondClickReverses) {
