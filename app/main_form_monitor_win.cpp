@@ -83,13 +83,22 @@ void TMainForm::MonitoredListEdited() {
 void TMainForm::OnEngineEvents() {
     // The boxes come after the rest of what came with them, so that the
     // window does not show the pass as it was while a box waits for a click.
-    std::vector<std::string> errors;
-    for (const EngineEvent& event : engineView_->Take()) {
-        if (event.kind == EngineEvent::Kind::Error)
-            errors.push_back(event.text);
-        else
-            ShowEngineEvent(event);
+    // The reports go into the memo together, as each change of the control
+    // costs what it already holds.
+    std::vector<std::string> errors, reports;
+    for (EngineEvent& event : engineView_->Take()) {
+        if (event.kind == EngineEvent::Kind::Error) {
+            errors.push_back(std::move(event.text));
+            continue;
+        }
+        if (event.kind == EngineEvent::Kind::ReportLine) {
+            reports.push_back(std::move(event.text));
+            continue;
+        }
+        if (event.kind == EngineEvent::Kind::ReportsCleared) reports.clear();
+        ShowEngineEvent(event);
     }
+    AppendStampedReports(*this, reports);
     for (const std::string& text : errors) ShowEngineError(text);
 }
 
@@ -97,11 +106,7 @@ void TMainForm::ShowEngineEvent(const EngineEvent& event) {
     using Kind = EngineEvent::Kind;
     switch (event.kind) {
         case Kind::ReportsCleared: SetWindowTextW(Control(kMemo1), L""); break;
-        case Kind::ReportLine:
-            // The separator depends on how this memo wraps what it shows.
-            if (DisplayedLineCount() > 1) AppendMemoLine(kReportSeparator);
-            AppendMemoLine(event.text);
-            break;
+        case Kind::ReportLine: break;  // gathered by OnEngineEvents
         case Kind::Status: ShowStatus(event.text); break;
         case Kind::Alarm: ShowAlarm(); break;
         case Kind::AllClear: ShowAllClear(); break;
@@ -136,10 +141,7 @@ void TMainForm::ShowEngineEvent(const EngineEvent& event) {
 void TMainForm::ShowConsoleState() {
     const ConsoleState& state = console_->Shown();
     SetWindowTextW(Control(kMemo1), L"");
-    for (const std::string& line : state.reports) {
-        if (DisplayedLineCount() > 1) AppendMemoLine(kReportSeparator);
-        AppendMemoLine(line);
-    }
+    AppendStampedReports(*this, state.reports);
     if (state.reports.empty())
         ShowAllClear();
     else

@@ -438,6 +438,13 @@ void TMainForm::AppendMemoLine(const std::string& line) {
     SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TMainForm::AppendLines(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    std::string text = lines.front();
+    for (size_t i = 1; i < lines.size(); ++i) text += "\r\n" + lines[i];
+    AppendMemoLine(text);
+}
+
 std::string TMainForm::MemoText() const { return WindowText(Control(kMemo1)); }
 
 int TMainForm::DisplayedLineCount() {

@@ -200,6 +200,7 @@ private:
     // The memo as the failure reports see it.
     int DisplayedLineCount() override;
     void AppendLine(const std::string& line) override { AppendMemoLine(line); }
+    void AppendLines(const std::vector<std::string>& lines) override;
     std::vector<std::string> Lines() override;
 
     // What the printed report asks of the window.

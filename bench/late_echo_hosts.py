@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Test hosts whose ICMP echo replies come late, and a probe of them.
 
-    late_echo_hosts.py answer DELAY_MS ADDRESS...
+    late_echo_hosts.py answer[/N] DELAY_MS ADDRESS...
         Answers the echo requests sent to the addresses, each DELAY_MS after
-        its own arrival however many others wait meanwhile. Run it inside a
-        network namespace whose own replies are switched off
+        its own arrival however many others wait meanwhile; with /N every
+        Nth request to an address goes unanswered. Run it inside a network
+        namespace whose own replies are switched off
         (net.ipv4.icmp_echo_ignore_all=1): this kernel has no netem, so this
         is what gives the hosts a round-trip time. Prints "ready" once it
         listens on every address; runs until it is killed.
@@ -56,9 +57,10 @@ def raw_socket(address=None):
     return s
 
 
-def answer(delay_ms, addresses):
+def answer(delay_ms, addresses, unanswered_every):
     delay = delay_ms / 1000.0
     sockets = [raw_socket(address) for address in addresses]
+    requests = {s: 0 for s in sockets}
     print("ready", flush=True)
     due = []  # (time to answer, arrival number, socket, reply, requester)
     arrivals = 0
@@ -70,6 +72,9 @@ def answer(delay_ms, addresses):
             packet, (requester, _) = s.recvfrom(65535)
             icmp = icmp_of(packet)
             if len(icmp) >= 8 and icmp[0] == ECHO_REQUEST and icmp[1] == 0:
+                requests[s] += 1
+                if unanswered_every and requests[s] % unanswered_every == 0:
+                    continue
                 arrivals += 1
                 reply = icmp_message(ECHO_REPLY, icmp[4:])
                 heapq.heappush(due, (now + delay, arrivals, s, reply, requester))
@@ -121,13 +126,14 @@ def probe(delay_ms, addresses):
 
 
 def main():
-    if len(sys.argv) < 4 or sys.argv[1] not in ("answer", "probe"):
+    command, _, every = sys.argv[1].partition("/") if len(sys.argv) > 1 else ("", "", "")
+    if len(sys.argv) < 4 or command not in ("answer", "probe") or (every and not every.isdigit()):
         print(__doc__, file=sys.stderr)
         return 2
     delay_ms = int(sys.argv[2])
     addresses = sys.argv[3:]
-    if sys.argv[1] == "answer":
-        answer(delay_ms, addresses)
+    if command == "answer":
+        answer(delay_ms, addresses, int(every or 0))
         return 0
     return probe(delay_ms, addresses)
 

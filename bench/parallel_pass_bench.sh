@@ -22,52 +22,15 @@ fi
 cmake --build "$build" -j"$(nproc)" --target parallel_pass_bench_win >/dev/null
 build=$(cd "$build" && pwd)
 
-NS=vigilor-bench-hosts
-HOST_IF=vgl-bh-h
-PEER_IF=vgl-bh-n
-NET=10.251.0
-DELAY_MS=40
-addresses=""
-for i in 11 12 13 14 15 16 17 18 19 20; do addresses="$addresses $NET.$i"; done
-
 export WINEPREFIX="$build/wineprefix-bench" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-work=$(mktemp -d)
-responder=""
+. "$source_dir/bench/late_hosts.sh"
 cleanup() {
-    [ -z "$responder" ] || { kill "$responder" 2>/dev/null; wait "$responder" 2>/dev/null; } || true
-    ip netns del "$NS" 2>/dev/null || true
-    ip link del "$HOST_IF" 2>/dev/null || true
+    late_hosts_cleanup
     wineserver -k 2>/dev/null || true
-    rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
-
-# Left over from a run that was killed outright.
-ip netns del "$NS" 2>/dev/null || true
-ip link del "$HOST_IF" 2>/dev/null || true
-
-ip netns add "$NS"
-ip link add "$HOST_IF" type veth peer name "$PEER_IF"
-ip link set "$PEER_IF" netns "$NS"
-ip addr add "$NET.1/24" dev "$HOST_IF"
-ip link set "$HOST_IF" up
-for address in $addresses; do ip netns exec "$NS" ip addr add "$address/24" dev "$PEER_IF"; done
-ip netns exec "$NS" ip link set "$PEER_IF" up
-ip netns exec "$NS" ip link set lo up
-# The namespace's own replies off; the responder answers late instead.
-ip netns exec "$NS" sysctl -q -w net.ipv4.icmp_echo_ignore_all=1
-
-mkfifo "$work/ready"
-# shellcheck disable=SC2086
-ip netns exec "$NS" /usr/bin/python3 "$source_dir/bench/late_echo_hosts.py" answer "$DELAY_MS" $addresses >"$work/ready" &
-responder=$!
-read -r ready <"$work/ready" || true
-[ "$ready" = ready ] || { echo "the echo responder did not start" >&2; exit 1; }
-
-# Every host's echoes come back after the delay, also when several wait at once.
-# shellcheck disable=SC2086
-/usr/bin/python3 "$source_dir/bench/late_echo_hosts.py" probe "$DELAY_MS" $addresses
+start_late_hosts 10 40
 
 # shellcheck disable=SC2016,SC2086
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '

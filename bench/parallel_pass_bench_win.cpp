@@ -1,8 +1,6 @@
 // Times check passes over several computers whose echo replies come late:
-// the test hosts that bench/parallel_pass_bench.sh sets up. Their rows name
-// ten test services on this computer's manager (under Wine every computer
-// name reaches the local one), 5 running and 5 stopped, Auto and EMail
-// "No", so that each host's liveness is real and its services answer.
+// the test hosts that bench/parallel_pass_bench.sh sets up, each with the
+// rows of TestServiceRows.
 // Median of several series each:
 //   one   the program's pass over the first host's 10 rows;
 //   many  the program's pass over 10 rows on every host;
@@ -21,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +30,7 @@
 #include "net/ping_form_win.h"
 #include "services/service_platform_win.h"
 #include "services/service_utils.h"
-#include "tests/support/test_service_win.h"
+#include "bench/test_service_rows_win.h"
 
 namespace {
 
@@ -100,27 +97,10 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> addresses(argv + 2, argv + argc);
     const int hosts = static_cast<int>(addresses.size());
 
-    // Ten test services, five running and five stopped.
-    std::vector<std::unique_ptr<test::InstalledTestService>> services;
-    for (int i = 0; i < 10; ++i) {
-        services.push_back(std::make_unique<test::InstalledTestService>("run"));
-        if (i % 2 == 0 && !services.back()->StartAndWaitFor(SERVICE_RUNNING)) {
-            std::fprintf(stderr, "a test service did not start\n");
-            return 2;
-        }
-    }
-    const auto rowsOn = [&](const std::vector<std::string>& computers) {
-        std::vector<std::string> rows;
-        for (const std::string& address : computers)
-            for (const auto& service : services)
-                rows.push_back("\\\\" + address + "\t" + service->DisplayName() + "\tNo\tNo");
-        return rows;
-    };
-    std::vector<std::string> loopback;
-    for (int h = 0; h < hosts; ++h) loopback.push_back("127.0.0." + std::to_string(11 + h));
-    const std::vector<std::string> one = rowsOn({addresses.front()}), many = rowsOn(addresses),
-                                   local = rowsOn(loopback);
-    const int stoppedPerHost = static_cast<int>(services.size()) / 2;
+    const TestServiceRows services;
+    const std::vector<std::string> one = services.RowsOn({addresses.front()}), many = services.RowsOn(addresses),
+                                   local = services.RowsOn(TestServiceRows::LoopbackHosts(addresses.size()));
+    const int stoppedPerHost = TestServiceRows::kStoppedEach;
 
     const HWND owner = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr);
@@ -157,7 +137,7 @@ int Run(int argc, char** argv) {
     std::printf("%d test hosts %s..%s, 10 rows each on 10 test services (5 running, 5 stopped), median of %d series "
                 "[each series]\n",
                 hosts, addresses.front().c_str(), addresses.back().c_str(), series);
-    const std::string rowsEach = " x " + std::to_string(services.size()) + " rows";
+    const std::string rowsEach = " x " + std::to_string(TestServiceRows::kServices) + " rows";
     Figure("one   pass over 1 host" + rowsEach, a);
     Figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, b);
     Figure("local the same on " + std::to_string(hosts) + " loopback hosts, no echo delay", d);

@@ -122,9 +122,10 @@ include(${CMAKE_SOURCE_DIR}/tests/metrics/metrics.cmake)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)
 foreach(src ${BENCH_SOURCES})
     get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src})
+    # The program's resources, for the benchmarks that open its window.
+    add_executable(${name} ${src} ${VIGILOR_RC})
     # Benchmarks measure against the project's test service.
     target_link_libraries(${name} PRIVATE vigilor_test_support)
     target_link_options(${name} PRIVATE ${STATIC_RUNTIME})
-    add_dependencies(${name} vigilor_test_service)
+    add_dependencies(${name} vigilor_test_service vigilor_images vigilor_messages)
 endforeach()

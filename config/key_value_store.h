@@ -3,6 +3,7 @@
 // without regard to letter case.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vigilor {
 
@@ -15,6 +16,8 @@ public:
     virtual void Write(const std::string& name, const std::string& value) = 0;
     // Removing a missing value is no error.
     virtual void Remove(const std::string& name) = 0;
+    // The names of all values held, of any type, in no particular order.
+    virtual std::vector<std::string> Names() = 0;
 };
 
 }  // namespace vigilor

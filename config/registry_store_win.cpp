@@ -76,4 +76,18 @@ void RegistryStore::Remove(const std::string& name) {
     RegDeleteValueW(key_.Get(), Wide(name).c_str());
 }
 
+std::vector<std::string> RegistryStore::Names() {
+    std::vector<std::string> names;
+    if (!key_) return names;
+    // Value names are at most 16,383 characters.
+    std::vector<wchar_t> name(16384);
+    for (DWORD index = 0;; ++index) {
+        DWORD chars = static_cast<DWORD>(name.size());
+        const LONG result = RegEnumValueW(key_.Get(), index, name.data(), &chars, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS) return names;
+        if (result != ERROR_SUCCESS) throw AppError("Failed to read the value names of '" + subKey_ + "'");
+        names.push_back(Narrow(std::wstring_view(name.data(), chars)));
+    }
+}
+
 }  // namespace vigilor

@@ -22,6 +22,7 @@ public:
     std::optional<std::string> Read(const std::string& name) override;
     void Write(const std::string& name, const std::string& value) override;
     void Remove(const std::string& name) override;
+    std::vector<std::string> Names() override;
 
 private:
     HKEY KeyForWriting(const std::string& valueName);

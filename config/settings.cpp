@@ -1,5 +1,9 @@
 #include "config/settings.h"
 
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
 #include "config/row_journal.h"
 #include "platform/text.h"
 
@@ -8,6 +12,34 @@ namespace vigilor {
 namespace {
 
 std::string Slot(const char* name, size_t n) { return name + std::to_string(n); }
+
+constexpr const char* kRowValues[] = {"MacMonitor", "SvcMonitor", "Autorestart", "Email"};
+
+// The slot a value of a stored row belongs to ("SvcMonitor7": 7), as
+// Slot() names it; nullopt for any other value.
+std::optional<size_t> RowSlotOf(std::string_view valueName) {
+    for (const std::string_view prefix : kRowValues) {
+        if (valueName.size() <= prefix.size() ||
+            CompareIgnoringAsciiCase(valueName.substr(0, prefix.size()), prefix) != 0)
+            continue;
+        const std::string_view digits = valueName.substr(prefix.size());
+        if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0')) return std::nullopt;
+        size_t slot = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), slot);
+        if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+        return slot;
+    }
+    return std::nullopt;
+}
+
+// One past the highest slot below the limit that holds a row value; rows
+// need not be contiguous, as anyone may have edited the key.
+size_t SlotsToRead(SettingsStore& store) {
+    size_t slots = 0;
+    for (const std::string& name : store.Names())
+        if (const auto slot = RowSlotOf(name); slot && *slot < kMaxStoredRows) slots = std::max(slots, *slot + 1);
+    return slots;
+}
 
 // The check of a stored HTML output path: when its folder does not exist,
 // the output is switched off, in memory and in the store. Unattended it
@@ -43,12 +75,8 @@ void WriteRows(SettingsStore& store, const std::vector<std::string>& rows) {
         store.WriteString(Slot("Autorestart", i), row.autoRestart);
         store.WriteString(Slot("EMail", i), row.email);
     }
-    for (size_t n = rows.size(); n < kStoredRows; ++n) {
-        store.Remove(Slot("MacMonitor", n));
-        store.Remove(Slot("SvcMonitor", n));
-        store.Remove(Slot("Autorestart", n));
-        store.Remove(Slot("Email", n));
-    }
+    for (const std::string& name : store.Names())
+        if (const auto slot = RowSlotOf(name); slot && *slot >= rows.size()) store.Remove(name);
 }
 
 // A save that was cut short left its journal: its rows are written now.
@@ -97,10 +125,12 @@ void LoadSettings(SettingsStore& store, SettingsHost& host, ProgramSettings& set
     FinishInterruptedSave(store);
     list.Clear();
     ReloadSettings(store, host, settings);
-    for (size_t n = 0; n < kStoredRows; ++n) {
-        MonitoredService row{store.ReadString(Slot("MacMonitor", n), ""), store.ReadString(Slot("SvcMonitor", n), ""),
+    const size_t slots = SlotsToRead(store);
+    for (size_t n = 0; n < slots; ++n) {
+        std::string server = store.ReadString(Slot("MacMonitor", n), "");
+        if (Trim(server).empty()) continue;
+        MonitoredService row{std::move(server), store.ReadString(Slot("SvcMonitor", n), ""),
                              store.ReadString(Slot("Autorestart", n), "No"), store.ReadString(Slot("Email", n), "No")};
-        if (Trim(row.server).empty()) continue;
         list.AppendUnsorted(row.ToRow());
     }
     for (size_t c = 0; c < settings.columnWidths.size(); ++c) {

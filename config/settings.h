@@ -8,7 +8,8 @@
 
 namespace vigilor {
 
-constexpr int kStoredRows = 100;  // slots 0 to 99
+// The rows read back from the store: slots 0 to 9,999.
+constexpr size_t kMaxStoredRows = 10000;
 constexpr std::array<int, kMonitoredColumns> kDefaultColumnWidths{86, 152, 38, 38};
 
 constexpr int kDefaultRestartAlertCount = 3;

@@ -3,6 +3,7 @@
 // the program has always used: integers as decimal text, booleans "0"/"1".
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/key_value_store.h"
 
@@ -22,6 +23,7 @@ public:
     void WriteInteger(const std::string& name, int value);
     void WriteBool(const std::string& name, bool value);
     void Remove(const std::string& name);
+    std::vector<std::string> Names() { return store_.Names(); }
 
 private:
     KeyValueStore& store_;

@@ -53,6 +53,11 @@ public:
         if (cutAfter && *cutAfter == 0) return;
         values.erase(name);
     }
+    std::vector<std::string> Names() override {
+        std::vector<std::string> names;
+        for (const auto& [name, value] : values) names.push_back(name);
+        return names;
+    }
 
     std::map<std::string, std::string, FoldedLess> values;
     std::optional<size_t> cutAfter;
@@ -87,7 +92,7 @@ void CheckLoaded(const ProgramSettings& s, const MonitoredList& list, const Host
     if (s.htmlOutputEnabled)
         FUZZ_REQUIRE(folders && !DirectoryPart(s.htmlOutput).empty(), "HTML output on without its folder");
     FUZZ_REQUIRE(s.emailTo == Trim(s.emailTo), "the mail address is not trimmed");
-    FUZZ_REQUIRE(list.Count() <= static_cast<size_t>(kStoredRows), std::to_string(list.Count()) + " rows");
+    FUZZ_REQUIRE(list.Count() <= kMaxStoredRows, std::to_string(list.Count()) + " rows");
     for (size_t i = 0; i < list.Count(); ++i) {
         FUZZ_REQUIRE(!Trim(list.At(i).server).empty(), "a row without a computer: " + Describe(list.Rows()));
         if (i > 0)

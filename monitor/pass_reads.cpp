@@ -43,7 +43,7 @@ ServiceReading NoAnswerWithin(std::chrono::milliseconds bound) {
 
 PassReads::PassReads(const std::vector<MonitoredService>& rows, RowReaderFactory& readers, ReadLimits limits,
                      std::size_t maxWorkers)
-    : shared_(std::make_shared<Shared>()), readers_(readers), limits_(std::move(limits)) {
+    : shared_(std::make_shared<Shared>()), limits_(std::move(limits)) {
     Shared& shared = *shared_;
     shared.rows = rows;
     shared.slots.resize(rows.size());

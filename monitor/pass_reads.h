@@ -161,7 +161,6 @@ private:
     void StopWorkers();
 
     std::shared_ptr<Shared> shared_;
-    RowReaderFactory& readers_;
     ReadLimits limits_;
     std::vector<std::thread> workers_;
 };

@@ -8,8 +8,20 @@
 namespace vigilor {
 
 void AppendFailureReport(FailureMemo& memo, const LocalTime& now, const std::string& message) {
-    if (memo.DisplayedLineCount() > 1) memo.AppendLine(kReportSeparator);
-    memo.AppendLine(ReportStamp(now) + " " + message);
+    AppendStampedReports(memo, {ReportStamp(now) + " " + message});
+}
+
+void AppendStampedReports(FailureMemo& memo, const std::vector<std::string>& reports) {
+    size_t next = 0;
+    for (; next < reports.size() && memo.DisplayedLineCount() <= 1; ++next) memo.AppendLine(reports[next]);
+    if (next == reports.size()) return;
+    std::vector<std::string> lines;
+    lines.reserve(2 * (reports.size() - next));
+    for (; next < reports.size(); ++next) {
+        lines.push_back(kReportSeparator);
+        lines.push_back(reports[next]);
+    }
+    memo.AppendLines(lines);
 }
 
 std::string FailureReportFileText(const std::vector<std::string>& lines) {

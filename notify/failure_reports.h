@@ -18,6 +18,11 @@ public:
     // displayed row, a trailing empty row is not counted.
     virtual int DisplayedLineCount() = 0;
     virtual void AppendLine(const std::string& line) = 0;
+    // Several lines at once; a control whose every change costs what it
+    // already holds takes them in one change.
+    virtual void AppendLines(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) AppendLine(line);
+    }
     // The lines as held (not as wrapped).
     virtual std::vector<std::string> Lines() = 0;
 };
@@ -25,6 +30,10 @@ public:
 // Before the stamp and the message goes a separator whenever the memo
 // already shows more than one row.
 void AppendFailureReport(FailureMemo& memo, const LocalTime& now, const std::string& message);
+// Reports already stamped, with the same separators. A memo that shows more
+// than one row keeps doing so as lines are added, so the control is asked
+// only until it does, and the rest go in as one append.
+void AppendStampedReports(FailureMemo& memo, const std::vector<std::string>& reports);
 
 struct SaveFileRequest {
     std::string filter;            // "Text files (*.txt)|*.txt"

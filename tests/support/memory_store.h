@@ -30,6 +30,12 @@ public:
         binary.erase(name);
         values.erase(name);
     }
+    std::vector<std::string> Names() override {
+        std::vector<std::string> names;
+        for (const auto& [name, value] : values) names.push_back(name);
+        for (const auto& [name, flag] : binary) names.push_back(name);
+        return names;
+    }
     bool Has(const std::string& name) const { return values.count(name) || binary.count(name); }
 
     std::map<std::string, std::string, FoldedLess> values;

@@ -27,6 +27,7 @@ public:
     std::optional<std::string> Read(const std::string& name) override { return inner_.Read(name); }
     void Write(const std::string& name, const std::string& value) override { inner_.Write(name, value); }
     void Remove(const std::string& name) override { inner_.Remove(name); }
+    std::vector<std::string> Names() override { return inner_.Names(); }
 
 private:
     test::MemoryStore& inner_;

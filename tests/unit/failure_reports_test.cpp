@@ -18,13 +18,22 @@ class WrappingMemo : public FailureMemo {
 public:
     explicit WrappingMemo(size_t width) : width_(width) {}
     int DisplayedLineCount() override {
+        ++asked;
         int rows = 0;
         for (const auto& line : lines) rows += line.empty() ? 1 : static_cast<int>((line.size() + width_ - 1) / width_);
         return rows;
     }
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
+    void AppendLine(const std::string& line) override {
+        ++changes;
+        lines.push_back(line);
+    }
+    void AppendLines(const std::vector<std::string>& more) override {
+        ++changes;
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
     std::vector<std::string> Lines() override { return lines; }
     std::vector<std::string> lines;
+    int asked = 0, changes = 0;
 
 private:
     size_t width_;
@@ -50,6 +59,25 @@ TEST(FailureReports, AWrappedFirstLineAlreadyCountsAsTwoRows) {
     AppendFailureReport(memo, kFifthOfMarch, "EMAIL SENT TO ops@x.org");
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"05/03/2026  09:07 \"Spooler\" on \\\\SRV1 is stopped",
                                                      kReportSeparator, "05/03/2026  09:07 EMAIL SENT TO ops@x.org"}));
+}
+
+// Each question to the control and each change of it costs what the memo
+// already holds: a pass's reports shown together ask and change it a few
+// times, not once or twice a report, and read as if added one by one.
+TEST(FailureReports, ReportsShownTogetherChangeTheMemoOnceWithTheSameSeparators) {
+    for (const size_t width : {200u, 20u}) {
+        std::vector<std::string> reports;
+        WrappingMemo oneByOne(width);
+        for (int i = 0; i < 1000; ++i) {
+            reports.push_back("05/03/2026  09:07 row " + std::to_string(i) + " is stopped");
+            AppendFailureReport(oneByOne, kFifthOfMarch, "row " + std::to_string(i) + " is stopped");
+        }
+        WrappingMemo together(width);
+        AppendStampedReports(together, reports);
+        EXPECT_EQ(together.lines, oneByOne.lines) << "width " << width;
+        EXPECT_LE(together.asked, 3) << "width " << width;
+        EXPECT_LE(together.changes, 3) << "width " << width;
+    }
 }
 
 class ScriptedChooser : public SaveFileChooser {

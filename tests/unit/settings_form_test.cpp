@@ -257,6 +257,7 @@ private:
         std::optional<std::string> Read(const std::string& n) override { return store_.Read(n); }
         void Write(const std::string& n, const std::string& v) override { store_.Write(n, v); }
         void Remove(const std::string& n) override { store_.Remove(n); }
+        std::vector<std::string> Names() override { return store_.Names(); }
 
     private:
         KeyValueStore& store_;

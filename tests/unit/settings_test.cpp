@@ -106,17 +106,18 @@ TEST_F(SettingsTest, EmailFlagWrittenAsEMailIsReadAsEmail) {
     EXPECT_EQ(list.At(0).email, "Yes");
 }
 
-TEST_F(SettingsTest, HundredAndFirstRowIsWrittenButNotReadBack) {
-    for (int i = 0; i < 101; ++i) {
+TEST_F(SettingsTest, EveryStoredRowIsReadBackUpToTheLimit) {
+    for (int i = 0; i < 10001; ++i) {
         char server[16];
-        std::snprintf(server, sizeof server, "\\\\M%03d", i);
+        std::snprintf(server, sizeof server, "\\\\M%05d", i);
         list.AppendUnsorted(std::string(server) + "\tSvc\tNo\tNo");
     }
     Save(ProgramSettings{});
-    EXPECT_EQ(store.values["MacMonitor100"], "\\\\M100");
+    EXPECT_EQ(store.values["MacMonitor10000"], "\\\\M10000");
     Load();
-    ASSERT_EQ(list.Count(), 100u);
-    EXPECT_EQ(list.At(99).server, "\\\\M099");
+    ASSERT_EQ(list.Count(), 10000u);
+    EXPECT_EQ(list.At(100).server, "\\\\M00100");
+    EXPECT_EQ(list.At(9999).server, "\\\\M09999");
 }
 
 TEST_F(SettingsTest, SaveRewritesRowsThenRemovesOnlySlotsAboveTheLastRow) {

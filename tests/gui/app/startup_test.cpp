@@ -19,6 +19,7 @@ public:
         throw AppError("Failed to set data for '" + name + "'");
     }
     void Remove(const std::string&) override {}
+    std::vector<std::string> Names() override { return {}; }
 };
 
 TEST(StartUp, AMainWindowThatCannotBeMadeIsReportedAndEndsTheRun) {
