@@ -3,7 +3,7 @@
 // from the engine's thread and one message tells the window to take them.
 #include <windows.h>
 
-#include <deque>
+#include <vector>
 #include <mutex>
 
 #include "monitor/monitor_engine.h"
@@ -21,7 +21,7 @@ public:
         // One message for however many events come before the window looks.
         if (first) PostMessageW(window_, message_, 0, 0);
     }
-    std::deque<EngineEvent> Take() {
+    std::vector<EngineEvent> Take() {
         const std::lock_guard lock(mutex_);
         return std::exchange(events_, {});
     }
@@ -30,7 +30,7 @@ private:
     HWND window_;
     UINT message_;
     std::mutex mutex_;
-    std::deque<EngineEvent> events_;
+    std::vector<EngineEvent> events_;
 };
 
 }  // namespace vigilor

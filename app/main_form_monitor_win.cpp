@@ -86,7 +86,7 @@ void TMainForm::OnEngineEvents() {
     // The reports go into the memo together, as each change of the control
     // costs what it already holds.
     std::vector<std::string> errors, reports;
-    for (EngineEvent& event : engineView_->Take()) {
+    for (EngineEvent& event : WithoutOverwritten(engineView_->Take())) {
         if (event.kind == EngineEvent::Kind::Error) {
             errors.push_back(std::move(event.text));
             continue;

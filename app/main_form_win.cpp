@@ -17,6 +17,7 @@
 #include "maint/print_command_win.h"
 #include "monitor/failure_options.h"
 #include "monitor/failure_options_dialog_win.h"
+#include "monitor/metrics_text.h"
 #include "platform/app_error.h"
 #include "platform/control_table_win.h"
 #include "platform/file_chooser_win.h"
@@ -311,9 +312,9 @@ void TMainForm::FormCreate() {
     } else {
         engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
         engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
-        engine_ = std::make_unique<MonitorEngine>(
-            *engineSystem_, *engineView_, EngineIdentity{context_.versionText, context_.system.LocalComputerName()},
-            settings_, monitored_.Rows());
+        const EngineIdentity identity{context_.versionText, MonitoredBy(context_.system.LocalComputerName(),
+                                                                        context_.system.CurrentUserName())};
+        engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_, identity, settings_, monitored_.Rows());
         monitoring_ = engine_.get();
     }
 
@@ -475,7 +476,7 @@ void TMainForm::ReportUnattended(const std::string& text) {
     const std::string line = Trim(text);
     AppendFailureReport(line);
     try {
-        channels_->LogAppEvent(line);
+        channels_->WriteEvent(MessageNotShownEvent(line));
     } catch (const std::exception&) {
         // The memo holds the report; a refused event entry must not bring
         // up the box that nobody would answer.

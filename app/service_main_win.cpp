@@ -49,8 +49,7 @@ public:
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override {
         if (SendScreenMessageToSessions(message, recipient)) return true;
         try {
-            LogAppEvent("The screen message for " + (Trim(recipient).empty() ? "every session" : recipient) +
-                        " could not be shown: " + message);
+            WriteEvent(ScreenMessageNotShownEvent(Trim(recipient), message));
         } catch (const std::exception&) {
             // Nowhere left to say it.
         }
@@ -149,6 +148,7 @@ private:
     bool LoadMachineKey(ProgramSettings& settings, MonitoredList& list);
     void Report(const std::string& text);
     void LogEvent(const std::string& text);
+    void LogEvent(const AppEvent& entry);
     void ShowPass(const std::vector<std::string>& reports);
     void WriteConsoleState();
     void StartMonitoringIfListed(std::size_t rows);
@@ -169,9 +169,11 @@ private:
     bool saidNothingToMonitor_ = false;
 };
 
-void VigilorService::LogEvent(const std::string& text) {
+void VigilorService::LogEvent(const std::string& text) { LogEvent(MessageNotShownEvent(text)); }
+
+void VigilorService::LogEvent(const AppEvent& entry) {
     try {
-        system_.Channels().LogAppEvent(text);
+        system_.Channels().WriteEvent(entry);
     } catch (const std::exception&) {
         // The log file holds what could be said.
     }
@@ -205,8 +207,7 @@ void VigilorService::StartMonitoringIfListed(std::size_t rows) {
 void VigilorService::Begin() {
     try {
         if (RestrictMachineKey())
-            LogEvent("The access list of HKEY_LOCAL_MACHINE\\" + std::string(kMachineKeyPath) +
-                     " let others than SYSTEM and the Administrators in; it was set to those two only");
+            LogEvent(MachineKeyRepairedEvent("HKEY_LOCAL_MACHINE\\" + std::string(kMachineKeyPath)));
     } catch (const std::exception& error) {
         Report(error.what());
     }
@@ -286,6 +287,7 @@ DWORD VigilorService::Control(DWORD control) {
 
 void VigilorService::Main() {
     status_.Set(SERVICE_START_PENDING, 10000);
+    LogEvent(ServiceStartedEvent(versionText_));
     try {
         Begin();
     } catch (const std::exception& error) {
@@ -303,6 +305,7 @@ void VigilorService::Main() {
         std::future<bool> ended = std::async(std::launch::async, [this] { return engine_->End(kStopBound); });
         while (ended.wait_for(1s) != std::future_status::ready) status_.Set(SERVICE_STOP_PENDING, kStopWaitHintMs);
     }
+    LogEvent(ServiceStoppedEvent(engine_ ? engine_->PassesEnded() : 0));
     status_.Set(SERVICE_STOPPED);
 }
 

@@ -98,11 +98,6 @@ void BarePass(const std::vector<std::wstring>& displayNames) {
     IcmpCloseHandle(icmp);
 }
 
-double MedianMs(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2] * 1000.0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -15,15 +15,9 @@ cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 build=${1:-build/windows}
 [ "$(id -u)" = 0 ] || { echo "run as root: the test hosts need a network namespace" >&2; exit 1; }
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" -j"$(nproc)" --target parallel_pass_bench_win >/dev/null
-build=$(cd "$build" && pwd)
-
-export WINEPREFIX="$build/wineprefix-bench" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$source_dir/bench/wine_bench.sh"
 . "$source_dir/bench/late_hosts.sh"
+prepare_wine_bench parallel_pass_bench_win wineprefix-bench
 cleanup() {
     late_hosts_cleanup
     wineserver -k 2>/dev/null || true
@@ -31,9 +25,5 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
 start_late_hosts 10 40
-
-# shellcheck disable=SC2016,SC2086
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-    # A new prefix is made and settles before the services go in.
-    [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i 2>/dev/null; wineserver -w; }
-    wine "$@"; status=$?; wineserver -w; exit $status' bench "$build/parallel_pass_bench_win.exe" 5 $addresses
+# shellcheck disable=SC2086
+run_on_virtual_display "$build/parallel_pass_bench_win.exe" 5 $addresses

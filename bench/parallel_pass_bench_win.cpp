@@ -77,17 +77,6 @@ void OneAfterAnother(HWND owner, const std::vector<std::string>& rows) {
     }
 }
 
-double MedianMs(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2] * 1000.0;
-}
-
-void Figure(const std::string& what, const std::vector<double>& samples) {
-    std::printf("%-48s %8.1f ms  [", what.c_str(), MedianMs(samples));
-    for (size_t i = 0; i < samples.size(); ++i) std::printf(i ? " %.0f" : "%.0f", samples[i] * 1000.0);
-    std::printf("]\n");
-}
-
 int Run(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: parallel_pass_bench series address...\n");
@@ -138,10 +127,10 @@ int Run(int argc, char** argv) {
                 "[each series]\n",
                 hosts, addresses.front().c_str(), addresses.back().c_str(), series);
     const std::string rowsEach = " x " + std::to_string(TestServiceRows::kServices) + " rows";
-    Figure("one   pass over 1 host" + rowsEach, a);
-    Figure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, b);
-    Figure("local the same on " + std::to_string(hosts) + " loopback hosts, no echo delay", d);
-    Figure("part  " + std::to_string(many.size()) + " rows one after another", c);
+    PrintFigure("one   pass over 1 host" + rowsEach, a, 48);
+    PrintFigure("many  pass over " + std::to_string(hosts) + " hosts" + rowsEach, b, 48);
+    PrintFigure("local the same on " + std::to_string(hosts) + " loopback hosts, no echo delay", d, 48);
+    PrintFigure("part  " + std::to_string(many.size()) + " rows one after another", c, 48);
     std::printf("many/one %.2f\n", manyMs / oneMs);
     std::printf("part/ours %.2f\n", partMs / manyMs);
     return 0;
@@ -149,11 +138,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 2;
-    }
-}
+int main(int argc, char** argv) { return vigilor::RunBenchmark(Run, argc, argv); }

@@ -2,10 +2,12 @@
 // What a long run may leak, sampled from inside the process: kernel
 // handles and threads as the wineserver (or the kernel) counts them,
 // private bytes, and USER objects. Under Wine GetGuiResources answers 0 and
-// GetProcessHandleCount nothing useful, so the handles come from the
-// system's process list, where the wineserver puts its own count, and the
-// USER objects are counted as the process's windows, message-only ones
-// included. A figure that cannot be had is nullopt, never 0.
+// GetProcessHandleCount nothing useful (and the process list's handle count
+// is the size of the wineserver's handle table, which grows by doubling), so
+// the handles are counted in the system's list of open handles, which the
+// wineserver fills from every process's table, and the USER objects are
+// counted as the process's windows, message-only ones included. A figure
+// that cannot be had is nullopt, never 0.
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -58,20 +60,60 @@ inline std::optional<double> OwnWindows() {
     return counting.second;
 }
 
-using QuerySystemInformation = NTSTATUS(NTAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+inline std::optional<double> Positive(double value) {
+    return value > 0 ? std::optional<double>(value) : std::nullopt;
+}
 
-// This process's entry in the system's process list.
-inline std::optional<SYSTEM_PROCESS_INFORMATION> OwnEntry() {
+using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+// The system information of the class, grown until it fits; empty when the
+// system does not give it.
+inline std::vector<unsigned char> SystemInformation(ULONG informationClass) {
     const auto query = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return std::nullopt;
+    if (!query) return {};
     std::vector<unsigned char> buffer(1 << 20);
     ULONG needed = 0;
     NTSTATUS status;
-    while ((status = query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+    while ((status = query(informationClass, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
            static_cast<NTSTATUS>(0xC0000004L))  // STATUS_INFO_LENGTH_MISMATCH
         buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
-    if (status < 0) return std::nullopt;
+    if (status < 0) buffer.clear();
+    return buffer;
+}
+
+// SystemExtendedHandleInformation: every open handle of every process.
+constexpr ULONG kExtendedHandleInformation = 64;
+struct HandleEntry {
+    PVOID object;
+    ULONG_PTR process;
+    ULONG_PTR value;
+    ULONG access;
+    USHORT creatorBackTrace;
+    USHORT objectType;
+    ULONG attributes;
+    ULONG reserved;
+};
+struct HandleList {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+
+inline std::optional<double> OwnHandles() {
+    const std::vector<unsigned char> buffer = SystemInformation(kExtendedHandleInformation);
+    if (buffer.size() < sizeof(HandleList)) return std::nullopt;
+    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+    double count = 0;
+    for (ULONG_PTR i = 0; i < list->count; ++i)
+        if (list->entries[i].process == GetCurrentProcessId()) ++count;
+    return Positive(count);
+}
+
+// This process's entry in the system's process list.
+inline std::optional<SYSTEM_PROCESS_INFORMATION> OwnEntry() {
+    const std::vector<unsigned char> buffer = SystemInformation(SystemProcessInformation);
+    if (buffer.empty()) return std::nullopt;
     const auto process = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentProcessId()));
     for (size_t offset = 0;;) {
         const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
@@ -107,19 +149,14 @@ inline std::optional<double> PrivateMb() {
     return found ? std::optional<double>(kb / 1024.0) : std::nullopt;
 }
 
-inline std::optional<double> Positive(double value) {
-    return value > 0 ? std::optional<double>(value) : std::nullopt;
-}
 
 }  // namespace process_figures
 
 inline ProcessFigures SampleProcess() {
     using namespace process_figures;
     ProcessFigures figures;
-    if (const auto entry = OwnEntry()) {
-        figures.handles = Positive(entry->HandleCount);
-        figures.threads = Positive(entry->NumberOfThreads);
-    }
+    figures.handles = OwnHandles();
+    if (const auto entry = OwnEntry()) figures.threads = Positive(entry->NumberOfThreads);
     figures.privateMb = PrivateMb();
     const DWORD gui = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     figures.userObjects = gui > 0 ? std::optional<double>(gui) : OwnWindows();

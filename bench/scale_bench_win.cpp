@@ -30,17 +30,6 @@ namespace {
 
 using namespace vigilor;
 
-double MedianMs(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2] * 1000.0;
-}
-
-void Figure(const std::string& what, const std::vector<double>& samples) {
-    std::printf("%-56s %8.1f ms  [", what.c_str(), MedianMs(samples));
-    for (size_t i = 0; i < samples.size(); ++i) std::printf(i ? " %.0f" : "%.0f", samples[i] * 1000.0);
-    std::printf("]\n");
-}
-
 // Whether the pass found what the rows hold: every stopped service
 // reported, no computer silent. Anything else measured something else.
 bool FoundTheRows(const char* way, const std::vector<std::string>& reports, size_t hosts) {
@@ -89,9 +78,9 @@ int Run(int argc, char** argv) {
                 "[each series]\n",
                 addresses.size(), addresses.front().c_str(), addresses.back().c_str(), TestServiceRows::kServices,
                 TestServiceRows::kServices, TestServiceRows::kStoppedEach, series);
-    Figure("thousand  engine's pass over " + std::to_string(distant.size()) + " rows", a);
-    Figure("local     the same on loopback hosts, no echo delay", b);
-    Figure("window    the local pass shown in the main window", c);
+    PrintFigure("thousand  engine's pass over " + std::to_string(distant.size()) + " rows", a, 56);
+    PrintFigure("local     the same on loopback hosts, no echo delay", b, 56);
+    PrintFigure("window    the local pass shown in the main window", c, 56);
     std::printf("window-local %.0f\n", MedianMs(c) - MedianMs(b));
     std::printf("thousand-local %.0f\n", MedianMs(a) - MedianMs(b));
     return 0;
@@ -99,11 +88,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 2;
-    }
-}
+int main(int argc, char** argv) { return vigilor::RunBenchmark(Run, argc, argv); }

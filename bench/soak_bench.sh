@@ -19,15 +19,11 @@ source_dir=$(pwd)
 passes=${1:-1000}
 build=${2:-build/windows}
 [ "$(id -u)" = 0 ] || { echo "run as root: the silent test host needs a network namespace" >&2; exit 1; }
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" -j"$(nproc)" --target soak_bench_win >/dev/null
-build=$(cd "$build" && pwd)
-
-export WINEPREFIX="$build/wineprefix-bench" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$source_dir/bench/wine_bench.sh"
 . "$source_dir/bench/late_hosts.sh"
+prepare_wine_bench soak_bench_win wineprefix-soak
+# A namespace of its own, so that the other benchmarks can run meanwhile.
+NS=vigilor-soak-hosts HOST_IF=vgl-sk-h PEER_IF=vgl-sk-n NET=10.252.0
 work=$(mktemp -d)
 cleanup() {
     /usr/bin/python3 "$source_dir/tests/support/smtp_sink.py" stop "$work/mail" 2>/dev/null || true
@@ -40,11 +36,7 @@ trap 'exit 1' HUP INT TERM
 start_late_hosts 1 25 50
 /usr/bin/python3 "$source_dir/tests/support/smtp_sink.py" start "$work/mail"
 mkdir -p "$work/out"
-
-# shellcheck disable=SC2016,SC2086
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-    # A new prefix is made and settles before the services go in.
-    [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i 2>/dev/null; wineserver -w; }
-    wine "$@"; status=$?; wineserver -w; exit $status' bench "$build/soak_bench_win.exe" "$passes" \
-    "$(cat "$work/mail/port")" $addresses "Z:$(echo "$work/out" | tr / '\\')"
+# shellcheck disable=SC2086
+run_on_virtual_display "$build/soak_bench_win.exe" "$passes" "$(cat "$work/mail/port")" $addresses \
+    "Z:$(echo "$work/out" | tr / '\\')"
 echo "mails received: $(find "$work/mail" -name 'mail-*.txt' | wc -l)"

@@ -134,11 +134,4 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s\n", error.what());
-        return 2;
-    }
-}
+int main(int argc, char** argv) { return vigilor::RunBenchmark(Run, argc, argv); }

@@ -24,3 +24,13 @@ foreach(src ${NATIVE_BENCH_SOURCES})
     target_link_options(${name} PRIVATE ${SANITIZE})
     target_link_libraries(${name} PRIVATE vigilor_core)
 endforeach()
+
+# The shipped alerting rules: valid, and their unit tests pass. Skipped
+# where Prometheus' promtool is not installed.
+foreach(check "check rules ${CMAKE_SOURCE_DIR}/packaging/prometheus/vigilor-rules.yml"
+              "test rules ${CMAKE_SOURCE_DIR}/tests/metrics/vigilor_rules_test.yml")
+    string(REGEX MATCH "^[a-z]+" verb "${check}")
+    add_test(NAME prometheus_rules_${verb} COMMAND /bin/sh -c
+        "command -v promtool >/dev/null || { echo 'SKIP: promtool is not installed'; exit 77; }; exec promtool ${check}")
+    set_tests_properties(prometheus_rules_${verb} PROPERTIES SKIP_RETURN_CODE 77)
+endforeach()

@@ -67,11 +67,9 @@ std::optional<ApplyRefusal> CheckMail(const SettingsForm& form) {
     return std::nullopt;
 }
 
-bool EndsWithProm(const std::string& path) {
-    constexpr std::string_view kExtension = ".prom";
-    return path.size() >= kExtension.size() &&
-           EqualsIgnoringAsciiCase(std::string_view(path).substr(path.size() - kExtension.size()), kExtension);
-}
+// In lower case: the exporters match the ending exactly, whatever the file
+// system makes of it.
+bool EndsWithProm(const std::string& path) { return std::string_view(path).ends_with(".prom"); }
 
 }  // namespace
 

@@ -61,7 +61,7 @@ struct ApplyRefusal {
 // Apply's checks. With notification on by e-mail only: the first empty
 // field (blanks do not count) among host, port, user, sender name, sender
 // address and recipient, then the port's own rule. With the metrics file on:
-// its name must end in ".prom", the only files the exporters read.
+// its name must end in ".prom", in lower case: the only files the exporters read.
 std::optional<ApplyRefusal> CheckApply(const SettingsForm& form);
 
 // The port field as Apply and the test e-mail read it: a whole number from

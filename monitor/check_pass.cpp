@@ -19,11 +19,13 @@ namespace {
 // thousand characters.
 constexpr size_t kDisplayNameChars = 256;
 
-std::string Quoted(const std::string& name) {
+std::string Shortened(const std::string& name) {
     const std::u16string chars = ToUtf16(name);
-    if (chars.size() <= kDisplayNameChars) return "\"" + name + "\"";
-    return "\"" + ToUtf8(chars.substr(0, kDisplayNameChars)) + "...\"";
+    if (chars.size() <= kDisplayNameChars) return name;
+    return ToUtf8(chars.substr(0, kDisplayNameChars)) + "...";
 }
+
+std::string Quoted(const std::string& name) { return "\"" + Shortened(name) + "\""; }
 
 bool HtmlOutputOn(const ProgramSettings& settings) {
     return settings.htmlOutputEnabled && !settings.htmlOutput.empty();
@@ -33,11 +35,11 @@ void Append(std::vector<std::string>& page, std::vector<std::string> lines) {
     page.insert(page.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
 }
 
-// A row's failure other than a stopped service: its status word, its memo
-// line, and its alert.
+// A row's failure other than a stopped service: its status word, its event
+// entry, whose text is its memo line, and its alert.
 struct RowFailure {
     std::string status;
-    std::string line;
+    AppEvent entry;
     const char* kind;     // the alert key's suffix
     const char* subject;  // the alert mail's subject
 };
@@ -54,14 +56,14 @@ constexpr const char* kKeepsStopping = "KeepsStopping";
 std::optional<RowFailure> UnsettledRow(PassHost& host, const std::string& machine, const std::string& service,
                                        const ServiceReading& reading) {
     RowMemory& memory = host.Memory();
-    const std::string where = Quoted(service) + " on " + machine;
+    const std::string name = Shortened(service);
     if (reading.kind == ServiceReading::Kind::NotInstalled) {
         memory.SeenSettled(machine, service);
-        return RowFailure{kStatusNotFound, where + " is not installed", "NotFound", "NT Service Not Found!"};
+        return RowFailure{kStatusNotFound, NotInstalledEvent(name, machine), "NotFound", "NT Service Not Found!"};
     }
     if (reading.kind == ServiceReading::Kind::Unreadable) {
         memory.SeenSettled(machine, service);
-        return RowFailure{kStatusUnknown, "Cannot read the state of " + where + ": " + reading.errorText, "Unknown",
+        return RowFailure{kStatusUnknown, UnreadableEvent(name, machine, reading.errorText), "Unknown",
                           "NT Service State Unknown!"};
     }
     const std::string word = WaitingStateWord(reading.state);
@@ -72,8 +74,7 @@ std::optional<RowFailure> UnsettledRow(PassHost& host, const std::string& machin
     }
     const int passes = memory.SeenWaiting(machine, service, reading.state);
     if (passes < kHungPasses) return std::nullopt;
-    return RowFailure{word, where + " has been " + LowerAscii(word) + " for " + std::to_string(passes) + " passes",
-                      "Hung", "NT Service Hung!"};
+    return RowFailure{word, HungEvent(name, machine, LowerAscii(word), passes), "Hung", "NT Service Hung!"};
 }
 
 // The keeps-stopping alert is raised once per key like every alert; once a
@@ -94,11 +95,9 @@ bool KeepsStopping(PassHost& host, const std::string& machine, const std::string
     const int restarts =
         host.Memory().Restarted(machine, service, host.MonotonicSeconds(), settings.restartAlertWindow * 60);
     if (restarts < settings.restartAlertCount) return false;
-    const std::string line = Quoted(service) + " on " + machine + " keeps stopping: restarted " +
-                             std::to_string(restarts) + " times in " + std::to_string(settings.restartAlertWindow) +
-                             " minutes";
-    host.AppendFailureReport(line);
-    host.SendAlert({KindKey(machine, service, kKeepsStopping), line, "** NT SERVICE FAULT ** ",
+    AppEvent entry = KeepsStoppingEvent(Shortened(service), machine, restarts, settings.restartAlertWindow);
+    host.AppendFailureReport(entry.text);
+    host.SendAlert({KindKey(machine, service, kKeepsStopping), std::move(entry), "** NT SERVICE FAULT ** ",
                     "NT Service Keeps Stopping!"});
     return true;
 }
@@ -331,10 +330,10 @@ void Walk(PassHost& host, const std::vector<MonitoredService>& rows, RowReads& r
             const std::optional<MonitoredService> current = host.CurrentRow(row);
             if (unsettled) {
                 ++failures;
-                host.AppendFailureReport(unsettled->line);
+                host.AppendFailureReport(unsettled->entry.text);
                 status = unsettled->status;
                 if (current)
-                    host.SendAlert({KindKey(machine, service, unsettled->kind), unsettled->line,
+                    host.SendAlert({KindKey(machine, service, unsettled->kind), unsettled->entry,
                                     "** NT SERVICE FAULT ** ", unsettled->subject});
             }
             // What was read ahead may be out of date by the row's turn; a

@@ -8,43 +8,41 @@
 
 namespace vigilor {
 
-namespace {
-
-double UnixSeconds() {
-    const auto since = std::chrono::system_clock::now().time_since_epoch();
-    return std::chrono::duration<double>(since).count();
+PassTime SystemPassTime() {
+    using Seconds = std::chrono::duration<double>;
+    return {Seconds(std::chrono::system_clock::now().time_since_epoch()).count(),
+            Seconds(std::chrono::steady_clock::now().time_since_epoch()).count()};
 }
 
-}  // namespace
-
-MetricsOutput::MetricsOutput(std::string monitor, const ProgramSettings& settings, const AlertCounts& alerts,
-                             FailureMemo& memo, NotificationChannels& channels, FileWriter writer)
-    : monitor_(std::move(monitor)),
+MetricsOutput::MetricsOutput(std::string monitoredBy, const ProgramSettings& settings, const AlertCounts& alerts,
+                             FailureMemo& memo, NotificationChannels& channels, FileWriter writer, Clock clock)
+    : monitoredBy_(std::move(monitoredBy)),
       settings_(settings),
       alerts_(alerts),
       memo_(memo),
       channels_(channels),
-      writer_(std::move(writer)) {}
+      writer_(std::move(writer)),
+      clock_(std::move(clock)) {}
 
-void MetricsOutput::PassBegins(const std::vector<std::string>& rows) { record_.Begin(rows, UnixSeconds()); }
+void MetricsOutput::PassBegins(const std::vector<std::string>& rows) { record_.Begin(rows, clock_()); }
 
 void MetricsOutput::PassEnded() noexcept {
-    record_.End(UnixSeconds());
+    record_.End(clock_());
     if (!settings_.metricsOutputEnabled || settings_.metricsOutput.empty()) return;
     const std::string& path = settings_.metricsOutput;
     try {
-        writer_(path, MetricsText(monitor_, record_, alerts_));
+        writer_(path, MetricsText(monitoredBy_, record_, alerts_, settings_.scanInterval));
     } catch (const std::exception& error) {
-        Report("The metrics file " + path + " was not written: " + error.what());
+        Report(MetricsNotWrittenEvent(path, error.what()));
     } catch (...) {
-        Report("The metrics file " + path + " was not written");
+        Report(MetricsNotWrittenEvent(path, "Unknown error"));
     }
 }
 
-void MetricsOutput::Report(const std::string& text) noexcept {
+void MetricsOutput::Report(const AppEvent& entry) noexcept {
     try {
-        AppendFailureReport(memo_, channels_.Now(), text);
-        channels_.LogAppEvent(text);
+        AppendFailureReport(memo_, channels_.Now(), entry.text);
+        channels_.WriteEvent(entry);
     } catch (...) {
         // Whatever holds the report back must not end the pass's caller,
         // nor bring up a box that an unattended monitor cannot answer.

@@ -14,16 +14,21 @@
 
 namespace vigilor {
 
+// The system's wall clock and its steady clock.
+PassTime SystemPassTime();
+
 class MetricsOutput {
 public:
     // Puts the text in place as the whole file at the path; raises an error
     // with its reason when it cannot.
     using FileWriter = std::function<void(const std::string& path, const std::string& text)>;
+    // Now on both clocks.
+    using Clock = std::function<PassTime()>;
 
-    // monitor: this computer's name. The settings, the counts and the
-    // channels must outlive this object.
-    MetricsOutput(std::string monitor, const ProgramSettings& settings, const AlertCounts& alerts, FailureMemo& memo,
-                  NotificationChannels& channels, FileWriter writer);
+    // monitoredBy: who monitors, as MonitoredBy gives it. The settings, the
+    // counts and the channels must outlive this object.
+    MetricsOutput(std::string monitoredBy, const ProgramSettings& settings, const AlertCounts& alerts,
+                  FailureMemo& memo, NotificationChannels& channels, FileWriter writer, Clock clock = SystemPassTime);
 
     PassRecord& Record() { return record_; }
     void PassBegins(const std::vector<std::string>& rows);
@@ -31,14 +36,15 @@ public:
     void PassEnded() noexcept;
 
 private:
-    void Report(const std::string& text) noexcept;
+    void Report(const AppEvent& entry) noexcept;
 
-    std::string monitor_;
+    std::string monitoredBy_;
     const ProgramSettings& settings_;
     const AlertCounts& alerts_;
     FailureMemo& memo_;
     NotificationChannels& channels_;
     FileWriter writer_;
+    Clock clock_;
     PassRecord record_;
 };
 

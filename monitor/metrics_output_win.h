@@ -13,7 +13,7 @@ void WriteMetricsFile(const std::string& path, const std::string& text);
 
 // Never writes the file in place: an exporter reading it must not see half
 // a file.
-std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitor, const ProgramSettings& settings,
+std::unique_ptr<MetricsOutput> MakeMetricsOutput(std::string monitoredBy, const ProgramSettings& settings,
                                                  const AlertCounts& alerts, FailureMemo& memo,
                                                  NotificationChannels& channels);
 

@@ -12,7 +12,7 @@ namespace {
 
 class MetricsWriter {
 public:
-    explicit MetricsWriter(std::string_view monitor) : monitor_(MetricsLabelValue(monitor)) {}
+    explicit MetricsWriter(std::string_view monitoredBy) : monitoredBy_(MetricsLabelValue(monitoredBy)) {}
 
     void Family(const char* name, const char* type, const char* help) {
         name_ = name;
@@ -20,10 +20,10 @@ public:
         text_ += std::string("# TYPE ") + name + " " + type + "\n";
     }
 
-    // One series of the current family; labels after monitor, as
+    // One series of the current family; labels after monitored_by, as
     // name="escaped value" pairs.
     void Series(std::initializer_list<std::pair<const char*, std::string_view>> labels, std::string_view value) {
-        text_ += name_ + "{monitor=\"" + monitor_ + "\"";
+        text_ += name_ + "{monitored_by=\"" + monitoredBy_ + "\"";
         for (const auto& [label, labelValue] : labels)
             text_ += std::string(",") + label + "=\"" + MetricsLabelValue(labelValue) + "\"";
         text_ += "} ";
@@ -34,7 +34,7 @@ public:
     std::string Text() && { return std::move(text_); }
 
 private:
-    std::string monitor_;
+    std::string monitoredBy_;
     std::string name_;
     std::string text_;
 };
@@ -64,12 +64,20 @@ std::string MetricsNumber(double value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string MetricsText(std::string_view monitor, const PassRecord& pass, const AlertCounts& alerts) {
-    MetricsWriter out(monitor);
+std::string MonitoredBy(std::string_view computer, std::string_view user) {
+    if (user.empty()) return std::string(computer);
+    return std::string(computer) + "/" + std::string(user);
+}
+
+std::string MetricsText(std::string_view monitoredBy, const PassRecord& pass, const AlertCounts& alerts,
+                        int intervalMinutes) {
+    MetricsWriter out(monitoredBy);
     out.Family("vigilor_pass_timestamp_seconds", "gauge", "End of the latest check pass, Unix time.");
     out.Series({}, MetricsNumber(pass.Ended()));
     out.Family("vigilor_pass_duration_seconds", "gauge", "Duration of the latest check pass.");
-    out.Series({}, MetricsNumber(pass.Ended() - pass.Started()));
+    out.Series({}, MetricsNumber(pass.DurationSeconds()));
+    out.Family("vigilor_pass_interval_seconds", "gauge", "Time between the end of one check pass and the next.");
+    out.Series({}, std::to_string(intervalMinutes * 60));
     out.Family("vigilor_pass_complete", "gauge",
                "1 when the latest check pass checked every row, 0 when it ended early.");
     out.Series({}, pass.Complete() ? "1" : "0");

@@ -1,5 +1,6 @@
 #include "monitor/monitor_engine.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <set>
@@ -63,7 +64,7 @@ public:
           latest_(std::move(settings)),
           rows_(std::move(rows)),
           alerts_(static_cast<AlertHost&>(*this), system_.Channels(), system_.MailClient()),
-          metrics_(identity_.monitorName, settings_, alerts_.Raised(), static_cast<FailureMemo&>(*this),
+          metrics_(identity_.monitoredBy, settings_, alerts_.Raised(), static_cast<FailureMemo&>(*this),
                    system_.Channels(),
                    [this](const std::string& path, const std::string& text) { system_.WriteMetricsFile(path, text); }) {
         MonitorTimer.SetEnabled(false);
@@ -119,7 +120,7 @@ private:
     // A message for the user who is not at the screen: a failure report and
     // an event entry, which must not end anything when the log refuses it.
     void ReportUnattended(const std::string& text);
-    void LogQuietly(const std::string& text);
+    void LogQuietly(const AppEvent& entry);
     // Runs one alert call; a call that switched e-mail off tells the view,
     // and one that returned because the pass was abandoned ends the pass.
     template <typename Call>
@@ -480,9 +481,9 @@ void MonitorEngine::Core::ForgetRemovedRows(std::vector<MonitoredService> remove
     for (const MonitoredService& row : removed) memory_.Forget(row.server, row.service);
 }
 
-void MonitorEngine::Core::LogQuietly(const std::string& text) {
+void MonitorEngine::Core::LogQuietly(const AppEvent& entry) {
     try {
-        system_.Channels().LogAppEvent(text);
+        system_.Channels().WriteEvent(entry);
     } catch (const std::exception&) {
         // The failure report holds it; a refused event entry must not end
         // the pass.
@@ -491,7 +492,7 @@ void MonitorEngine::Core::LogQuietly(const std::string& text) {
 
 void MonitorEngine::Core::ReportUnattended(const std::string& text) {
     AppendFailureReport(text);
-    LogQuietly(text);
+    LogQuietly(MessageNotShownEvent(text));
 }
 
 template <typename Call>
@@ -597,5 +598,29 @@ void MonitorEngine::ListChanged(std::vector<std::string> rows) { core_->ListChan
 void MonitorEngine::AbandonPass() { core_->AbandonPass(); }
 EngineState MonitorEngine::State() const { return core_->State(); }
 std::uint64_t MonitorEngine::PassesEnded() const { return core_->PassesEnded(); }
+
+std::vector<EngineEvent> WithoutOverwritten(std::vector<EngineEvent> events) {
+    using Kind = EngineEvent::Kind;
+    bool laterStatus = false, laterProgress = false, laterDisplay = false, laterLight = false;
+    std::vector<EngineEvent> kept;
+    kept.reserve(events.size());
+    for (auto event = events.rbegin(); event != events.rend(); ++event) {
+        bool overwritten = false;
+        switch (event->kind) {
+            case Kind::Status: overwritten = std::exchange(laterStatus, true); break;
+            case Kind::Progress: overwritten = std::exchange(laterProgress, true); break;
+            case Kind::ProgressShown:
+            case Kind::ProgressHidden: laterProgress = true; break;
+            case Kind::Alarm:
+            case Kind::AllClear: overwritten = std::exchange(laterDisplay, true); break;
+            case Kind::AlarmsCleared: laterDisplay = true; break;
+            case Kind::Light: overwritten = std::exchange(laterLight, true); break;
+            default: break;
+        }
+        if (!overwritten) kept.push_back(std::move(*event));
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
 
 }  // namespace vigilor

@@ -54,6 +54,12 @@ struct EngineEvent {
     bool blinking = false;
 };
 
+// A batch of events without those whose effect a later one of the same
+// batch overwrites before anyone could see it: a status line, a progress
+// position, the red or all-clear display, the light. Each costs the window
+// a repaint, and a pass posts them for every row.
+std::vector<EngineEvent> WithoutOverwritten(std::vector<EngineEvent> events);
+
 class EngineView {
 public:
     virtual ~EngineView() = default;
@@ -96,7 +102,7 @@ struct EngineLimits {
 
 struct EngineIdentity {
     std::string versionText;
-    std::string monitorName;  // this computer's name, for the metrics
+    std::string monitoredBy;  // who monitors, for the metrics: MonitoredBy(computer, user)
 };
 
 // What the engine is doing, as its commands have left it.

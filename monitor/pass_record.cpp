@@ -45,14 +45,15 @@ RowOutcome OutcomeOf(std::string_view statusWord, int readState) {
     return RowOutcome::Unknown;
 }
 
-void PassRecord::Begin(const std::vector<std::string>& rows, double unixSeconds) {
-    started_ = unixSeconds;
-    ended_ = unixSeconds;
+void PassRecord::Begin(const std::vector<std::string>& rows, PassTime started) {
+    started_ = started;
+    ended_ = started;
     rows_.clear();
     computers_.clear();
     for (const std::string& row : rows) {
         const MonitoredService fields = MonitoredService::FromRow(row);
         rows_.push_back({Valid(fields.server), Valid(fields.service), RowOutcome::NotChecked});
+        if (fields.AutoRestartOn()) CountOf(fields.server, fields.service);
     }
 }
 
@@ -71,17 +72,22 @@ void PassRecord::RowChecked(std::size_t index, RowOutcome outcome) {
     if (index < rows_.size()) rows_[index].outcome = outcome;
 }
 
-void PassRecord::Restarted(const std::string& computerName, const std::string& serviceName, bool success) {
+RestartCount& PassRecord::CountOf(const std::string& computerName, const std::string& serviceName) {
     const std::string computer = Valid(computerName);
     const std::string service = Valid(serviceName);
-    auto known = std::find_if(restarts_.begin(), restarts_.end(), [&](const RestartCount& seen) {
+    const auto known = std::find_if(restarts_.begin(), restarts_.end(), [&](const RestartCount& seen) {
         return EqualsIgnoringAsciiCase(seen.computer, computer) && EqualsIgnoringAsciiCase(seen.service, service);
     });
-    if (known == restarts_.end()) known = restarts_.insert(restarts_.end(), {computer, service, 0, 0});
-    ++(success ? known->success : known->failure);
+    if (known != restarts_.end()) return *known;
+    return restarts_.emplace_back(RestartCount{computer, service, 0, 0});
 }
 
-void PassRecord::End(double unixSeconds) { ended_ = unixSeconds; }
+void PassRecord::Restarted(const std::string& computer, const std::string& service, bool success) {
+    RestartCount& count = CountOf(computer, service);
+    ++(success ? count.success : count.failure);
+}
+
+void PassRecord::End(PassTime ended) { ended_ = ended; }
 
 bool PassRecord::Complete() const {
     return std::none_of(rows_.begin(), rows_.end(),

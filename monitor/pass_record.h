@@ -35,6 +35,14 @@ struct RecordedComputer {
     bool answered = false;
 };
 
+// A moment of a pass on both clocks: the wall clock's Unix time, which the
+// file reports, and a monotonic clock, which alone measures a duration that
+// a change of the wall clock cannot bend.
+struct PassTime {
+    double unixSeconds = 0;
+    double monotonicSeconds = 0;
+};
+
 struct RestartCount {
     std::string computer;
     std::string service;
@@ -47,27 +55,32 @@ struct RestartCount {
 class PassRecord {
 public:
     // A new pass over the rows (tab-separated, as the monitored list holds
-    // them), started at the Unix time: every row not checked yet.
-    void Begin(const std::vector<std::string>& rows, double unixSeconds);
+    // them): every row not checked yet. A row that restarts its service by
+    // itself gets its restart counts from this pass on, at 0 until a
+    // restart, so that the first restart is an increase too.
+    void Begin(const std::vector<std::string>& rows, PassTime started);
     // The latest answer of a computer counts.
     void ComputerAnswered(const std::string& computer, bool answered);
     void RowChecked(std::size_t index, RowOutcome outcome);
     void Restarted(const std::string& computer, const std::string& service, bool success);
-    void End(double unixSeconds);
+    void End(PassTime ended);
 
-    double Started() const { return started_; }
-    double Ended() const { return ended_; }
+    // Unix time.
+    double Ended() const { return ended_.unixSeconds; }
+    double DurationSeconds() const { return ended_.monotonicSeconds - started_.monotonicSeconds; }
     // True when the pass checked every row.
     bool Complete() const;
     const std::vector<RecordedRow>& Rows() const { return rows_; }
     // In the order the pass reached them.
     const std::vector<RecordedComputer>& Computers() const { return computers_; }
-    // In the order of their first restart.
+    // In the order they were first counted.
     const std::vector<RestartCount>& Restarts() const { return restarts_; }
 
 private:
-    double started_ = 0;
-    double ended_ = 0;
+    RestartCount& CountOf(const std::string& computer, const std::string& service);
+
+    PassTime started_;
+    PassTime ended_;
     std::vector<RecordedRow> rows_;
     std::vector<RecordedComputer> computers_;
     std::vector<RestartCount> restarts_;

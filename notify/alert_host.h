@@ -8,6 +8,7 @@
 #include "config/key_value_store.h"
 #include "config/settings.h"
 #include "notify/alerted_list.h"
+#include "notify/app_event.h"
 #include "notify/app_launch.h"
 #include "notify/attendance.h"
 #include "notify/failure_reports.h"
@@ -45,9 +46,11 @@ public:
 class NotificationChannels {
 public:
     virtual ~NotificationChannels() = default;
-    // One warning entry in the local Application log under "Vigilor";
-    // raises AppError with the system's text when the log refuses it.
-    virtual void LogAppEvent(const std::string& message) = 0;
+    // One entry in the local Application log under "Vigilor"; raises
+    // AppError with the system's text when the log refuses it.
+    virtual void WriteEvent(const AppEvent& entry) = 0;
+    // An alert's warning entry: the message as its one string.
+    void LogAppEvent(const std::string& message) { WriteEvent(AlertEvent(message)); }
     virtual bool SendScreenMessage(const std::string& message, const std::string& recipient) = 0;
     virtual bool FileExists(const std::string& path) = 0;
     // Waits at most kLaunchWaitMs.

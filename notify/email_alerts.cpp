@@ -79,7 +79,7 @@ void EmailAlerts::Tell(const std::string& text) {
     }
     if (!toldThisPass_.insert(text).second) return;
     Report(text);
-    channels_.LogAppEvent(text);
+    channels_.WriteEvent(MessageNotShownEvent(text));
 }
 
 std::optional<std::string> FirstMissingMailSetting(SettingsStore& store) {
@@ -114,7 +114,7 @@ void EmailAlerts::DisableEmail() { host_.Settings().notifyByMail = false; }
 
 void EmailAlerts::SendFailureAlert(const std::string& machine, const std::string& service) {
     const bool down = IsMachineDown(service);
-    SendAlert({AlertKey(machine, service), AlertLine(machine, service),
+    SendAlert({AlertKey(machine, service), AlertEvent(AlertLine(machine, service)),
                down ? "** NT SERVER IS DOWN ** " : "** NT SERVICE FAULT ** ",
                down ? "NT Server is DOWN!" : "NT Service Failure Alert!", down ? AlertKind::Down : AlertKind::Failure});
 }
@@ -125,9 +125,9 @@ void EmailAlerts::SendAlert(const AlertMessage& alert) {
     host_.Alerted().Add(alert.key);
     ++(alert.kind == AlertKind::Down ? raised_.down : raised_.failure);
 
-    const std::string& line = alert.line;
+    const std::string& line = alert.entry.text;
     ProgramSettings& settings = host_.Settings();
-    if (!settings.notifyByMail) channels_.LogAppEvent(line);
+    if (!settings.notifyByMail) channels_.WriteEvent(alert.entry);
 
     if (settings.notifyByMail && !settings.screenNotify) {
         host_.SetCursor(ScreenCursor::Hourglass);
@@ -136,17 +136,17 @@ void EmailAlerts::SendAlert(const AlertMessage& alert) {
         host_.RepaintNow();
         ComposeMail(alert.heading, line);
         if (!PrepareClient(scope.Store())) {
-            channels_.LogAppEvent(line);
+            channels_.WriteEvent(alert.entry);
             return;
         }
         FillMessage(scope.Store(), alert.subject);
         try {
             Deliver();
         } catch (...) {
-            channels_.LogAppEvent(line);
+            channels_.WriteEvent(alert.entry);
             throw;
         }
-        channels_.LogAppEvent(line);
+        channels_.WriteEvent(alert.entry);
     }
 
     if (settings.notifyByMail && settings.screenNotify) channels_.SendScreenMessage(line, settings.notifyLogin);

@@ -30,11 +30,11 @@ std::string RestartLine(const std::string& machine, const std::string& service);
 enum class AlertKind { Failure, Down };
 
 // One alert: raised once until Reset under its key, by the channels the
-// notification settings choose; line is its event entry, screen message and
-// mail text.
+// notification settings choose; its entry is its event entry, and the
+// entry's text its screen message and mail text.
 struct AlertMessage {
     std::string key;
-    std::string line;
+    AppEvent entry;
     std::string heading;  // the mail's first line
     std::string subject;
     AlertKind kind = AlertKind::Failure;

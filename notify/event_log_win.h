@@ -1,10 +1,12 @@
 #pragma once
-// TNTEventLog: writes warning entries to the event log of a named computer.
+// TNTEventLog: writes entries to the event log of a named computer.
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "notify/app_event.h"
 
 namespace vigilor {
 
@@ -27,6 +29,9 @@ public:
     // with the system's text when a call fails, "Unknown SourceName" for an
     // empty source.
     void ReportWarning(const std::string& message);
+    // One entry of the level: its message in the program's message table,
+    // the strings put in there. Raises as ReportWarning.
+    void Report(EventLevel level, DWORD id, const std::vector<std::string>& strings);
 
     // The running user's identifier, looked up on first use only; empty
     // when the look-up failed.
@@ -47,5 +52,7 @@ private:
 // The main window's LogAppEvent: one warning entry in this computer's
 // Application log under the source "Vigilor".
 void LogAppEvent(TNTEventLog& log, const std::string& message);
+// Any of the program's entries, the same way.
+void LogAppEvent(TNTEventLog& log, const AppEvent& entry);
 
 }  // namespace vigilor

@@ -12,7 +12,7 @@ LocalTime CurrentLocalTime() {
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wDayOfWeek};
 }
 
-void WindowsNotificationChannels::LogAppEvent(const std::string& message) { vigilor::LogAppEvent(NTEventLog1, message); }
+void WindowsNotificationChannels::WriteEvent(const AppEvent& entry) { vigilor::LogAppEvent(NTEventLog1, entry); }
 
 bool WindowsNotificationChannels::SendScreenMessage(const std::string& message, const std::string& recipient) {
     return vigilor::SendScreenMessage(message, recipient);

@@ -13,7 +13,7 @@ public:
     // owner: the main window, parent of what the shell opens.
     explicit WindowsNotificationChannels(HWND owner) : owner_(owner) {}
 
-    void LogAppEvent(const std::string& message) override;
+    void WriteEvent(const AppEvent& entry) override;
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override;
     bool FileExists(const std::string& path) override;
     RunResult RunAndWait(const std::string& commandLine, int showMode) override;

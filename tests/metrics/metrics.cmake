@@ -1,4 +1,4 @@
-# The metrics files of two instances read by the real monitoring stack
+# The metrics files of Vigilor instances read by the real monitoring stack
 # (prometheus-node-exporter and prometheus, started by the test on the
 # loopback): the program of passes the script drives, and the script.
 add_executable(metrics_pass_tests ${CMAKE_CURRENT_LIST_DIR}/metrics_pass_win.cpp ${VIGILOR_RC})
@@ -18,3 +18,10 @@ set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK w
     "VIGILOR_BUILD_DIR=${CMAKE_BINARY_DIR};VIGILOR_METRICS_PROGRAM=$<TARGET_FILE:metrics_pass_tests>;VIGILOR_METRICS_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-metrics")
 set(silent_host_index 6)
 include(${CMAKE_SOURCE_DIR}/tests/support/silent_host.cmake)
+
+# The shipped alerting rules through Prometheus and Alertmanager to a
+# webhook receiver, fed by one instance in the GUI tests' prefix.
+add_test(NAME alerting_stack COMMAND /usr/bin/python3 -B ${CMAKE_CURRENT_LIST_DIR}/alerting_stack_test.py)
+set_tests_properties(alerting_stack PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine_gui_prefix TIMEOUT 240
+    SKIP_RETURN_CODE 77 ENVIRONMENT
+    "VIGILOR_BUILD_DIR=${CMAKE_BINARY_DIR};VIGILOR_METRICS_PROGRAM=$<TARGET_FILE:metrics_pass_tests>;VIGILOR_METRICS_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-metrics")

@@ -1,7 +1,8 @@
 // The passes through the real main window whose metrics files the
-// monitoring stack test (metrics_stack_test.py) hands to promtool,
-// node_exporter and Prometheus, and reads back from there. The script names
-// the file, the computers and the services in the environment.
+// monitoring stack tests (metrics_stack_test.py, alerting_stack_test.py)
+// hand to promtool, node_exporter, Prometheus and Alertmanager, and read
+// back from there. The script names the file, the computers and the
+// services in the environment.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -86,6 +87,22 @@ TEST_F(MetricsPass, EndingAtASilentComputer) {
     Monitor(kLoopback, after.DisplayName());
     TMainForm& f = Open();
     ASSERT_EQ(f.Monitored().At(1).server, Given("VIGILOR_METRICS_SILENT")) << "the silent computer is second";
+    ForcedPassWritesTheFile();
+}
+
+// A stopped service; once the script has seen its alert arrive, as it says
+// by making the file VIGILOR_METRICS_GO, the service runs again.
+TEST_F(MetricsPass, StoppedThenRunningAgain) {
+    test::InstalledTestService service("run", SERVICE_DEMAND_START, Given("VIGILOR_METRICS_STOPPED"));
+    const std::string go = test::WinePath(Given("VIGILOR_METRICS_GO"));
+    Monitor(kLoopback, service.DisplayName());
+    Open();
+    ForcedPassWritesTheFile();
+    const auto told = [&] { return GetFileAttributesA(go.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    // The alert's way through the stack takes some seconds: up to 90.
+    for (int wait = 0; wait < 3 && !told(); ++wait) PumpUntil(told);
+    ASSERT_TRUE(told()) << "the script did not say that the alert arrived: " << go;
+    ASSERT_TRUE(service.StartAndWaitFor(SERVICE_RUNNING));
     ForcedPassWritesTheFile();
 }
 

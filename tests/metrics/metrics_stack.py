@@ -1,6 +1,7 @@
 """The monitoring stack on the loopback, for the metrics tests and the look
 at its graph page: node_exporter reading a folder of .prom files with its
-textfile collector alone, a Prometheus server scraping it every second, and
+textfile collector alone, a Prometheus server scraping it every second
+(evaluating alerting rules and sending to an Alertmanager, when asked), and
 the passes of the metrics test program under Wine that write those files.
 
 Everything a Stack starts runs in a process group of its own and is ended
@@ -97,7 +98,25 @@ class Stack:
         except OSError:
             return ""
 
-    def start_servers(self):
+    def start_alertmanager(self, webhook_url):
+        """An Alertmanager that sends every group, firing and resolved, to
+        the webhook at once; alone, with no cluster peers."""
+        self.alertmanager_port = free_port()
+        config = os.path.join(self.folder, "alertmanager.yml")
+        with open(config, "w") as f:
+            f.write("route:\n  receiver: test\n  group_by: [alertname, computer, service]\n"
+                    "  group_wait: 1s\n  group_interval: 1s\n  repeat_interval: 1h\n"
+                    "receivers:\n  - name: test\n    webhook_configs:\n"
+                    f"      - url: '{webhook_url}'\n        send_resolved: true\n")
+        self._start("alertmanager", [
+            "prometheus-alertmanager", f"--config.file={config}",
+            f"--storage.path={os.path.join(self.folder, 'alertmanager')}",
+            f"--web.listen-address=127.0.0.1:{self.alertmanager_port}", "--cluster.listen-address="])
+
+    def start_servers(self, rule_file=None):
+        """node_exporter and Prometheus; with a rule file, Prometheus
+        evaluates it and sends its alerts to the Alertmanager started
+        before."""
         self.exporter_port = free_port()
         self.prometheus_port = free_port()
         self._start("node_exporter", [
@@ -109,13 +128,19 @@ class Stack:
             f.write("global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\n"
                     "scrape_configs:\n  - job_name: node\n    static_configs:\n"
                     f"      - targets: ['127.0.0.1:{self.exporter_port}']\n")
+            if rule_file:
+                f.write(f"rule_files: ['{rule_file}']\n"
+                        "alerting:\n  alertmanagers:\n    - static_configs:\n"
+                        f"        - targets: ['127.0.0.1:{self.alertmanager_port}']\n")
         self._start("prometheus", [
             "prometheus", f"--config.file={config}", f"--storage.tsdb.path={os.path.join(self.folder, 'tsdb')}",
             f"--web.listen-address=127.0.0.1:{self.prometheus_port}"])
 
     def wait_for_servers(self, limit=30):
-        for name, url in (("node_exporter", self.exporter_url("/metrics")),
-                          ("prometheus", self.prometheus_url("/-/ready"))):
+        servers = [("node_exporter", self.exporter_url("/metrics")), ("prometheus", self.prometheus_url("/-/ready"))]
+        if any(name == "alertmanager" for name, _ in self.processes):
+            servers.append(("alertmanager", f"http://127.0.0.1:{self.alertmanager_port}/-/ready"))
+        for name, url in servers:
             def ready(name=name, url=url):
                 self._check_alive(name)
                 return http_get(url) is not None

@@ -14,6 +14,7 @@ Exits 77 (skipped) without root (test services, network namespaces, a UTS
 namespace) or without the stack's programs. From CTest: VIGILOR_BUILD_DIR,
 VIGILOR_METRICS_PROGRAM, VIGILOR_METRICS_PREFIX, VIGILOR_SILENT_HOST_FILE."""
 
+import getpass
 import json
 import os
 import socket
@@ -134,13 +135,15 @@ def read_back(stack, first_file, second_file, running, stopped, before, after, n
     print("node_exporter's textfile collector serves both files")
 
     # Wine's computer name: the host name's first label, upper case, at
-    # most 15 characters.
-    first_monitor = socket.gethostname().split(".")[0].upper()[:15]
-    second = f'monitor=~"(?i){SECOND_NAME}"'
+    # most 15 characters; a window's series carry its user's name after it.
+    user = "/" + getpass.getuser().upper()
+    first_monitor = socket.gethostname().split(".")[0].upper()[:15] + user
+    second_monitor = SECOND_NAME + user
+    second = f'monitored_by=~"(?i){SECOND_NAME}/.+"'
 
     def by(result, *labels):
-        """monitor (upper case) and the given labels of each series, with its value."""
-        return {(m.get("monitor", "").upper(),) + tuple(m.get(n) for n in labels): v for m, v in result}
+        """monitored_by (upper case) and the given labels of each series, with its value."""
+        return {(m.get("monitored_by", "").upper(),) + tuple(m.get(n) for n in labels): v for m, v in result}
 
     checks = [
         ("the stopped service: stopped", 'vigilor_service_state{state="stopped"} == 1',
@@ -148,18 +151,18 @@ def read_back(stack, first_file, second_file, running, stopped, before, after, n
         ("the running service: running", 'vigilor_service_state{state="running"} == 1',
          lambda r: (first_monitor, running) in by(r, "service") and (first_monitor, stopped) not in by(r, "service")),
         ("two instances: this host's name and the second name", "vigilor_pass_timestamp_seconds",
-         lambda r: sorted(by(r)) == sorted([(first_monitor,), (SECOND_NAME,)])),
+         lambda r: sorted(by(r)) == sorted([(first_monitor,), (second_monitor,)])),
         ("the first instance's pass complete, the second's not", "vigilor_pass_complete",
-         lambda r: by(r) == {(first_monitor,): 1.0, (SECOND_NAME,): 0.0}),
+         lambda r: by(r) == {(first_monitor,): 1.0, (second_monitor,): 0.0}),
         ("second instance: the near computer up, the silent one down, the last one not reached",
          f"vigilor_computer_up{{{second}}}",
-         lambda r: by(r, "computer") == {(SECOND_NAME, near): 1.0, (SECOND_NAME, silent): 0.0}),
+         lambda r: by(r, "computer") == {(second_monitor, near): 1.0, (second_monitor, silent): 0.0}),
         ("second instance: the row before the silent computer running",
          f"vigilor_service_state{{{second},service={promql_text(before)}}} == 1",
-         lambda r: by(r, "computer", "state") == {(SECOND_NAME, near, "running"): 1.0}),
+         lambda r: by(r, "computer", "state") == {(second_monitor, near, "running"): 1.0}),
         ("second instance: the row after the silent computer not checked",
          f"vigilor_service_state{{{second},service={promql_text(after)}}} == 1",
-         lambda r: by(r, "computer", "state") == {(SECOND_NAME, "\\\\127.0.0.1", "not_checked"): 1.0}),
+         lambda r: by(r, "computer", "state") == {(second_monitor, "\\\\127.0.0.1", "not_checked"): 1.0}),
     ]
     last = {}
 

@@ -57,7 +57,7 @@ public:
 class QuietChannels : public NotificationChannels {
 public:
     explicit QuietChannels(LocalTime now) : now_(now) {}
-    void LogAppEvent(const std::string& message) override { events.push_back(message); }
+    void WriteEvent(const AppEvent& entry) override { events.push_back(entry.text); }
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return false; }
     RunResult RunAndWait(const std::string&, int) override { return {}; }

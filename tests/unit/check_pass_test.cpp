@@ -121,7 +121,10 @@ public:
         events.push_back("screen " + recipient + ": " + message);
     }
     void SendAlert(const AlertMessage& alert) override {
-        events.push_back("alert " + alert.key + " (" + alert.subject + ") " + alert.line);
+        // The event identifier of an entry of its own, before its text.
+        const auto id = static_cast<std::uint32_t>(alert.entry.id);
+        events.push_back("alert " + alert.key + " (" + alert.subject + ") " +
+                         (id ? "#" + std::to_string(id) + " " : "") + alert.entry.text);
     }
     void WithdrawAlert(const std::string& key) override { events.push_back("withdraw " + key); }
     std::optional<MonitoredService> CurrentRow(const MonitoredService& row) override {
@@ -296,16 +299,16 @@ TEST(CheckPass, EveryServiceWithoutARunningOrStoppedStateSaysWhatWasFound) {
         const char* display;
     } cases[] = {
         {"not installed", 1, {"\"Svc\" on \\\\A is not installed"}, "NOT FOUND",
-         {"alert \\\\A@Svc@NotFound (NT Service Not Found!) \"Svc\" on \\\\A is not installed"}, "red"},
+         {"alert \\\\A@Svc@NotFound (NT Service Not Found!) #100 \"Svc\" on \\\\A is not installed"}, "red"},
         {"unreadable", 1, {"Cannot read the state of \"Svc\" on \\\\A: 5: Access is denied."}, "UNKNOWN",
-         {"alert \\\\A@Svc@Unknown (NT Service State Unknown!) Cannot read the state of \"Svc\" on \\\\A: 5: "
+         {"alert \\\\A@Svc@Unknown (NT Service State Unknown!) #101 Cannot read the state of \"Svc\" on \\\\A: 5: "
           "Access is denied."},
          "red"},
         {"stop pending, second pass", 2, {}, "", {}, "blue"},
         {"stop pending, third pass", 3, {"\"Svc\" on \\\\A has been stop pending for 3 passes"}, "STOP PENDING",
-         {"alert \\\\A@Svc@Hung (NT Service Hung!) \"Svc\" on \\\\A has been stop pending for 3 passes"}, "red"},
+         {"alert \\\\A@Svc@Hung (NT Service Hung!) #102 \"Svc\" on \\\\A has been stop pending for 3 passes"}, "red"},
         {"paused, fourth pass", 4, {"\"Svc\" on \\\\A has been paused for 4 passes"}, "PAUSED",
-         {"alert \\\\A@Svc@Hung (NT Service Hung!) \"Svc\" on \\\\A has been paused for 4 passes"}, "red"},
+         {"alert \\\\A@Svc@Hung (NT Service Hung!) #102 \"Svc\" on \\\\A has been paused for 4 passes"}, "red"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -365,7 +368,7 @@ TEST(CheckPass, RestartsThatKeepHappeningAreAnnouncedOnceAWindow) {
     };
     const std::string notice = "notice \\\\A@Svc";
     const std::string line = "\"Svc\" on \\\\A keeps stopping: restarted 3 times in 60 minutes";
-    const std::string alert = "alert \\\\A@Svc@KeepsStopping (NT Service Keeps Stopping!) " + line;
+    const std::string alert = "alert \\\\A@Svc@KeepsStopping (NT Service Keeps Stopping!) #103 " + line;
     EXPECT_EQ(pass(0), (std::vector<std::string>{notice, "blue"}));
     EXPECT_EQ(pass(1800), (std::vector<std::string>{notice, "blue"}));
     EXPECT_EQ(pass(3600), (std::vector<std::string>{notice, "blue"})) << "the first restart has left the window";
@@ -523,7 +526,7 @@ TEST(CheckPassRecord, EachRowsOutcomeAndTheRestarts) {
     std::vector<std::string> texts;
     for (const auto& [service, outcome] : rows)
         texts.push_back(Row("\\\\A", service, service == "Back" || service == "Stuck" ? "Yes" : "No"));
-    host.record.Begin(texts, 0);
+    host.record.Begin(texts, {});
     RunCheckPass(host, texts);
     ASSERT_EQ(host.record.Rows().size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i)

@@ -72,7 +72,7 @@ public:
 class FakeChannels : public NotificationChannels {
 public:
     explicit FakeChannels(Journal& j) : journal(j) {}
-    void LogAppEvent(const std::string& message) override { journal.push_back("event: " + message); }
+    void WriteEvent(const AppEvent& entry) override { journal.push_back("event: " + entry.text); }
     bool SendScreenMessage(const std::string& message, const std::string& recipient) override {
         journal.push_back("screen to " + recipient + ": " + message);
         return false;
@@ -242,7 +242,7 @@ TEST_F(Alerts, CountedByKindOnlyWhenTheAlertedListLetsThemThrough) {
     UseNothing();
     alerts->SendFailureAlert("\\\\SRV1", "Spooler");
     alerts->SendFailureAlert("\\\\SRV1", "Spooler");
-    alerts->SendAlert({"\\\\SRV1@Gone@NotFound", "gone", "** NT SERVICE FAULT ** ", "NT Service Not Found!"});
+    alerts->SendAlert({"\\\\SRV1@Gone@NotFound", AlertEvent("gone"), "** NT SERVICE FAULT ** ", "NT Service Not Found!"});
     alerts->SendFailureAlert("\\\\SRV2", "IsNotAlive");
     alerts->SendFailureAlert("\\\\SRV2", "IsNotAlive");
     alerts->SendRestartNotice("\\\\SRV3", "Browser");

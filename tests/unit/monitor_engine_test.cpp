@@ -137,9 +137,9 @@ private:
 
 class RecordingChannels : public NotificationChannels {
 public:
-    void LogAppEvent(const std::string& message) override {
+    void WriteEvent(const AppEvent& entry) override {
         const std::lock_guard lock(mutex);
-        events.push_back(message);
+        events.push_back(entry.text);
     }
     bool SendScreenMessage(const std::string&, const std::string&) override { return false; }
     bool FileExists(const std::string&) override { return true; }
@@ -441,6 +441,29 @@ TEST(MonitorEngine, EndsWithinItsBoundWhileAMailWaits) {
     ASSERT_TRUE(e.system.WaitUntilConnecting());
     EXPECT_TRUE(e.engine.End(limits.closeBound));
     EXPECT_EQ(e.view.Reports().back(), "Abandoned the alert for \\\\A@Down: Vigilor is closing");
+}
+
+TEST(MonitorEngine, ABatchLosesOnlyWhatALaterEventOfItOverwrites) {
+    using Kind = EngineEvent::Kind;
+    const auto text = [](Kind kind, std::string text = {}) { return EngineEvent{kind, std::move(text)}; };
+    const std::vector<EngineEvent> batch = {
+        text(Kind::ReportsCleared), text(Kind::ProgressShown), text(Kind::Progress, "1"),
+        text(Kind::Status, "Checking A"), text(Kind::ReportLine, "A is stopped"), text(Kind::Alarm),
+        text(Kind::Progress, "2"), text(Kind::Status, "Checking B"), text(Kind::AllClear),
+        text(Kind::Light, "red"), text(Kind::Progress, "3"), text(Kind::ProgressHidden),
+        text(Kind::Status, ""), text(Kind::Alarm), text(Kind::AlarmsCleared), text(Kind::Light, "green"),
+        text(Kind::PassEnded)};
+    std::vector<std::string> kept;
+    for (const EngineEvent& event : WithoutOverwritten(batch))
+        kept.push_back(std::to_string(static_cast<int>(event.kind)) + ":" + event.text);
+    const std::vector<EngineEvent> expected = {
+        text(Kind::ReportsCleared), text(Kind::ProgressShown), text(Kind::ReportLine, "A is stopped"),
+        text(Kind::ProgressHidden), text(Kind::Status, ""), text(Kind::AlarmsCleared), text(Kind::Light, "green"),
+        text(Kind::PassEnded)};
+    std::vector<std::string> wanted;
+    for (const EngineEvent& event : expected)
+        wanted.push_back(std::to_string(static_cast<int>(event.kind)) + ":" + event.text);
+    EXPECT_EQ(kept, wanted);
 }
 
 }  // namespace

@@ -262,7 +262,7 @@ public:
     void SendScreenMessage(const std::string& message, const std::string& recipient) override {
         events.push_back("screen " + recipient + " " + message);
     }
-    void SendAlert(const AlertMessage& alert) override { events.push_back("alert " + alert.key + " " + alert.line); }
+    void SendAlert(const AlertMessage& alert) override { events.push_back("alert " + alert.key + " " + alert.entry.text); }
     void WithdrawAlert(const std::string& key) override { events.push_back("withdraw " + key); }
     std::optional<MonitoredService> CurrentRow(const MonitoredService& row) override { return row; }
     bool Alerted(const std::string&) override { return false; }

@@ -110,7 +110,10 @@ TEST(SettingsForm, ApplyChecksTheMailFieldsInOrderThenThePort) {
          std::nullopt, ""},
         {"bad port with the screen method", [](SettingsForm& f) { f.screenMethod = true; f.port = "x"; },
          std::nullopt, ""},
+        // The exporters read ".prom" alone, in lower case.
         {"metrics file named .PROM", [](SettingsForm& f) { f.metricsOutputEnabled = true; f.metricsOutput = "C:\\m\\V.PROM"; },
+         SettingsField::MetricsOutput, "The metrics file must end in \".prom\"! Please check your parameters."},
+        {"metrics file named V.prom", [](SettingsForm& f) { f.metricsOutputEnabled = true; f.metricsOutput = "C:\\m\\V.prom"; },
          std::nullopt, ""},
         {"metrics file not .prom", [](SettingsForm& f) { f.metricsOutputEnabled = true; f.metricsOutput = "C:\\m\\v.prom.txt"; },
          SettingsField::MetricsOutput, "The metrics file must end in \".prom\"! Please check your parameters."},

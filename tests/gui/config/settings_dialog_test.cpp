@@ -200,7 +200,7 @@ TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
                   std::vector<std::string>{"The metrics file must end in \".prom\"! Please check your parameters."});
         EXPECT_EQ(Tab(dialog), static_cast<int>(SettingsTab::HtmlOutput));
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, C::kEdMetricsOutput));
-        Type(dialog, C::kEdMetricsOutput, "C:\\textfile_inputs\\vigilor.PROM");
+        Type(dialog, C::kEdMetricsOutput, "C:\\textfile_inputs\\vigilor.prom");
         Press(dialog, C::kApplyBtn);
     });
     const std::pair<const char*, std::string> stored[] = {
@@ -208,14 +208,14 @@ TEST_F(SettingsDialog, ApplyStoresEveryValueInItsTextFormAndReloads) {
         {"EMailSMTPPwd", ScramblePassword("pw")}, {"EMailTo", " ops@example.org "}, {"EMailCc", "cc@example.org"},
         {"ExecAndWait", "0"}, {"LaunchAppActive", "0"}, {"HTMLOutput", "not defined"}, {"HTMLOutputEnabled", "0"},
         {"EMailSMTPHost", ""}, {"NotifyLogin", f.Settings().notifyLogin},
-        {"MetricsOutput", "C:\\textfile_inputs\\vigilor.PROM"}, {"MetricsOutputEnabled", "1"},
+        {"MetricsOutput", "C:\\textfile_inputs\\vigilor.prom"}, {"MetricsOutputEnabled", "1"},
     };
     for (const auto& [name, value] : stored) EXPECT_EQ(Stored(name), value) << name;
     EXPECT_EQ(f.HintOf(f.Control(main_form::kGL1)), "Scanning interval - every 15 minutes.");
     EXPECT_TRUE(PumpUntil([&] { return f.Engine().State().minutes == 15; })) << "the engine takes the interval";
     EXPECT_EQ(f.Monitored().Count(), 0u) << "the list stays as it is in memory";
     EXPECT_EQ(f.Settings().emailTo, "ops@example.org");
-    EXPECT_EQ(f.Settings().metricsOutput, "C:\\textfile_inputs\\vigilor.PROM");
+    EXPECT_EQ(f.Settings().metricsOutput, "C:\\textfile_inputs\\vigilor.prom");
     EXPECT_TRUE(f.Settings().metricsOutputEnabled);
     EXPECT_EQ(dialogs.shown.size(), 1u) << "the metrics file's refusal only";
 

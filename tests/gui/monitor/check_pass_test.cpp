@@ -187,7 +187,9 @@ TEST_F(MonitoringEndToEnd, AForcedPassReportsRestartsMailsAndWritesThePage) {
         const test::ParsedMetrics parsed = test::ParseMetrics(test::ReadWholeFile(metrics));
         ASSERT_EQ(parsed.error, "");
         auto value = [&](const char* family, std::map<std::string, std::string> labels) {
-            labels["monitor"] = LocalComputerName();
+            // A window's series carry its user beside the computer, apart
+            // from the service's.
+            labels["monitored_by"] = LocalComputerName() + "/" + CurrentUserName();
             const auto found = parsed.Find(family, labels);
             return found.size() == 1 ? found[0].value : -1;
         };

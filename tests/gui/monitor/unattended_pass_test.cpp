@@ -111,7 +111,13 @@ TEST_F(UnattendedPass, ThreeTimedPassesWithoutMailSettingsWaitForNobodyAndSayWhy
         << "only the liveness check's own window, which asks nothing";
     EXPECT_EQ(log.Messages("Vigilor"), (std::vector<std::string>{why, alert, why, why}))
         << "the alert once, the reason in every pass";
-    for (const test::EventEntry& entry : log.Entries()) EXPECT_EQ(entry.type, EVENTLOG_WARNING_TYPE);
+    // The alert a warning of message 0; the reason no mail went out an error
+    // of its own message, that of what nobody was there to see.
+    for (const test::EventEntry& entry : log.Entries()) {
+        const bool isAlert = entry.strings == std::vector<std::string>{alert};
+        EXPECT_EQ(entry.type, isAlert ? EVENTLOG_WARNING_TYPE : EVENTLOG_ERROR_TYPE);
+        EXPECT_EQ(entry.id, isAlert ? 0u : 104u);
+    }
 
     SendMessageW(form->Control(kStopBtn), BM_CLICK, 0, 0);
     form.reset();

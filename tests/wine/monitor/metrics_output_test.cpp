@@ -60,9 +60,18 @@ protected:
             names.push_back(entry.path().filename().wstring());
         return names;
     }
-    std::string Report() const {
-        return "The metrics file " + settings.metricsOutput + " was not written: Cannot create file " +
-               settings.metricsOutput;
+    std::string Reason() const { return "Cannot create file " + settings.metricsOutput; }
+    std::string Report() const { return "The metrics file " + settings.metricsOutput + " was not written: " + Reason(); }
+    // Each entry an error of the metrics file's own message, the file and
+    // the reason its strings.
+    void EntriesAreOfTheMetricsFile(size_t count) const {
+        ASSERT_EQ(tap.Entries().size(), count);
+        for (const test::EventEntry& entry : tap.Entries()) {
+            EXPECT_EQ(entry.source, "Vigilor");
+            EXPECT_EQ(entry.id, 106u);
+            EXPECT_EQ(entry.type, EVENTLOG_ERROR_TYPE);
+            EXPECT_EQ(entry.strings, (std::vector<std::string>{settings.metricsOutput, Reason()}));
+        }
     }
 
     std::filesystem::path folder;
@@ -95,12 +104,12 @@ TEST_F(MetricsFile, AFailedWriteLeavesThePreviousFileWholeAndIsAMemoLineAndAnEve
     EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"vigilor \u00E9t\u00E9.prom"}) << "no draft left";
     ASSERT_EQ(memo.lines.size(), 1u);
     EXPECT_EQ(memo.lines[0].substr(18), Report()) << "after the time stamp";
-    EXPECT_EQ(tap.Messages("Vigilor"), std::vector<std::string>{Report()});
+    EntriesAreOfTheMetricsFile(1);
 
     std::filesystem::remove_all(folder);
     Pass();
     EXPECT_FALSE(std::filesystem::exists(folder)) << "nothing made in its place";
-    EXPECT_EQ(tap.Messages("Vigilor"), (std::vector<std::string>{Report(), Report()}));
+    EntriesAreOfTheMetricsFile(2);
 }
 
 // A folder that takes no new file (made by the test's fixture): the status

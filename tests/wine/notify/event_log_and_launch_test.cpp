@@ -31,27 +31,66 @@ TEST(EventLog, WarningEntriesGoToTheLocalLogUnderTheProgramsSource) {
     EXPECT_EQ(log.UserSid().data(), first) << "looked up once";
 }
 
-TEST(EventLog, EntriesReadInTheProgramsMessageTableAsTheirMessage) {
-    test::EventLogTap tap;
-    TNTEventLog log;
-    LogAppEvent(log, "\\\\SRV1 has stopped responding!");
-    ASSERT_EQ(tap.Entries().size(), 1u);
-    const test::EventEntry& entry = tap.Entries()[0];
-    EXPECT_EQ(entry.category, 0);
-    ASSERT_EQ(entry.strings.size(), 1u);
-    // As an event viewer shows it: the entry's text from the source's
-    // message file (the program file) with the entry's strings put in.
-    const std::wstring insertion = Wide(entry.strings[0]);
-    DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(insertion.c_str())};
+// As an event viewer shows an entry: its text from the source's message
+// file (the program file) with the entry's strings put in.
+std::string Shown(const test::EventEntry& entry) {
+    std::vector<std::wstring> strings;
+    for (const std::string& text : entry.strings) strings.push_back(Wide(text));
+    std::vector<DWORD_PTR> arguments;
+    for (const std::wstring& text : strings) arguments.push_back(reinterpret_cast<DWORD_PTR>(text.c_str()));
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
         GetModuleHandleW(nullptr), entry.id, 0, reinterpret_cast<wchar_t*>(&text), 0,
-        reinterpret_cast<va_list*>(arguments));
-    ASSERT_NE(length, 0u) << "no text for event " << entry.id << ", error " << GetLastError();
+        reinterpret_cast<va_list*>(arguments.data()));
+    if (length == 0) return "no text for event " + std::to_string(entry.id) + ", error " + std::to_string(GetLastError());
     const std::string shown = Narrow(std::wstring(text, length));
     LocalFree(text);
-    EXPECT_EQ(shown, "\\\\SRV1 has stopped responding!");
+    return shown;
+}
+
+// Every kind of entry: its identifier, its level, and its message from the
+// table with its strings, which reads as the program's own text of it.
+TEST(EventLog, EntriesReadInTheProgramsMessageTableAsTheirMessage) {
+    const struct {
+        AppEvent entry;
+        DWORD id;
+        WORD type;
+        std::string shown;
+    } cases[] = {
+        {AlertEvent("\\\\SRV1 has stopped responding!"), 0, EVENTLOG_WARNING_TYPE, "\\\\SRV1 has stopped responding!"},
+        {NotInstalledEvent("Gone 100%", "\\\\SRV1"), 100, EVENTLOG_ERROR_TYPE, "\"Gone 100%\" on \\\\SRV1 is not installed"},
+        {UnreadableEvent("Spooler", "\\\\SRV1", "5: Access is denied."), 101, EVENTLOG_WARNING_TYPE,
+         "Cannot read the state of \"Spooler\" on \\\\SRV1: 5: Access is denied."},
+        {HungEvent("Spooler", "\\\\SRV1", "start pending", 3), 102, EVENTLOG_ERROR_TYPE,
+         "\"Spooler\" on \\\\SRV1 has been start pending for 3 passes"},
+        {KeepsStoppingEvent("Spooler", "\\\\SRV1", 3, 60), 103, EVENTLOG_WARNING_TYPE,
+         "\"Spooler\" on \\\\SRV1 keeps stopping: restarted 3 times in 60 minutes"},
+        {MessageNotShownEvent("No SMTP host defined! Please check your parameters."), 104, EVENTLOG_ERROR_TYPE,
+         "No SMTP host defined! Please check your parameters."},
+        {ScreenMessageNotShownEvent("", "%1 down"), 105, EVENTLOG_WARNING_TYPE,
+         "The screen message for every session could not be shown: %1 down"},
+        {MetricsNotWrittenEvent("C:\\m\\v.prom", "Access is denied."), 106, EVENTLOG_ERROR_TYPE,
+         "The metrics file C:\\m\\v.prom was not written: Access is denied."},
+        {ServiceStartedEvent("1.0.0.1"), 200, EVENTLOG_INFORMATION_TYPE, "The Vigilor service has started (version 1.0.0.1)"},
+        {ServiceStoppedEvent(12), 201, EVENTLOG_INFORMATION_TYPE, "The Vigilor service has stopped after 12 check passes"},
+        {MachineKeyRepairedEvent("HKEY_LOCAL_MACHINE\\SOFTWARE\\Vigilor1"), 202, EVENTLOG_WARNING_TYPE,
+         "The access list of HKEY_LOCAL_MACHINE\\SOFTWARE\\Vigilor1 let others than SYSTEM and the Administrators "
+         "in; it was set to those two only"},
+    };
+    test::EventLogTap tap;
+    TNTEventLog log;
+    for (const auto& c : cases) LogAppEvent(log, c.entry);
+    ASSERT_EQ(tap.Entries().size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const test::EventEntry& entry = tap.Entries()[i];
+        EXPECT_EQ(entry.source, "Vigilor");
+        EXPECT_EQ(entry.id, cases[i].id) << cases[i].shown;
+        EXPECT_EQ(entry.type, cases[i].type) << cases[i].shown;
+        EXPECT_EQ(entry.category, 0) << cases[i].shown;
+        EXPECT_EQ(Shown(entry), cases[i].shown);
+        EXPECT_EQ(cases[i].entry.text, cases[i].shown) << "the memo's line is the entry's text";
+    }
 }
 
 TEST(EventLog, EmptySourceIsRefused) {
