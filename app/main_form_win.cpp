@@ -80,9 +80,6 @@ const ControlEntry kControls[] = {
 
 const char* const kStatusBarHint = "Status | Hint | Domain Name | Date and Time";
 
-// At the end of the Windows session the process has about 5 s.
-constexpr std::chrono::milliseconds kEndSessionBound{3000};
-
 // Posted to the window once a column of the monitored list has been resized.
 constexpr UINT kColumnResized = WM_APP + 24;
 
@@ -736,12 +733,6 @@ bool TMainForm::FormClose() {
     return true;
 }
 
-void TMainForm::FormEndSession() {
-    SaveSettings();
-    // The process ends when this returns; what a pass waits for is given up.
-    if (engine_) engine_->End(kEndSessionBound);
-}
-
 // ----- messages -----
 
 bool TMainForm::PreTranslateMessage(MSG& message) {
@@ -925,10 +916,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (FormClose()) DestroyWindow(window_);
             return 0;
         case WM_QUERYENDSESSION:
-            // Nothing to ask: the settings are stored at WM_ENDSESSION.
+            // Nothing to ask, neither Windows nor an installer: the settings
+            // are stored at WM_ENDSESSION.
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam) FormEndSession();
+            if (wParam) FormEndSession(lParam);
             return 0;
         case kColumnResized:
             SaveSettings();

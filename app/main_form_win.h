@@ -142,9 +142,10 @@ public:
     // for during a check pass is made again when the pass has ended, which
     // is abandoned if it has not ended within the engine's close bound.
     bool FormClose();
-    // Windows ends the session, and the process with it, without a close:
-    // what the window holds is stored, without a question.
-    void FormEndSession();
+    // Windows ends the session, or an installer closes the program (reason
+    // ENDSESSION_CLOSEAPP): what the window holds is stored, without a
+    // question, and for the installer the window closes.
+    void FormEndSession(LPARAM reason);
 
     // The engine comes after the settings' first load; its notices reach
     // the window before it.

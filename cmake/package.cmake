@@ -16,19 +16,30 @@ endfunction()
 set(VIGILOR_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 vigilor_stripped(vigilor ${VIGILOR_RELEASE_DIR})
 
-# wixl takes the files' paths relative to where it runs. The package is
-# finished under another name, so that a failed edit leaves no package.
+# Windows Installer keeps a product's version as major (0-255), minor
+# (0-255) and build (0-65535) and ignores a fourth number: a version beyond
+# those limits would be read as another one, and its package could not
+# replace the installed one or be replaced by the next.
+function(vigilor_check_package_version version)
+    string(REPLACE "." ";" fields ${version})
+    list(GET fields 0 major)
+    list(GET fields 1 minor)
+    list(GET fields 2 build)
+    if(major GREATER 255 OR minor GREATER 255 OR build GREATER 65535)
+        message(FATAL_ERROR "Version ${version} cannot be packaged: Windows Installer reads only the first three "
+                            "numbers of a version, at most 255.255.65535, so that its package could not upgrade "
+                            "an installed Vigilor or be upgraded. Choose a version within those limits.")
+    endif()
+endfunction()
+
+set(VIGILOR_PACKAGE_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/build-package.sh ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
+    ${CMAKE_SOURCE_DIR}/packaging/edit-package.sh ${CMAKE_SOURCE_DIR}/packaging/check-package.sh)
 function(vigilor_msi_command msi version dir)
-    file(RELATIVE_PATH program ${CMAKE_BINARY_DIR} ${dir}/vigilor.exe)
-    file(RELATIVE_PATH icon ${CMAKE_BINARY_DIR} ${IMAGE_DIR}/green.ico)
+    vigilor_check_package_version(${version})
     add_custom_command(OUTPUT ${msi}
-        COMMAND wixl -a x64 -D Version=${version} -D ProgramFile=${program} -D IconFile=${icon} -o ${msi}.part
-                ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
-        COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/packaging/set-conditions.sh ${msi}.part
-        COMMAND ${CMAKE_COMMAND} -E rename ${msi}.part ${msi}
-        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        DEPENDS ${dir}/vigilor.exe ${IMAGE_DIR}/green.ico ${CMAKE_SOURCE_DIR}/packaging/vigilor.wxs
-                ${CMAKE_SOURCE_DIR}/packaging/set-conditions.sh)
+        COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/packaging/build-package.sh ${dir}/vigilor.exe ${version}
+                ${IMAGE_DIR}/green.ico ${msi}
+        DEPENDS ${dir}/vigilor.exe ${IMAGE_DIR}/green.ico ${VIGILOR_PACKAGE_SCRIPTS})
 endfunction()
 
 set(VIGILOR_MSI ${CMAKE_BINARY_DIR}/vigilor-${PROJECT_VERSION}.msi)
@@ -57,7 +68,7 @@ target_link_options(install_probe PRIVATE ${STATIC_RUNTIME} -municode)
 
 add_test(NAME msi_install COMMAND /bin/sh ${CMAKE_SOURCE_DIR}/tests/install/msi_install_test.sh)
 set_tests_properties(msi_install PROPERTIES TIMEOUT 600 ENVIRONMENT
-    "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_VERSION=${PROJECT_VERSION};VIGILOR_NEXT_MSI=${VIGILOR_NEXT_MSI};VIGILOR_NEXT_VERSION=${VIGILOR_NEXT_VERSION};VIGILOR_PROBE=$<TARGET_FILE:install_probe>;VIGILOR_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-install")
+    "VIGILOR_MSI=${VIGILOR_MSI};VIGILOR_RELEASE_PROGRAM=${VIGILOR_RELEASE_DIR}/vigilor.exe;VIGILOR_ICON=${IMAGE_DIR}/green.ico;VIGILOR_SCRATCH=${CMAKE_BINARY_DIR}/install-scratch;VIGILOR_VERSION=${PROJECT_VERSION};VIGILOR_NEXT_MSI=${VIGILOR_NEXT_MSI};VIGILOR_NEXT_VERSION=${VIGILOR_NEXT_VERSION};VIGILOR_PROBE=$<TARGET_FILE:install_probe>;VIGILOR_INSTALL_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-install")
 
 # The service as the package installs it: a program that queries, starts
 # and sends controls to a service (Wine's sc.exe has no pause, continue or

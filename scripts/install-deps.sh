@@ -3,9 +3,10 @@
 # Asks apt only for what is missing.
 set -euo pipefail
 packages=(cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth x11-apps imagemagick libgtest-dev libgmock-dev googletest python3
+    wine wine64 xvfb xauth x11-apps imagemagick xdotool libgtest-dev libgmock-dev googletest python3
     python3-aiosmtpd python3-pyftpdlib iproute2 procps cups printer-driver-cups-pdf poppler-utils
-    clang libclang-rt-14-dev wixl msitools prometheus prometheus-node-exporter prometheus-alertmanager)
+    clang libclang-rt-14-dev wixl msitools osslsigncode openssl prometheus prometheus-node-exporter
+    prometheus-alertmanager)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

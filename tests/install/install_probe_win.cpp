@@ -8,6 +8,11 @@
 //   install_probe message <program file> <event id> <string>
 //       the event's text from the file's message table, the string put in
 //   install_probe pointer <x> <y>   puts the mouse pointer there
+//   install_probe close <milliseconds>
+//       closes Vigilor's main window as an installer's Restart Manager
+//       does (WM_QUERYENDSESSION, then WM_ENDSESSION, with
+//       ENDSESSION_CLOSEAPP), prints the window's answer to the question,
+//       and "ended" once the program has ended, within that time
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -17,6 +22,7 @@
 
 #include "maint/version_info_win.h"
 #include "maint/version_text.h"
+#include "platform/handles_win.h"
 #include "platform/wide_win.h"
 
 namespace {
@@ -52,6 +58,26 @@ int WaitForWindow(DWORD milliseconds) {
         Sleep(5);
     }
     return Fail("no main window within " + std::to_string(milliseconds) + " ms");
+}
+
+int CloseAsInstaller(DWORD milliseconds) {
+    const HWND window = FindWindowW(L"Vigilor.TMainForm", nullptr);
+    if (!window) return Fail("no main window");
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const vigilor::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process) return Fail("cannot open the program's process");
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, milliseconds,
+                             &answer))
+        answer = 0;
+    Print(answer ? "may close" : "refused");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, milliseconds, &ignored);
+    if (WaitForSingleObject(process.Get(), milliseconds) != WAIT_OBJECT_0)
+        return Fail("still running after " + std::to_string(milliseconds) + " ms");
+    Print("ended");
+    return 0;
 }
 
 int ReadShortcut(const std::wstring& path) {
@@ -108,7 +134,8 @@ int wmain(int argc, wchar_t** argv) {
         return SetCursorPos(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10)) ? 0
                                                                                                  : Fail("no pointer");
     }
+    if (command == L"close" && argc == 3) return CloseAsInstaller(std::wcstoul(argv[2], nullptr, 10));
     if (command == L"message" && argc == 5) return EventText(argv[2], std::wcstoul(argv[3], nullptr, 10), argv[4]);
     return Fail("usage: install_probe window <ms> | shortcut <lnk> | version <file> | message <file> <id> <text> | "
-                "pointer <x> <y>");
+                "pointer <x> <y> | close <ms>");
 }

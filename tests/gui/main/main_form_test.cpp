@@ -312,12 +312,22 @@ TEST_F(ShutDown, YesSavesTheSettingsAndCloses) {
     EXPECT_EQ(Stored("NotifyLogin"), CurrentUserName());
 }
 
-TEST_F(ShutDown, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
-    key.SetText("NotifybyMail", "0");
-    key.SetText("MacMonitor0", "\\\\HOST");
-    TMainForm& f = Open({"/A"});
-    ASSERT_TRUE(f.IsMonitoring());
-    ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+// Windows or an installer ends the program while it monitors, with a
+// column width that only a save stores.
+class SessionEnd : public FormFixture {
+protected:
+    TMainForm& OpenMonitoringWithUnsavedWidth() {
+        key.SetText("NotifybyMail", "0");
+        key.SetText("MacMonitor0", "\\\\HOST");
+        TMainForm& f = Open({"/A"});
+        EXPECT_TRUE(f.IsMonitoring());
+        ListView_SetColumnWidth(f.Control(kPZBox1), 3, 77);
+        return f;
+    }
+};
+
+TEST_F(SessionEnd, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
+    TMainForm& f = OpenMonitoringWithUnsavedWidth();
     EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
     SendMessageW(f.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
     EXPECT_EQ(Stored("colWidth3"), std::nullopt) << "the session goes on";
@@ -326,6 +336,18 @@ TEST_F(ShutDown, TheEndOfTheSessionAsksNothingAndSavesTheSettings) {
     EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
     f.StopBtn1Click();
+}
+
+// What the Restart Manager sends to a program whose file an installer
+// replaces (Wine's Restart Manager sends nothing).
+TEST_F(SessionEnd, AnInstallersCloseAsksNothingSavesTheSettingsAndCloses) {
+    TMainForm& f = OpenMonitoringWithUnsavedWidth();
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(f.Handle(), nullptr) << "the window is gone";
+    EXPECT_EQ(Stored("colWidth3"), "77");
+    EXPECT_EQ(Stored("MacMonitor0"), "\\\\HOST");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts()[0];
 }
 
 using MonitoredRows = FormFixture;
