@@ -22,7 +22,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from metrics_stack import Stack, Terminated, missing_programs, wait_until  # noqa: E402
+from metrics_stack import Stack, missing_programs, run_test, wait_until  # noqa: E402
 
 SKIP = 77
 RULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "packaging", "prometheus",
@@ -139,11 +139,4 @@ def check(stack, receiver, instance, service, go):
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except AssertionError as e:
-        print(f"FAIL: {e}")
-        sys.exit(1)
-    except Terminated as e:
-        print(f"FAIL: ended by {e}")
-        sys.exit(1)
+    run_test(main)

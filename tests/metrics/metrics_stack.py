@@ -13,6 +13,7 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 import urllib.error
@@ -66,6 +67,18 @@ class Terminated(Exception):
 
 def _terminate(signum, frame):
     raise Terminated(f"signal {signum}")
+
+
+def run_test(main):
+    """Runs a stack test's main; a failed check or a signal ends it with 1."""
+    try:
+        sys.exit(main())
+    except AssertionError as e:
+        print(f"FAIL: {e}")
+        sys.exit(1)
+    except Terminated as e:
+        print(f"FAIL: ended by {e}")
+        sys.exit(1)
 
 
 class Stack:

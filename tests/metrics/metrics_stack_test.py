@@ -23,7 +23,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from metrics_stack import Stack, Terminated, can_make_uts_namespace, http_get, missing_programs, wait_until  # noqa: E402
+from metrics_stack import Stack, can_make_uts_namespace, http_get, missing_programs, run_test, wait_until  # noqa: E402
 
 SKIP = 77
 SECOND_NAME = "VIGILOR-SECOND"
@@ -185,11 +185,4 @@ def read_back(stack, first_file, second_file, running, stopped, before, after, n
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except AssertionError as e:
-        print(f"FAIL: {e}")
-        sys.exit(1)
-    except Terminated as e:
-        print(f"FAIL: ended by {e}")
-        sys.exit(1)
+    run_test(main)
