@@ -98,14 +98,14 @@ void TMainForm::OnEngineEvents() {
         if (event.kind == EngineEvent::Kind::ReportsCleared) reports.clear();
         ShowEngineEvent(event);
     }
-    AppendStampedReports(*this, reports);
+    AppendStampedReports(*memo_, reports);
     for (const std::string& text : errors) ShowEngineError(text);
 }
 
 void TMainForm::ShowEngineEvent(const EngineEvent& event) {
     using Kind = EngineEvent::Kind;
     switch (event.kind) {
-        case Kind::ReportsCleared: SetWindowTextW(Control(kMemo1), L""); break;
+        case Kind::ReportsCleared: memo_->Clear(); break;
         case Kind::ReportLine: break;  // gathered by OnEngineEvents
         case Kind::Status: ShowStatus(event.text); break;
         case Kind::Alarm: ShowAlarm(); break;
@@ -140,8 +140,8 @@ void TMainForm::ShowEngineEvent(const EngineEvent& event) {
 
 void TMainForm::ShowConsoleState() {
     const ConsoleState& state = console_->Shown();
-    SetWindowTextW(Control(kMemo1), L"");
-    AppendStampedReports(*this, state.reports);
+    memo_->Clear();
+    AppendStampedReports(*memo_, state.reports);
     if (state.reports.empty())
         ShowAllClear();
     else

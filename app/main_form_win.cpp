@@ -27,6 +27,7 @@
 #include "platform/wide_win.h"
 #include "net/network_platform_win.h"
 #include "notify/failure_reports.h"
+#include "notify/unattended_report.h"
 #include "notify/save_dialog_win.h"
 #include "notify/smtp_socket_win.h"
 #include "resources/resource_ids.h"
@@ -44,8 +45,6 @@ constexpr wchar_t kPanelClass[] = L"Vigilor.Panel";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 410;
-constexpr COLORREF kMemoBlue = RGB(0, 128, 255);
-constexpr COLORREF kMemoRed = RGB(255, 0, 0);
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr DWORD kVisibleTab = WS_VISIBLE | WS_TABSTOP;
 
@@ -239,8 +238,6 @@ void TMainForm::CreateChildren() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     font_.Reset(CreateTahoma(11));
     labelFont_.Reset(CreateTahoma(11, true, true));
-    memoBlueBrush_.Reset(CreateSolidBrush(kMemoBlue));
-    memoRedBrush_.Reset(CreateSolidBrush(kMemoRed));
     const auto font = static_cast<HFONT>(font_.Get());
     CreateControls(window_, kControls, font);
     for (int label : {kLabel1, kLabel3, kLabel4})
@@ -250,9 +247,7 @@ void TMainForm::CreateChildren() {
                   {kMemo1, L"EDIT", WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 241, 274,
                    ""},
                   font);
-    // The default of about 32 K characters would drop the reports of a long
-    // list silently.
-    SendMessageW(Control(kMemo1), EM_SETLIMITTEXT, 0, 0);
+    memo_ = std::make_unique<FailureMemoControl>(Control(kMemo1));
 
     const std::pair<int, int> icons[] = {{kStartBtn, IDI_BTN_START},
                                          {kStopBtn, IDI_BTN_STOP},
@@ -300,7 +295,7 @@ void TMainForm::FormCreate() {
 
     ListView_DeleteAllItems(Control(kSvcMonitorList));
     ListView_DeleteAllItems(Control(kPZBox1));
-    SetWindowTextW(Control(kMemo1), L"");
+    memo_->Clear();
 
     LoadSettings();
     SetLightHint();
@@ -411,14 +406,12 @@ void TMainForm::SetAppIcon(bool red) {
 }
 
 void TMainForm::ShowAllClear() {
-    memoAlarm_ = false;
-    InvalidateRect(Control(kMemo1), nullptr, TRUE);
+    memo_->SetAlarm(false);
     SetAppIcon(false);
 }
 
 void TMainForm::ShowAlarm() {
-    memoAlarm_ = true;
-    InvalidateRect(Control(kMemo1), nullptr, TRUE);
+    memo_->SetAlarm(true);
     SetAppIcon(true);
 }
 
@@ -426,66 +419,25 @@ void TMainForm::ClearAlarms() {
     light_->SetActiveLight(ActiveLight::alGreen);
     light_->SetDarkLite(false);
     glTimer_->Stop();
-    SetWindowTextW(Control(kMemo1), L"");
+    memo_->Clear();
     ShowAllClear();
     SetCursor(ScreenCursor::Default);
 }
 
-void TMainForm::AppendMemoLine(const std::string& line) {
-    const HWND memo = Control(kMemo1);
-    const int end = GetWindowTextLengthW(memo);
-    SendMessageW(memo, EM_SETSEL, end, end);
-    const std::wstring text = Wide((end > 0 ? "\r\n" : "") + line);
-    SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void TMainForm::AppendLines(const std::vector<std::string>& lines) {
-    if (lines.empty()) return;
-    std::string text = lines.front();
-    for (size_t i = 1; i < lines.size(); ++i) text += "\r\n" + lines[i];
-    AppendMemoLine(text);
-}
-
-std::string TMainForm::MemoText() const { return WindowText(Control(kMemo1)); }
-
-int TMainForm::DisplayedLineCount() {
-    const HWND memo = Control(kMemo1);
-    if (GetWindowTextLengthW(memo) == 0) return 0;
-    return static_cast<int>(SendMessageW(memo, EM_GETLINECOUNT, 0, 0));
-}
-
-std::vector<std::string> TMainForm::Lines() {
-    std::vector<std::string> lines;
-    const std::string text = MemoText();
-    if (text.empty()) return lines;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find("\r\n", start);
-        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) return lines;
-        start = end + 2;
-    }
-}
+std::string TMainForm::MemoText() const { return memo_->Text(); }
 
 void TMainForm::AppendFailureReport(const std::string& message) {
-    vigilor::AppendFailureReport(*this, CurrentLocalTime(), message);
+    vigilor::AppendFailureReport(*memo_, CurrentLocalTime(), message);
 }
 
 void TMainForm::ReportUnattended(const std::string& text) {
     // One line, though the system's texts end in a line break.
-    const std::string line = Trim(text);
-    AppendFailureReport(line);
-    try {
-        channels_->WriteEvent(MessageNotShownEvent(line));
-    } catch (const std::exception&) {
-        // The memo holds the report; a refused event entry must not bring
-        // up the box that nobody would answer.
-    }
+    vigilor::ReportUnattended(*memo_, *channels_, CurrentLocalTime(), Trim(text));
 }
 
 void TMainForm::SaveFailureReportsToDisk() {
     SystemSaveDialog dialog(window_);
-    SaveFailureReports(*this, dialog);
+    SaveFailureReports(*memo_, dialog);
 }
 
 void TMainForm::RepaintNow() { RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
@@ -496,11 +448,7 @@ void TMainForm::SetCursor(ScreenCursor cursor) {
 }
 
 LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
-    if (control == Control(kMemo1)) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, memoAlarm_ ? kMemoRed : kMemoBlue);
-        return reinterpret_cast<LRESULT>(memoAlarm_ ? memoRedBrush_.Get() : memoBlueBrush_.Get());
-    }
+    if (control == Control(kMemo1)) return reinterpret_cast<LRESULT>(memo_->Colour(dc));
     const int id = GetDlgCtrlID(control);
     if (id == kLabel1 || id == kLabel3 || id == kLabel4) {
         SetTextColor(dc, kNavy);

@@ -28,6 +28,7 @@
 #include "platform/handles_win.h"
 #include "platform/user_dialogs.h"
 #include "notify/alert_host.h"
+#include "notify/failure_memo_win.h"
 #include "notify/notification_channels_win.h"
 #include "services/nt_service.h"
 #include "services/service_browser_win.h"
@@ -66,7 +67,6 @@ struct MainFormContext {
 constexpr const char* kWebSiteAddress = "https://vigilor.example.org/";
 
 class TMainForm : private ServiceBrowserHost,
-                  private FailureMemo,
                   private SettingsDialogHost,
                   private ReportHost {
 public:
@@ -92,7 +92,7 @@ public:
     void ShowAlarm();
     void ShowAllClear();
     void ClearAlarms();
-    void AppendMemoLine(const std::string& line);
+    void AppendMemoLine(const std::string& line) { memo_->AppendLine(line); }
     std::string MemoText() const;
     // A time-stamped line in the failure-report memo.
     void AppendFailureReport(const std::string& message);
@@ -156,7 +156,7 @@ public:
     // Passes whose every event the window has shown.
     std::uint64_t PassesShown() const { return passesShown_; }
     bool HasComputer() const { return settings_.hasComputer; }
-    bool MemoInAlarm() const { return memoAlarm_; }
+    bool MemoInAlarm() const { return memo_->InAlarm(); }
     bool PrintEnabled() const;
     const std::string& PrinterName() const { return printerName_; }
     // The window's settings; the engine has a copy of its own.
@@ -197,11 +197,6 @@ private:
     void ShowEngineEvent(const EngineEvent& event);
     // The engine's errors one box after another, never one over another.
     void ShowEngineError(const std::string& text);
-    // The memo as the failure reports see it.
-    int DisplayedLineCount() override;
-    void AppendLine(const std::string& line) override { AppendMemoLine(line); }
-    void AppendLines(const std::vector<std::string>& lines) override;
-    std::vector<std::string> Lines() override;
 
     // What the printed report asks of the window.
     std::vector<std::string> ComputerList() override;
@@ -247,11 +242,9 @@ private:
     std::string lightHint_;
     HWND hintControl_ = nullptr;
     bool noticeUnseen_ = false;
-    bool memoAlarm_ = false;
     GdiObject font_;
     GdiObject labelFont_;
-    GdiObject memoBlueBrush_;
-    GdiObject memoRedBrush_;
+    std::unique_ptr<FailureMemoControl> memo_;
     HICON greenIcon_ = nullptr;
     HICON redIcon_ = nullptr;
     MenuHandle popups_;

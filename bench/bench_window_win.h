@@ -4,7 +4,6 @@
 // all the pass posted. Boxes are counted, never waited on.
 #include <windows.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +13,7 @@
 #include "app/main_form_win.h"
 #include "config/registry_store_win.h"
 #include "monitor/monitored_service.h"
+#include "notify/failure_reports.h"
 #include "platform/report_error_win.h"
 #include "platform/wide_win.h"
 #include "resources/resource_ids.h"
@@ -61,16 +61,7 @@ public:
     }
     TMainForm& Form() { return form_; }
     // The memo's lines of the latest pass.
-    std::vector<std::string> Reports() const {
-        std::vector<std::string> lines;
-        const std::string text = form_.MemoText();
-        for (size_t start = 0; start < text.size();) {
-            const size_t end = std::min(text.find("\r\n", start), text.size());
-            lines.push_back(text.substr(start, end - start));
-            start = end + 2;
-        }
-        return lines;
-    }
+    std::vector<std::string> Reports() const { return MemoLines(form_.MemoText()); }
     int BoxesShown() const { return dialogs_.shown; }
     const std::string& FirstBox() const { return dialogs_.first; }
 

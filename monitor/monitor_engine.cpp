@@ -14,6 +14,7 @@
 #include "notify/alerted_list.h"
 #include "notify/email_alerts.h"
 #include "notify/failure_reports.h"
+#include "notify/unattended_report.h"
 #include "platform/text.h"
 #include "services/service_session.h"
 
@@ -492,8 +493,7 @@ void MonitorEngine::Core::LogQuietly(const AppEvent& entry) {
 }
 
 void MonitorEngine::Core::ReportUnattended(const std::string& text) {
-    AppendFailureReport(text);
-    LogQuietly(MessageNotShownEvent(text));
+    vigilor::ReportUnattended(static_cast<FailureMemo&>(*this), system_.Channels(), system_.Now(), text);
 }
 
 template <typename Call>

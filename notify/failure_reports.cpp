@@ -24,6 +24,17 @@ void AppendStampedReports(FailureMemo& memo, const std::vector<std::string>& rep
     memo.AppendLines(lines);
 }
 
+std::vector<std::string> MemoLines(const std::string& text) {
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    for (size_t start = 0;;) {
+        const size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 2;
+    }
+}
+
 std::string FailureReportFileText(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";

@@ -53,6 +53,9 @@ public:
 // written; the memo is never changed.
 void SaveFailureReports(FailureMemo& memo, SaveFileChooser& chooser);
 
+// The lines of a memo's text, which CR LF separates; none for no text.
+std::vector<std::string> MemoLines(const std::string& text);
+
 // Each line followed by CR LF.
 std::string FailureReportFileText(const std::vector<std::string>& lines);
 
