@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/main_form_ids.h"
+#include "monitor/metrics_text.h"
 #include "notify/email_alerts.h"
 #include "notify/failure_reports.h"
 #include "platform/system_info_win.h"
@@ -73,6 +74,48 @@ void TMainForm::SetMonitoringControls(bool monitoring) {
     for (int id : {kResetBtn, kStartBtn}) EnableWindow(Control(id), !monitoring);
     EnableWindow(Control(kStopBtn), monitoring);
     SetMenuBarEnabled(!locked);
+}
+
+// The window's own engine, or the service's when it is the console.
+void TMainForm::CreateMonitoring() {
+    if (context_.serviceConsole) {
+        console_ = std::make_unique<ServiceConsole>(window_, kReloadServiceMessage);
+        monitoring_ = console_.get();
+        // The service's pass shows here within a few seconds of its end.
+        SetTimer(window_, kConsoleTimer, 2000, nullptr);
+        return;
+    }
+    engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
+    engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
+    const EngineIdentity identity{context_.versionText, MonitoredBy(context_.system.LocalComputerName(),
+                                                                    context_.system.CurrentUserName())};
+    engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_, identity, settings_, monitored_.Rows());
+    monitoring_ = engine_.get();
+}
+
+// A close while a pass runs comes back once the pass has ended, or once it
+// has been given up after the bound.
+bool TMainForm::CloseWaitsForPass() {
+    if (!PassRunning()) return false;
+    if (!closeAfterPass_) {
+        closeAfterPass_ = true;
+        SetTimer(window_, kCloseWaitTimer, static_cast<UINT>(EngineLimits{}.closeBound.count()), nullptr);
+    }
+    return true;
+}
+
+void TMainForm::OnMonitoringTimer(WPARAM id) {
+    if (id == kCloseWaitTimer) {
+        // The pass the close waits for has had its time.
+        KillTimer(window_, kCloseWaitTimer);
+        if (engine_) engine_->AbandonPass();
+    }
+    if (id == kConsoleTimer && console_ && console_->Poll()) ShowConsoleState();
+}
+
+void TMainForm::OnMonitoringMessage(UINT message) {
+    if (message == kEngineEventsMessage) OnEngineEvents();
+    if (message == kReloadServiceMessage && console_) console_->SendReload();
 }
 
 void TMainForm::MonitoredListEdited() {

@@ -17,7 +17,6 @@
 #include "maint/print_command_win.h"
 #include "monitor/failure_options.h"
 #include "monitor/failure_options_dialog_win.h"
-#include "monitor/metrics_text.h"
 #include "platform/app_error.h"
 #include "platform/control_table_win.h"
 #include "platform/file_chooser_win.h"
@@ -299,19 +298,7 @@ void TMainForm::FormCreate() {
 
     LoadSettings();
     SetLightHint();
-    if (context_.serviceConsole) {
-        console_ = std::make_unique<ServiceConsole>(window_, kReloadServiceMessage);
-        monitoring_ = console_.get();
-        // The service's pass shows here within a few seconds of its end.
-        SetTimer(window_, kConsoleTimer, 2000, nullptr);
-    } else {
-        engineView_ = std::make_unique<WindowEngineView>(window_, kEngineEventsMessage);
-        engineSystem_ = std::make_unique<WindowsEngineSystem>(context_.openStore);
-        const EngineIdentity identity{context_.versionText, MonitoredBy(context_.system.LocalComputerName(),
-                                                                        context_.system.CurrentUserName())};
-        engine_ = std::make_unique<MonitorEngine>(*engineSystem_, *engineView_, identity, settings_, monitored_.Rows());
-        monitoring_ = engine_.get();
-    }
+    CreateMonitoring();
 
     const std::string caption = MainCaption(context_.versionText);
     SetApplicationTitle(caption);
@@ -662,13 +649,7 @@ void TMainForm::VisitWebSite() {
 // ----- shut-down -----
 
 bool TMainForm::FormClose() {
-    if (PassRunning()) {
-        if (!closeAfterPass_) {
-            closeAfterPass_ = true;
-            SetTimer(window_, kCloseWaitTimer, static_cast<UINT>(EngineLimits{}.closeBound.count()), nullptr);
-        }
-        return false;
-    }
+    if (CloseWaitsForPass()) return false;
     // As the service's console the window may go: the service monitors on.
     if (IsMonitoring() && !console_) {
         ShowError("Please stop monitoring before quiting the application (Press the STOP button).");
@@ -824,16 +805,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (wParam) {
                 case kDateTimer: DateTimerTimer(); break;
                 case kGLTimer: GLTimerTimer(); break;
-                case kCloseWaitTimer:
-                    // The pass the close waits for has had its time.
-                    KillTimer(window_, kCloseWaitTimer);
-                    if (engine_) engine_->AbandonPass();
-                    break;
                 case kTmrWait: tmrWaitTimer(); break;
-                case kConsoleTimer:
-                    if (console_ && console_->Poll()) ShowConsoleState();
-                    break;
-                default: break;
+                default: OnMonitoringTimer(wParam); break;
             }
             return 0;
         case WM_CTLCOLORSTATIC:
@@ -855,11 +828,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case kEngineEventsMessage:
-            OnEngineEvents();
-            return 0;
-        case kReloadServiceMessage:
-            if (console_) console_->SendReload();
-            return 0;
+        case kReloadServiceMessage: OnMonitoringMessage(message); return 0;
         case WM_CLOSE:
             if (FormClose()) DestroyWindow(window_);
             return 0;

@@ -191,6 +191,10 @@ private:
     void SetLight(ActiveLight light, bool blinking);
     void SetMonitoringControls(bool monitoring);
     void OnEngineEvents();
+    void CreateMonitoring();
+    bool CloseWaitsForPass();
+    void OnMonitoringTimer(WPARAM id);
+    void OnMonitoringMessage(UINT message);
     // The service's state and last reports, as its console shows them.
     void ShowConsoleState();
     void OfferElevatedStart();
