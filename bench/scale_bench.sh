@@ -12,16 +12,8 @@ set -eu
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 build=${1:-build/windows}
-[ "$(id -u)" = 0 ] || { echo "run as root: the test hosts need a network namespace" >&2; exit 1; }
 . "$source_dir/bench/wine_bench.sh"
-. "$source_dir/bench/late_hosts.sh"
 prepare_wine_bench scale_bench_win wineprefix-bench
-cleanup() {
-    late_hosts_cleanup
-    wineserver -k 2>/dev/null || true
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
 start_late_hosts 100 40
 # shellcheck disable=SC2086
 run_on_virtual_display "$build/scale_bench_win.exe" 5 $addresses

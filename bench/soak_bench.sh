@@ -18,21 +18,17 @@ cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 passes=${1:-1000}
 build=${2:-build/windows}
-[ "$(id -u)" = 0 ] || { echo "run as root: the silent test host needs a network namespace" >&2; exit 1; }
 . "$source_dir/bench/wine_bench.sh"
-. "$source_dir/bench/late_hosts.sh"
 prepare_wine_bench soak_bench_win wineprefix-soak
 # A namespace of its own, so that the other benchmarks can run meanwhile.
 NS=vigilor-soak-hosts HOST_IF=vgl-sk-h PEER_IF=vgl-sk-n NET=10.252.0
 work=$(mktemp -d)
 cleanup() {
     /usr/bin/python3 "$source_dir/tests/support/smtp_sink.py" stop "$work/mail" 2>/dev/null || true
-    late_hosts_cleanup
-    wineserver -k 2>/dev/null || true
+    wine_bench_cleanup
     rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
 start_late_hosts 1 25 50
 /usr/bin/python3 "$source_dir/tests/support/smtp_sink.py" start "$work/mail"
 mkdir -p "$work/out"
